@@ -1,0 +1,248 @@
+#include "shaped/regionfrompicture.h"
+#include "shaped/regionscan.h"
+
+#include <QRandomGenerator>
+#include <QTest>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <vector>
+
+using kx::RegionFromPicture;
+
+namespace {
+
+constexpr QRgb White = 0xffffffff, Yellow = 0xffffff00, WhiteLessBlue = 0xfffffffe, ClearWhite = 0x00ffffff;
+
+// One character per pixel: '.' white, '#' yellow, '+' white with one unit less blue, 'a' white with
+// alpha 0. The key colour is whatever (0, 0) holds.
+QImage picture(const QStringList& rows, QImage::Format format = QImage::Format_ARGB32) {
+    QImage image(rows.value(0).size(), rows.size(), format);
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const char c = rows[y][x].toLatin1();
+            image.setPixel(x, y,
+                           c == '#'   ? Yellow
+                           : c == '+' ? WhiteLessBlue
+                           : c == 'a' ? ClearWhite
+                                      : White);
+        }
+    return image;
+}
+
+// Records every call the scan makes; handles are numbered from 1. `made` is the union of all rectangles.
+struct RecordingBuilder {
+    using Region = int;
+    QStringList calls;
+    QRegion made;
+    int next = 1;
+
+    int makeRect(int left, int top, int right, int bottom) {
+        calls
+            << QStringLiteral("rect %1 (%2,%3)-(%4,%5)").arg(next).arg(left).arg(top).arg(right).arg(bottom);
+        made += QRect(left, top, right - left, bottom - top);
+        return next++;
+    }
+    void unite(int& result, int& rect) { calls << QStringLiteral("unite %1 %2").arg(result).arg(rect); }
+    void discard(int& rect) { calls << QStringLiteral("discard %1").arg(rect); }
+};
+
+bool samePixels(const std::optional<QRegion>& region, const QRegion& expected) {
+    return region ? region->xored(expected).isEmpty() && !region->isEmpty() : expected.isEmpty();
+}
+
+} // namespace
+
+class TestRegion : public QObject {
+    Q_OBJECT
+
+  private Q_SLOTS:
+    void scan_data() {
+        QTest::addColumn<QStringList>("rows");
+        QTest::addColumn<QString>("calls");
+        QTest::newRow("only the origin is key")
+            << QStringList{".##", "###"} << "rect 1 (1,0)-(3,1); rect 2 (0,1)-(3,2); unite 1 2; discard 2";
+        QTest::newRow("last column alone") << QStringList{"...", "..#", "..."} << "rect 1 (2,1)-(3,2)";
+        QTest::newRow("all key") << QStringList{"...", "..."} << "";
+        QTest::newRow("one pixel") << QStringList{"#"} << "";
+        QTest::newRow("ring with a hole")
+            << QStringList{".....", ".###.", ".#.#.", ".###.", "....."}
+            << "rect 1 (1,1)-(4,2); rect 2 (1,2)-(2,3); unite 1 2; discard 2; rect 3 (3,2)-(4,3); unite 1 3; "
+               "discard 3; rect 4 (1,3)-(4,4); unite 1 4; discard 4";
+        QTest::newRow("one unit of blue off")
+            << QStringList{".+", "+."} << "rect 1 (1,0)-(2,1); rect 2 (0,1)-(1,2); unite 1 2; discard 2";
+        QTest::newRow("only alpha differs") << QStringList{".a"} << "rect 1 (1,0)-(2,1)";
+        QTest::newRow("key need not be white")
+            << QStringList{"#..", "..#"} << "rect 1 (1,0)-(3,1); rect 2 (0,1)-(2,2); unite 1 2; discard 2";
+    }
+    void scan() {
+        QFETCH(QStringList, rows);
+        QFETCH(QString, calls);
+        const QImage image = picture(rows);
+        RecordingBuilder builder;
+        const std::optional<int> result = RegionFromPicture(kx::ImagePixels(image), builder);
+        QCOMPARE(builder.calls.join("; "), calls);
+        QCOMPARE(result, calls.isEmpty() ? std::nullopt : std::optional<int>(1));
+        QVERIFY(samePixels(RegionFromPicture(image), builder.made));
+    }
+
+    // Nothing of an earlier scan leaks into the next one: it starts from its own first rectangle.
+    void scanStartsAfresh() {
+        RecordingBuilder builder;
+        QCOMPARE(RegionFromPicture(kx::ImagePixels(picture({".#", "##"})), builder), 1);
+        builder.calls.clear();
+        QCOMPARE(RegionFromPicture(kx::ImagePixels(picture({".#", "#."})), builder), 3);
+        QCOMPARE(builder.calls.join("; "), "rect 3 (1,0)-(2,1); rect 4 (0,1)-(1,2); unite 3 4; discard 4");
+        const QImage ring = picture({"...", ".#.", "..."});
+        const std::optional<QRegion> first = RegionFromPicture(ring);
+        RegionFromPicture(picture({".#", "##"}));
+        QCOMPARE(RegionFromPicture(ring), first);
+    }
+
+    void roundHalfToEven_data() {
+        QTest::addColumn<double>("value");
+        QTest::addColumn<int>("rounded");
+        const double huge = 1e12, nan = std::numeric_limits<double>::quiet_NaN();
+        const int most = std::numeric_limits<int>::max(), least = std::numeric_limits<int>::min();
+        for (auto [value, rounded] : std::vector<std::pair<double, int>>{{0.5, 0},
+                                                                         {1.5, 2},
+                                                                         {2.5, 2},
+                                                                         {3.5, 4},
+                                                                         {2.4999, 2},
+                                                                         {2.5001, 3},
+                                                                         {378.0, 378},
+                                                                         {-0.5, 0},
+                                                                         {-1.5, -2},
+                                                                         {-0.6, -1},
+                                                                         {huge, most},
+                                                                         {-huge, least},
+                                                                         {nan, 0}})
+            QTest::addRow("%g", value) << value << rounded;
+    }
+    void roundHalfToEven() {
+        QFETCH(double, value);
+        QFETCH(int, rounded);
+        QCOMPARE(kx::roundHalfToEven(value), rounded);
+    }
+
+    // A 4 x 4 picture that is solid everywhere but at the origin, scanned with a given fractional size.
+    void scaleSize_data() {
+        QTest::addColumn<double>("scaleWidth");
+        QTest::addColumn<double>("scaleHeight");
+        QTest::addColumn<QSize>("scanned");
+        const double nan = std::numeric_limits<double>::quiet_NaN();
+        QTest::newRow("own size") << 4.0 << 4.0 << QSize(4, 4);
+        QTest::newRow("2.5 x 3.5") << 2.5 << 3.5 << QSize(2, 4);
+        QTest::newRow("1.5 x 0.5001") << 1.5 << 0.5001 << QSize(2, 1);
+        QTest::newRow("beyond the picture") << 9.0 << 4.7 << QSize(4, 4);
+        QTest::newRow("only the key pixel") << 1.0 << 1.0 << QSize(0, 0);
+        QTest::newRow("width 0.5") << 0.5 << 4.0 << QSize(0, 0);
+        QTest::newRow("height 0") << 4.0 << 0.0 << QSize(0, 0);
+        QTest::newRow("negative width") << -3.0 << 4.0 << QSize(0, 0);
+        QTest::newRow("no number") << nan << 4.0 << QSize(0, 0);
+    }
+    void scaleSize() {
+        QFETCH(double, scaleWidth);
+        QFETCH(double, scaleHeight);
+        QFETCH(QSize, scanned);
+        const QImage image = picture({".###", "####", "####", "####"});
+        QVERIFY(samePixels(RegionFromPicture(image, scaleWidth, scaleHeight),
+                           QRegion(QRect(QPoint(0, 0), scanned)) - QRegion(0, 0, 1, 1)));
+    }
+
+    // Every pixel layout in memory gives the same region: formats with other depths are converted,
+    // and a padded external buffer is read line by line.
+    void formats() {
+        const QStringList rows{"..#..", ".###.", "##.##", "+...a"};
+        const QImage reference = picture(rows, QImage::Format_ARGB32);
+        const QRegion expected = *RegionFromPicture(reference);
+        QCOMPARE(expected.rectCount(), 6);
+        std::vector<QRgb> padded(4 * 8, Yellow);
+        for (int y = 0; y < 4; ++y)
+            for (int x = 0; x < 5; ++x)
+                padded[y * 8 + x] = reference.pixel(x, y);
+        const QImage external(reinterpret_cast<const uchar*>(padded.data()), 5, 4, 8 * 4,
+                              QImage::Format_ARGB32);
+        for (const QImage& image :
+             {picture(rows, QImage::Format_RGBA8888), picture(rows, QImage::Format_RGBA64), external})
+            QCOMPARE(RegionFromPicture(image), expected);
+        // Without alpha 'a' is the key colour again.
+        QVERIFY(samePixels(RegionFromPicture(picture(rows, QImage::Format_RGB32)),
+                           expected - QRegion(4, 3, 1, 1)));
+        QVERIFY(samePixels(RegionFromPicture(picture(rows, QImage::Format_RGB888)),
+                           expected - QRegion(4, 3, 1, 1)));
+    }
+
+    // Random pictures against a pixel-by-pixel reference. With `patterns` > 0 every row is one of that
+    // many random rows, so equal neighbouring rows are common.
+    void randomPictures_data() {
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<int>("patterns");
+        QTest::addColumn<quint32>("seed");
+        for (quint32 seed : {1u, 2u, 3u}) {
+            for (QSize size :
+                 {QSize(1, 1), QSize(1, 37), QSize(41, 1), QSize(7, 5), QSize(64, 48), QSize(378, 189)})
+                for (int patterns : {0, 3})
+                    QTest::addRow("%dx%d patterns %d seed %u", size.width(), size.height(), patterns, seed)
+                        << size << patterns << seed;
+        }
+    }
+    void randomPictures() {
+        QFETCH(QSize, size);
+        QFETCH(int, patterns);
+        QFETCH(quint32, seed);
+        QRandomGenerator random(seed);
+        const QRgb palette[] = {White, White, White, Yellow, WhiteLessBlue, 0xff000000};
+        QImage image(size, QImage::Format_RGB32);
+        std::vector<std::vector<QRgb>> rows(patterns > 0 ? patterns : size.height(),
+                                            std::vector<QRgb>(size.width()));
+        for (auto& row : rows)
+            for (QRgb& colour : row)
+                colour = palette[random.bounded(6)];
+        for (int y = 0; y < size.height(); ++y) {
+            const auto& row = rows[patterns > 0 ? random.bounded(patterns) : y];
+            std::copy(row.begin(), row.end(), reinterpret_cast<QRgb*>(image.scanLine(y)));
+        }
+
+        const std::optional<QRegion> region = RegionFromPicture(image);
+        const QRgb key = image.pixel(0, 0);
+        QRegion runs; // the rule followed literally: one rectangle per run, united one by one
+        int runCount = 0;
+        for (int y = 0; y < size.height(); ++y)
+            for (int x = 0, start = 0; x <= size.width(); ++x) {
+                const bool solid = x < size.width() && image.pixel(x, y) != key;
+                const bool wasSolid = x > 0 && image.pixel(x - 1, y) != key;
+                if (solid && !wasSolid) start = x;
+                if (!solid && wasSolid) {
+                    runs += QRect(start, y, x - start, 1);
+                    ++runCount;
+                }
+            }
+        QCOMPARE(region.has_value(), runCount > 0);
+        if (!region) return;
+        QVERIFY(region->rectCount() <= runCount);
+
+        // Every pixel is covered exactly once by the region's rectangles if it is solid, else never.
+        std::vector<int> cover(size_t(size.width()) * size.height());
+        for (const QRect& rect : *region) {
+            QVERIFY(QRect(QPoint(0, 0), size).contains(rect));
+            for (int y = rect.top(); y <= rect.bottom(); ++y)
+                for (int x = rect.left(); x <= rect.right(); ++x)
+                    ++cover[size_t(y) * size.width() + x];
+        }
+        for (int y = 0; y < size.height(); ++y)
+            for (int x = 0; x < size.width(); ++x)
+                if (cover[size_t(y) * size.width() + x] != (image.pixel(x, y) != key))
+                    QFAIL(qPrintable(QStringLiteral("pixel (%1, %2) wrong").arg(x).arg(y)));
+        // QRegion's own operations agree (they depend on the rectangles being properly banded).
+        QVERIFY(region->xored(runs).isEmpty());
+        for (int i = 0; i < 500; ++i) {
+            const QPoint p(random.bounded(size.width()), random.bounded(size.height()));
+            QCOMPARE(region->contains(p), image.pixel(p) != key);
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestRegion)
+#include "test_region.moc"
