@@ -1,0 +1,167 @@
+#include "caliper/beam.h"
+
+#include "art/art.h"
+#include "caliper/slider.h"
+#include "panel/formnames.h"
+#include "panel/start.h"
+#include "shaped/shapedwindow.h"
+
+namespace kx {
+
+namespace {
+constexpr int kHandOverMs = 50;
+constexpr int kIdleTimerMs = 1;
+} // namespace
+
+const BeamTwin& horizontalBeamTwin() {
+    static const BeamTwin twin{names::Form1,
+                               names::Form2,
+                               names::Form31,
+                               false,
+                               QStringLiteral("Form1"),
+                               true,
+                               QRectF(195, 195, 7725, 3210),
+                               &art::horizontalBeam,
+                               QRectF(7320, 120, 375, 495),
+                               QRectF(1200, 2640, 375, 495),
+                               QRectF(1680, 2640, 375, 495),
+                               false,
+                               QRectF(4200, 1800, 975, 375),
+                               true,
+                               true};
+    return twin;
+}
+
+const BeamTwin& verticalBeamTwin() {
+    static const BeamTwin twin{names::Form31,
+                               names::Form42,
+                               names::Form1,
+                               true,
+                               QStringLiteral("Form3"),
+                               false,
+                               QRectF(1140, 765, 4680, 7950),
+                               &art::verticalBeam,
+                               QRectF(1920, 6240, 375, 495),
+                               QRectF(1200, 2640, 375, 495),
+                               QRectF(1680, 2640, 375, 495),
+                               true,
+                               QRectF(3000, 2160, 495, 495),
+                               false,
+                               false};
+    return twin;
+}
+
+Beam::Beam(forms::Application& app, Module1&, const BeamTwin& twin) : Form(app, twin.name), m_twin(twin) {
+    forms::Environment& e = env();
+    auto place = [&e](QWidget* w, const QRectF& r) { w->setGeometry(e.twipsRect(r.x(), r.y(), r.width(), r.height())); };
+
+    setCaption(twin.caption);
+    if (twin.hasIcon) setWindowIcon(QIcon(QPixmap::fromImage(art::horizontalCaliperIcon())));
+    setGeometry(e.twipsRect(twin.designClient.x(), twin.designClient.y(), twin.designClient.width(),
+                            twin.designClient.height()));
+
+    Picture1 = new forms::PictureBox(this, e);
+    Picture1->setAutoSize(true);
+    Picture1->setPicture(twin.picture());
+    Label1 = new forms::Label(Picture1);
+    place(Label1, twin.closeSpot);
+    Label1->setTransparent(true);
+    const art::CursorArt pointing = art::pointingHandCursor();
+    forms::setMousePointer(Label1, forms::MousePointer::Custom, forms::makeCursor(pointing.image, pointing.hotSpot));
+    Label1->setToolTip(QStringLiteral("Ende"));
+
+    const art::CursorArt open = art::openHandCursor();
+    const art::CursorArt grab = art::grabbingHandCursor();
+    m_openHandHotSpot = open.hotSpot;
+    m_grabHandHotSpot = grab.hotSpot;
+    Picture2 = new forms::PictureBox(this, e);
+    place(Picture2, twin.openHandHolder);
+    Picture2->setPicture(open.image);
+    Picture2->setVisible(twin.cursorHoldersVisible);
+    Picture3 = new forms::PictureBox(this, e);
+    place(Picture3, twin.grabHandHolder);
+    Picture3->setPicture(grab.image);
+    Picture3->setVisible(twin.cursorHoldersVisible);
+
+    Check1 = new forms::CheckBox(twin.check1InPicture ? static_cast<QWidget*>(Picture1) : this,
+                                 forms::CheckBox::Style::Standard, QStringLiteral("Check1"));
+    place(Check1->widget(), twin.check1);
+    Check1->widget()->setFocusPolicy(Qt::NoFocus);
+
+    Timer1 = &createTimer(kHandOverMs, false);
+    Timer2 = &createTimer(kIdleTimerMs, true); // has no handler, so it never wakes the program
+
+    Check1->onClick = [this] { Check1_Click(); };
+    Picture1->mouse().down = [this](int, int, float, float) { Picture1_MouseDown(); };
+    Picture1->mouse().move = [this](int, int, float, float) { Picture1_MouseMove(); };
+    Picture1->mouse().up = [this](int, int, float, float) { Picture1_MouseUp(); };
+    Label1->mouse().click = [this] { Label1_Click(); };
+    Timer1->setHandler([this] { Timer1_Timer(); });
+    // The slider follows its beam at once, not only at its next tracking tick.
+    onMoved = [this] {
+        if (this->app().isLoaded(m_twin.slider)) this->app().form<Slider>(m_twin.slider).Timer1_Timer();
+    };
+}
+
+void Beam::Form_Load() {
+    shaped::shapeAtLoad(*this, *Picture1);
+}
+
+void Beam::Form_Unload() {
+    app().unload(m_twin.slider);
+}
+
+void Beam::Check1_Click() {
+    shaped::applyOnTop(*this, Check1->value());
+}
+
+void Beam::setPointer(const QImage& picture, QPoint hotSpot) {
+    const QCursor cursor = forms::makeCursor(picture, hotSpot);
+    forms::setMousePointer(Picture1, forms::MousePointer::Custom, cursor);
+    forms::setMousePointer(this, forms::MousePointer::Custom, cursor);
+}
+
+void Beam::Picture1_MouseDown() {
+    Timer1->setEnabled(true);
+    setPointer(Picture3->picture(), m_grabHandHotSpot);
+    shaped::dragToMove(*this);
+}
+
+void Beam::Picture1_MouseMove() {
+    setPointer(Picture2->picture(), m_openHandHotSpot);
+    // Bring the slider back in front of its beam; a slider that cannot take the focus is skipped.
+    try {
+        forms::setFocusTo(app().form<Slider>(m_twin.slider).Picture1);
+    } catch (const forms::FormsError&) {
+    }
+}
+
+void Beam::Picture1_MouseUp() {
+    Timer1->setEnabled(false);
+}
+
+void Beam::Timer1_Timer() {
+    // Any failure ends the tick; the timer stays on and the hand-over is tried again next tick.
+    try {
+        app().form<Beam>(m_twin.otherBeam).Timer1->setEnabled(false);
+        forms::setFocusTo(app().form<Slider>(m_twin.slider).Picture1);
+        Timer1->setEnabled(false);
+    } catch (const std::exception&) {
+    }
+}
+
+void Beam::Label1_Click() {
+    setVisibleState(false);
+    app().form(m_twin.slider).setVisibleState(false);
+    Timer1->setEnabled(false);
+    auto& panel = app().form<Start>(names::Start);
+    try {
+        panel.setFocusToForm();
+    } catch (const forms::FormsError&) {
+        // A minimised or hidden panel cannot take the focus; the unit and its button still change.
+    }
+    panel.Option3->setValue(true);
+    (m_twin.panelCheck2 ? panel.Check2 : panel.Check1)->setValue(0);
+}
+
+} // namespace kx

@@ -1,0 +1,65 @@
+#pragma once
+
+#include "model/module1.h"
+#include "platform/forms.h"
+
+#include <QImage>
+
+namespace kx {
+
+// What differs between the horizontal beam Form1 and the vertical beam Form31. Rectangles are in
+// twips (left, top, width, height).
+struct BeamTwin {
+    QString name;
+    QString slider;      // its slider window
+    QString otherBeam;   // whose hand-over a tick of this beam cancels
+    bool panelCheck2;    // shown by the panel's Check2 (vertical) instead of Check1
+    QString caption;
+    bool hasIcon;
+    QRectF designClient;
+    QImage (*picture)();
+    QRectF closeSpot;    // Label1, in Picture1
+    QRectF openHandHolder;  // Picture2
+    QRectF grabHandHolder;  // Picture3
+    bool cursorHoldersVisible;
+    QRectF check1;
+    bool check1InPicture;
+    bool windowHasCustomPointer;
+};
+
+const BeamTwin& horizontalBeamTwin();
+const BeamTwin& verticalBeamTwin();
+
+// A caliper's beam: the bar with the fixed jaw. Dragging it moves the whole caliper; its close spot
+// hides the caliper.
+class Beam final : public forms::Form {
+public:
+    Beam(forms::Application& app, Module1& m, const BeamTwin& twin);
+
+    void Form_Load() override;
+    void Form_Unload() override;
+    void Check1_Click();
+    void Picture1_MouseDown();
+    void Picture1_MouseMove();
+    void Picture1_MouseUp();
+    void Timer1_Timer();
+    void Label1_Click();
+
+    const BeamTwin& twin() const { return m_twin; }
+
+    forms::PictureBox* Picture1;
+    forms::Label* Label1;
+    forms::PictureBox* Picture2;
+    forms::PictureBox* Picture3;
+    forms::CheckBox* Check1;
+    forms::Timer* Timer1;
+    forms::Timer* Timer2;
+
+private:
+    void setPointer(const QImage& picture, QPoint hotSpot);
+    const BeamTwin& m_twin;
+    QPoint m_openHandHotSpot;
+    QPoint m_grabHandHotSpot;
+};
+
+} // namespace kx

@@ -1,0 +1,229 @@
+#include "caliper/slider.h"
+
+#include "art/art.h"
+#include "caliper/beam.h"
+#include "panel/formnames.h"
+#include "panel/start.h"
+#include "shaped/shapedwindow.h"
+
+namespace kx {
+
+namespace {
+constexpr int kTrackingMs = 1;
+constexpr int kReadoutMs = 50;
+constexpr int kRepeatMs = 150;
+const QColor kReadoutColour(0xFF, 0xFF, 0xC0);
+} // namespace
+
+const SliderTwin& horizontalSliderTwin() {
+    static const SliderTwin twin{names::Form2,
+                                 names::Form1,
+                                 Axis::Horizontal,
+                                 &Module1::SliderOffsetX,
+                                 &Module1::PixelTwipsX,
+                                 &Module1::ZeroX,
+                                 false,
+                                 QRectF(0, 0, 2565, 3195),
+                                 &art::horizontalSlider,
+                                 QRectF(120, 120, 255, 195),
+                                 QRectF(380, 120, 760, 195),
+                                 Qt::AlignHCenter | Qt::AlignTop,
+                                 QRectF(1150, 120, 255, 195),
+                                 QRectF(0, 1080, 375, 1455),
+                                 QRectF(1920, 2400, 375, 375)};
+    return twin;
+}
+
+const SliderTwin& verticalSliderTwin() {
+    static const SliderTwin twin{names::Form42,
+                                 names::Form31,
+                                 Axis::Vertical,
+                                 &Module1::SliderOffsetY,
+                                 &Module1::PixelTwipsY,
+                                 &Module1::ZeroY,
+                                 true,
+                                 QRectF(0, 0, 4680, 3195),
+                                 &art::verticalSlider,
+                                 QRectF(2160, 120, 255, 195),
+                                 QRectF(2050, 600, 420, 435),
+                                 Qt::AlignLeft | Qt::AlignTop,
+                                 QRectF(2160, 1200, 255, 195),
+                                 QRectF(0, 0, 1455, 375),
+                                 QRectF(3000, 1560, 615, 375)};
+    return twin;
+}
+
+Slider::Slider(forms::Application& app, Module1& model, const SliderTwin& twin)
+    : Form(app, twin.name), m_twin(twin), m(model) {
+    forms::Environment& e = env();
+    auto place = [&e](QWidget* w, const QRectF& r) { w->setGeometry(e.twipsRect(r.x(), r.y(), r.width(), r.height())); };
+
+    setCaption(QString());
+    if (twin.axis == Axis::Horizontal) setWindowIcon(QIcon(QPixmap::fromImage(art::horizontalCaliperIcon())));
+    setGeometry(e.twipsRect(twin.designClient.x(), twin.designClient.y(), twin.designClient.width(),
+                            twin.designClient.height()));
+
+    Picture1 = new forms::PictureBox(this, e);
+    Picture1->setAutoSize(true);
+    Picture1->setPicture(twin.picture());
+    Picture1->setFocusPolicy(Qt::StrongFocus);
+    forms::setMousePointer(Picture1, forms::MousePointer::Arrow);
+
+    const art::CursorArt pointing = art::pointingHandCursor();
+    const QCursor hand = forms::makeCursor(pointing.image, pointing.hotSpot);
+    const QIcon face(QPixmap::fromImage(art::nudgeButtonFace()));
+    auto nudgeButton = [&](const QRectF& r, const QString& tip) {
+        auto* b = new forms::CommandButton(Picture1);
+        place(b, r);
+        b->setIcon(face);
+        b->setIconSize(b->size());
+        b->setFlat(true);
+        b->setToolTip(tip);
+        b->setFocusPolicy(Qt::NoFocus);
+        forms::setMousePointer(b, forms::MousePointer::Custom, hand);
+        return b;
+    };
+    Command2 = nudgeButton(twin.minus, QStringLiteral(" - "));
+    Label1 = new forms::Label(Picture1, QStringLiteral("0"));
+    place(Label1, twin.readout);
+    Label1->setTransparent(true);
+    Label1->setAlignment(twin.readoutAlignment);
+    {
+        QPalette p = Label1->palette();
+        p.setColor(QPalette::WindowText, kReadoutColour);
+        Label1->setPalette(p);
+    }
+    Label1->setAttribute(Qt::WA_TransparentForMouseEvents);
+    Command1 = nudgeButton(twin.plus, QStringLiteral("+"));
+    Label2 = new forms::Label(Picture1);
+    place(Label2, twin.grip);
+    Label2->setTransparent(true);
+    forms::setMousePointer(Label2, twin.axis == Axis::Horizontal ? forms::MousePointer::SizeWE
+                                                                 : forms::MousePointer::SizeNS);
+    Check1 = new forms::CheckBox(this, forms::CheckBox::Style::Standard, QStringLiteral("Check1"));
+    place(Check1->widget(), twin.check1);
+    Check1->widget()->setFocusPolicy(Qt::NoFocus);
+
+    Timer1 = &createTimer(kTrackingMs, true);
+    Timer2 = &createTimer(kReadoutMs, true);
+    Timer3 = &createTimer(kRepeatMs, false);
+    Timer4 = &createTimer(kRepeatMs, false);
+
+    Timer1->setHandler([this] { Timer1_Timer(); });
+    Timer2->setHandler([this] { Timer2_Timer(); });
+    Timer3->setHandler([this] { Timer3_Timer(); });
+    Timer4->setHandler([this] { Timer4_Timer(); });
+    Command1->onClick = [this] { Command1_Click(); };
+    Command2->onClick = [this] { Command2_Click(); };
+    Command1->mouse().down = [this](int, int, float, float) { Command1_MouseDown(); };
+    Command1->mouse().up = [this](int, int, float, float) { Command1_MouseUp(); };
+    Command1->mouse().move = [this](int, int, float, float) { Command_MouseMove(); };
+    Command2->mouse().down = [this](int, int, float, float) { Command2_MouseDown(); };
+    Command2->mouse().up = [this](int, int, float, float) { Command2_MouseUp(); };
+    Command2->mouse().move = [this](int, int, float, float) { Command_MouseMove(); };
+    Label2->mouse().down = [this](int, int, float, float) { Label2_MouseDown(); };
+    Label2->mouse().move = [this](int, int, float x, float y) { Label2_MouseMove(x, y); };
+    Label2->mouse().up = [this](int, int, float, float) { Label2_MouseUp(); };
+    Check1->onClick = [this] { Check1_Click(); };
+}
+
+void Slider::Form_Load() {
+    shaped::shapeAtLoad(*this, *Picture1);
+    auto& panel = app().form<Start>(names::Start);
+    m.*m_twin.offset = Variant::fromText((m_twin.zeroFromLabel2 ? panel.Label2 : panel.Label1)->caption());
+    DragActive = false;
+}
+
+void Slider::Timer1_Timer() {
+    const int tx = roundHalfEven(env().screen.twipsPerPixelX());
+    const int ty = roundHalfEven(env().screen.twipsPerPixelY());
+    const std::optional<Placement> beam = env().windows.placement(&app().form(m_twin.beam));
+    if (!beam) return;
+    switch (beam->showCmd) {
+    case ShowState::Hidden:
+        setVisibleState(false);
+        break;
+    case ShowState::Normal: {
+        setWindowStateValue(0);
+        if (BeamMaximized) {
+            env().windows.setTopmost(this, false);
+            BeamMaximized = false;
+        }
+        const Variant& offset = m.*m_twin.offset;
+        if (!offset.isNumeric()) return; // keeps the last place until the offset is a number again
+        const SliderRect r = placeSlider(m_twin.axis, *beam, offset.toDouble(), tx, ty, roundHalfEven(widthTwips()));
+        moveTwips(r.left, r.top, r.width, r.height);
+        break;
+    }
+    case ShowState::Minimized:
+        setWindowStateValue(1);
+        break;
+    case ShowState::Maximized:
+        if (!BeamMaximized) {
+            BeamMaximized = true;
+            env().windows.setTopmost(this, true);
+        }
+        break;
+    }
+}
+
+void Slider::Timer2_Timer() {
+    try {
+        Label1->setCaption(readingText(m.*m_twin.offset, m.*m_twin.zero, m));
+    } catch (const VariantError&) {
+        return; // an offset or zero point that is not a number keeps the last reading
+    }
+    setCaption(Label1->caption());
+}
+
+void Slider::nudge(int direction) {
+    try {
+        const Variant step = m.*m_twin.step;
+        m.*m_twin.offset = direction > 0 ? m.*m_twin.offset + step : m.*m_twin.offset - step;
+    } catch (const VariantError&) {
+    }
+}
+
+void Slider::Command1_Click() { nudge(+1); }
+void Slider::Command2_Click() { nudge(-1); }
+void Slider::Timer3_Timer() { nudge(+1); }
+void Slider::Timer4_Timer() { nudge(-1); }
+void Slider::Command1_MouseDown() { Timer3->setEnabled(true); }
+void Slider::Command1_MouseUp() { Timer3->setEnabled(false); }
+void Slider::Command2_MouseDown() { Timer4->setEnabled(true); }
+void Slider::Command2_MouseUp() { Timer4->setEnabled(false); }
+
+void Slider::cancelHandOvers() {
+    app().form<Beam>(names::Form1).Timer1->setEnabled(false);
+    app().form<Beam>(names::Form31).Timer1->setEnabled(false);
+}
+
+void Slider::Command_MouseMove() {
+    cancelHandOvers();
+}
+
+void Slider::Label2_MouseDown() {
+    DragActive = true;
+}
+
+void Slider::Label2_MouseUp() {
+    DragActive = false;
+}
+
+void Slider::Label2_MouseMove(float x, float y) {
+    // Any failure ends the event silently.
+    try {
+        cancelHandOvers();
+        if (!DragActive) return;
+        const double distance = m_twin.axis == Axis::Horizontal ? x : y;
+        const double step = (m.*m_twin.step).toDouble();
+        m.*m_twin.offset = m.*m_twin.offset + Variant::fromDouble(dragStep(distance, step));
+    } catch (const std::exception&) {
+    }
+}
+
+void Slider::Check1_Click() {
+    shaped::applyOnTop(*this, Check1->value());
+}
+
+} // namespace kx

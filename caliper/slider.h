@@ -1,0 +1,81 @@
+#pragma once
+
+#include "caliper/geometry.h"
+#include "model/module1.h"
+#include "platform/forms.h"
+
+#include <QImage>
+
+namespace kx {
+
+// What differs between the horizontal slider Form2 and the vertical slider Form42. Rectangles are in
+// twips (left, top, width, height).
+struct SliderTwin {
+    QString name;
+    QString beam;
+    Axis axis;
+    Variant Module1::*offset;
+    Variant Module1::*step;       // the screen's twips per pixel in this direction
+    Variant Module1::*zero;
+    bool zeroFromLabel2;          // the panel label holding the zero point: Label2 instead of Label1
+    QRectF designClient;
+    QImage (*picture)();
+    QRectF minus;                 // Command2
+    QRectF readout;               // Label1
+    Qt::Alignment readoutAlignment;
+    QRectF plus;                  // Command1
+    QRectF grip;                  // Label2
+    QRectF check1;                // on the window, outside the picture
+};
+
+const SliderTwin& horizontalSliderTwin();
+const SliderTwin& verticalSliderTwin();
+
+// A caliper's slider: the moving jaw with the nudge buttons, the drag handle and the reading. It has
+// no position of its own: its tracking puts it on its beam at the slider offset.
+class Slider final : public forms::Form {
+public:
+    Slider(forms::Application& app, Module1& m, const SliderTwin& twin);
+
+    void Form_Load() override;
+    void Timer1_Timer(); // tracking
+    void Timer2_Timer(); // readout
+    void Timer3_Timer();
+    void Timer4_Timer();
+    void Command1_Click();
+    void Command2_Click();
+    void Command1_MouseDown();
+    void Command1_MouseUp();
+    void Command2_MouseDown();
+    void Command2_MouseUp();
+    void Command_MouseMove(); // both nudge buttons
+    void Label2_MouseDown();
+    void Label2_MouseMove(float x, float y);
+    void Label2_MouseUp();
+    void Check1_Click();
+
+    const SliderTwin& twin() const { return m_twin; }
+    bool dragActive() const { return DragActive; }
+    bool beamMaximized() const { return BeamMaximized; }
+
+    forms::PictureBox* Picture1;
+    forms::CommandButton* Command2;
+    forms::Label* Label1;
+    forms::CommandButton* Command1;
+    forms::Label* Label2;
+    forms::CheckBox* Check1;
+    forms::Timer* Timer1;
+    forms::Timer* Timer2;
+    forms::Timer* Timer3;
+    forms::Timer* Timer4;
+
+private:
+    void nudge(int direction);
+    void cancelHandOvers();
+    const SliderTwin& m_twin;
+    Module1& m;
+    bool DragActive = false;
+    bool BeamMaximized = false;
+};
+
+} // namespace kx

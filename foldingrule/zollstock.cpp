@@ -1,0 +1,132 @@
+#include "foldingrule/zollstock.h"
+
+#include "art/art.h"
+#include "panel/formnames.h"
+#include "shaped/shapedwindow.h"
+
+#include <stdexcept>
+
+namespace kx {
+
+namespace {
+constexpr int kFrameMs = 30;
+constexpr int kHideMs = 300;
+constexpr std::int16_t kFirstUnfoldFrame = 1;
+constexpr std::int16_t kUnfoldEnd = 6;
+constexpr std::int16_t kFirstFoldFrame = 4;
+constexpr std::int16_t kFoldEnd = -1;
+
+// Design-time places of the frame stores (twips); they are never seen.
+constexpr std::array<std::array<int, 4>, 6> kFrameStores{{{6240, 120, 4335, 2775},
+                                                          {0, 3000, 1935, 3015},
+                                                          {1920, 3000, 2655, 3015},
+                                                          {4680, 3000, 3255, 3015},
+                                                          {120, 5760, 4215, 3015},
+                                                          {4440, 5520, 4815, 3015}}};
+constexpr std::array<std::array<int, 4>, 2> kEndAreas{{{0, 2520, 255, 300}, {5400, 2520, 255, 300}}};
+} // namespace
+
+Zollstock::Zollstock(forms::Application& app) : Form(app, names::Zollstock) {
+    forms::Environment& e = env();
+    setCaption(QStringLiteral("Form3"));
+    setGeometry(e.twipsRect(3765, 2520, 6120, 2910));
+
+    Picture1 = new forms::PictureBox(this, e);
+    Picture1->setGeometry(e.twipsRect(0, 0, 5670, 2835));
+    Picture1->setBorderStyle(0);
+    Picture1->setAutoSize(true);
+    Picture1->setPicture(art::rulerFrame(0));
+    const art::CursorArt open = art::openHandCursor();
+    forms::setMousePointer(Picture1, forms::MousePointer::Custom, forms::makeCursor(open.image, open.hotSpot));
+
+    const art::CursorArt pointing = art::pointingHandCursor();
+    for (int i = 0; i < 2; ++i) {
+        Label1[i] = new forms::Label(Picture1);
+        const auto& r = kEndAreas[i];
+        Label1[i]->setGeometry(e.twipsRect(r[0], r[1], r[2], r[3]));
+        Label1[i]->setTransparent(true);
+        forms::setMousePointer(Label1[i], forms::MousePointer::Custom,
+                               forms::makeCursor(pointing.image, pointing.hotSpot));
+        Label1[i]->setToolTip(QStringLiteral("Ende"));
+        Label1[i]->mouse().click = [this, i] { Label1_Click(i); };
+    }
+    for (int n = 0; n < art::kRulerFrameCount; ++n) {
+        Picture2[n] = new forms::PictureBox(this, e);
+        const auto& r = kFrameStores[n];
+        Picture2[n]->setGeometry(e.twipsRect(r[0], r[1], r[2], r[3]));
+        Picture2[n]->setPicture(art::rulerFrame(n));
+        Picture2[n]->setVisible(n == 0); // element 0 lies right of the client area
+    }
+
+    Timer1 = &createTimer(kFrameMs, false);
+    Timer2 = &createTimer(kFrameMs, false);
+    Timer3 = &createTimer(kHideMs, false);
+    Timer1->setHandler([this] { Timer1_Timer(); });
+    Timer2->setHandler([this] { Timer2_Timer(); });
+    Timer3->setHandler([this] { Timer3_Timer(); });
+    Picture1->mouse().down = [this](int, int, float, float) { Picture1_MouseDown(); };
+}
+
+void Zollstock::Form_Load() {
+    shaped::shapeAtLoad(*this, *Picture1);
+    UnfoldFrame = kFirstUnfoldFrame;
+    FoldFrame = kFirstFoldFrame;
+}
+
+void Zollstock::Label1_Click(int) {
+    Timer2->setEnabled(true);
+}
+
+void Zollstock::Picture1_MouseDown() {
+    shaped::dragToMove(*this);
+}
+
+void Zollstock::showFrame(int n) {
+    if (std::exchange(m_failNext, false) || n < 0 || n >= art::kRulerFrameCount)
+        throw std::out_of_range("frame store");
+    shaped::clearShape(*this);
+    Picture1->setPicture(Picture2[n]->picture());
+    shaped::reshape(*this, *Picture1);
+}
+
+void Zollstock::Timer1_Timer() {
+    if (UnfoldFrame == kUnfoldEnd) {
+        UnfoldFrame = kFirstUnfoldFrame;
+        return;
+    }
+    try {
+        showFrame(UnfoldFrame);
+    } catch (const std::exception&) {
+        UnfoldFrame = kFirstUnfoldFrame;
+        return;
+    }
+    ++UnfoldFrame;
+    if (UnfoldFrame == kUnfoldEnd) Timer1->setEnabled(false);
+}
+
+void Zollstock::Timer2_Timer() {
+    if (FoldFrame == kFoldEnd) {
+        FoldFrame = kFirstFoldFrame;
+        return;
+    }
+    Timer2->setInterval(kFrameMs);
+    try {
+        showFrame(FoldFrame);
+    } catch (const std::exception&) {
+        FoldFrame = kFirstFoldFrame;
+        return;
+    }
+    --FoldFrame;
+    if (FoldFrame == kFoldEnd) {
+        Timer2->setEnabled(false);
+        Timer3->setEnabled(true);
+    }
+}
+
+void Zollstock::Timer3_Timer() {
+    Picture1->setPicture(Picture2[0]->picture());
+    setVisibleState(false);
+    Timer3->setEnabled(false);
+}
+
+} // namespace kx

@@ -1,0 +1,87 @@
+#include "model/module1.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace kx {
+
+double reading(const Variant& offset, const Variant& zero, std::int16_t twipsPerUnit, std::int16_t scale) {
+    const Variant difference = offset - zero;
+    const Variant quotient = difference / Variant::fromDouble(twipsPerUnit);
+    return quotient.toDouble() * scale;
+}
+
+namespace {
+
+// The value's decimal digits rounded to two places, halves away from zero. The value is first taken to
+// 15 significant digits, so that 1.005 (stored as 1.00499999...) rounds like the 1.005 it stands for.
+// Returns the magnitude in hundredths as a digit string.
+std::string hundredths(double magnitude) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.14e", magnitude); // d.dddddddddddddde[+-]XX
+    std::string mantissa;
+    for (const char* p = buf; *p && *p != 'e'; ++p)
+        if (*p != '.') mantissa += *p;
+    const int exponent = std::atoi(std::strchr(buf, 'e') + 1);
+    // The digits are mantissa[0] * 10^exponent, mantissa[1] * 10^(exponent-1), ...
+    // Keep the digits down to 10^-2; the next one decides the rounding.
+    const int keep = exponent + 3; // number of mantissa digits at or above 10^-2
+    std::string digits;
+    int roundDigit = 0;
+    if (keep <= 0) {
+        digits = "0";
+        roundDigit = keep == 0 ? mantissa[0] - '0' : 0;
+    } else {
+        for (int i = 0; i < keep; ++i) digits += i < static_cast<int>(mantissa.size()) ? mantissa[i] : '0';
+        roundDigit = keep < static_cast<int>(mantissa.size()) ? mantissa[keep] - '0' : 0;
+    }
+    if (roundDigit >= 5) {
+        int i = static_cast<int>(digits.size()) - 1;
+        while (i >= 0 && digits[i] == '9') digits[i--] = '0';
+        if (i >= 0)
+            ++digits[i];
+        else
+            digits.insert(digits.begin(), '1');
+    }
+    const auto first = digits.find_first_not_of('0');
+    return first == std::string::npos ? "0" : digits.substr(first);
+}
+
+} // namespace
+
+QString formatReading(double value, const QLocale& locale) {
+    if (!std::isfinite(value)) value = 0.0;
+    std::string h = hundredths(std::fabs(value));
+    while (h.size() < 3) h.insert(h.begin(), '0');
+    const bool negative = value < 0 && h.find_first_not_of('0') != std::string::npos;
+    QString text = negative ? QStringLiteral("-") : QString();
+    text += QString::fromStdString(h.substr(0, h.size() - 2));
+    text += locale.decimalPoint();
+    text += QString::fromStdString(h.substr(h.size() - 2));
+    return text;
+}
+
+QString readingText(const Variant& offset, const Variant& zero, const Module1& m, const QLocale& locale) {
+    return formatReading(reading(offset, zero, m.TwipsPerUnit, m.ScaleFactor), locale) + m.UnitSuffix.text();
+}
+
+int validZeroPoint(const QString& stored, const StoredZeroPoint& point) {
+    const QString t = stored.trimmed();
+    if (t.isEmpty() || t.size() > 12) return point.defaultValue;
+    int i = t.startsWith(QLatin1Char('-')) ? 1 : 0;
+    if (i == t.size()) return point.defaultValue;
+    long long v = 0;
+    for (; i < t.size(); ++i) {
+        const QChar c = t.at(i);
+        if (c < QLatin1Char('0') || c > QLatin1Char('9')) return point.defaultValue;
+        v = v * 10 + (c.unicode() - '0');
+    }
+    if (t.startsWith(QLatin1Char('-'))) v = -v;
+    if (v < point.minimum || v > point.maximum) return point.defaultValue;
+    return static_cast<int>(v);
+}
+
+} // namespace kx

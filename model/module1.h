@@ -1,0 +1,71 @@
+#pragma once
+
+#include "model/variant.h"
+
+#include <QLocale>
+#include <QString>
+#include <array>
+#include <cstdint>
+
+namespace kx {
+
+// The values every reading depends on, shared by the control panel and the caliper windows.
+// Lengths are in twips (1440 per inch).
+struct Module1 {
+    Variant SliderOffsetX; // horizontal slider's offset from its beam's right edge; grows to the right
+    Variant SliderOffsetY; // vertical slider's offset from its beam's top edge; grows downwards
+    Variant ZeroX;         // offset at which the horizontal reading is zero (text of the panel's Label1)
+    Variant ZeroY;         // the same for the vertical caliper (Label2)
+    std::int16_t TwipsPerUnit = 0;
+    Variant UnitSuffix; // begins with a blank, e.g. " cm"
+    std::int16_t ScaleFactor = 0;
+    Variant PixelTwipsX; // twips per screen pixel (a Single)
+    Variant PixelTwipsY;
+    quintptr DesktopWindow = 0;
+    quintptr DesktopDC = 0;
+};
+
+struct Unit {
+    const char* optionName; // the option button that selects it
+    const char* caption;
+    std::int16_t twipsPerUnit;
+    const char* suffix;
+};
+
+// The five units, in the order of the option buttons Option2 to Option6.
+inline constexpr std::array<Unit, 5> kUnits{{
+    {"Option2", "Zentimeter", 567, " cm"}, // 1440 / 2.54, rounded
+    {"Option3", "Pixel", 15, " pic"},      // a fixed 15, whatever the screen's density
+    {"Option4", "Zoll", 1440, " zoll"},
+    {"Option5", "Twips", 1, " twi"},
+    {"Option6", "Punkt", 20, " pkt"}, // 1440 / 72
+}};
+
+// (offset - zero) / twipsPerUnit * scale, in double precision. Throws VariantError when the offset
+// or the zero point is a text that is not a number, or when twipsPerUnit is 0.
+double reading(const Variant& offset, const Variant& zero, std::int16_t twipsPerUnit, std::int16_t scale);
+
+// Formats with the pattern "0.00": at least one digit before the decimal separator, exactly two after
+// it, no grouping, halves rounded away from zero. A value that rounds to zero shows no minus sign.
+QString formatReading(double value, const QLocale& locale = QLocale());
+
+// The reading text of one caliper: the formatted reading followed by the unit suffix, e.g. "2.12 cm".
+QString readingText(const Variant& offset, const Variant& zero, const Module1& m,
+                    const QLocale& locale = QLocale());
+
+// A stored zero point: its settings key, its default and its valid range.
+struct StoredZeroPoint {
+    const char* key;
+    int defaultValue;
+    int minimum;
+    int maximum;
+};
+
+inline constexpr StoredZeroPoint kHorizontalZero{"Label1", -7200, -7400, -7000};
+inline constexpr StoredZeroPoint kVerticalZero{"Label2", 414, 214, 614};
+
+// The stored text as the zero point it names, or the default when the text is not the decimal text of
+// an integer (optional minus sign, ASCII digits, surrounding blanks allowed) within the valid range.
+int validZeroPoint(const QString& stored, const StoredZeroPoint& point);
+
+} // namespace kx

@@ -1,0 +1,416 @@
+#include "panel/start.h"
+
+#include "art/art.h"
+#include "caliper/beam.h"
+#include "caliper/slider.h"
+#include "foldingrule/zollstock.h"
+#include "magnifier/magnifier.h"
+#include "panel/formnames.h"
+
+#include <QDir>
+#include <QKeyEvent>
+
+namespace kx {
+
+namespace {
+
+const QString kAppName = QStringLiteral("Kalibrix");
+const QString kSection = QStringLiteral("Settings");
+const QString kHelpFileName = QStringLiteral("HILFE.hlp");
+const QColor kPanelBackground(0xE0, 0xE0, 0xE0);
+const QColor kRuleColour(0xC0, 0xC0, 0xC0);
+constexpr int kMagnifierRefreshMs = 50;
+constexpr int kMagnifierLimitMs = 30000;
+constexpr int kMirrorMs = 1;
+const char* const kHelpTopic = "helpContextId";
+
+QFont dialogFont(double points, bool bold) {
+    QFont f(QStringLiteral("MS Sans Serif"));
+    f.setPointSizeF(points);
+    f.setBold(bold);
+    return f;
+}
+
+void setIconPicture(QAbstractButton* button, const QImage& picture) {
+    button->setIcon(QIcon(QPixmap::fromImage(picture)));
+    button->setIconSize(picture.size());
+}
+
+} // namespace
+
+Start::Start(forms::Application& app, Module1& model) : Form(app, names::Start), m(model) {
+    forms::Environment& e = env();
+    auto place = [&e](QWidget* w, double l, double t, double wd, double h) { w->setGeometry(e.twipsRect(l, t, wd, h)); };
+
+    setCaption(QStringLiteral("Kalibrix"));
+    setBorderStyle(1);
+    setWindowIcon(QIcon(QPixmap::fromImage(art::horizontalCaliperIcon())));
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, kPanelBackground);
+    pal.setColor(QPalette::Button, kPanelBackground);
+    setPalette(pal);
+    setAutoFillBackground(true);
+    const QRect client = e.twipsRect(3795, 1425, 5925, 2955);
+    setFixedSize(client.size());
+    move(client.topLeft());
+
+    const art::CursorArt hand = art::pointingHandCursor();
+    const QCursor handCursor = forms::makeCursor(hand.image, hand.hotSpot);
+
+    // Controls directly on the window.
+    Frame1 = new forms::Frame(this, QString());
+    place(Frame1, 120, 0, 2655, 2895);
+    Frame2 = new forms::Frame(this, QStringLiteral("Justieren "));
+    place(Frame2, 2880, 0, 2775, 2895);
+    Frame2->setVisible(false);
+    Picture1 = new forms::PictureBox(this, e);
+    place(Picture1, 2880, 120, 2760, 2760);
+    Picture1->setAutoSize(true);
+    Picture1->setPicture(art::bannerUpsideDown(webAddress()));
+    forms::setMousePointer(Picture1, forms::MousePointer::Custom, handCursor);
+    Picture4 = new forms::PictureBox(this, e);
+    place(Picture4, 2520, 4440, 735, 1095);
+    Picture4->setPicture(art::banner(webAddress()));
+    Picture4->setVisible(false);
+    Command3 = new forms::CommandButton(this);
+    place(Command3, 5680, 120, 200, 2760);
+    {
+        QPalette p = Command3->palette();
+        p.setColor(QPalette::Button, activeBorderColor());
+        Command3->setPalette(p);
+        Command3->setAutoFillBackground(true);
+    }
+    Command3->setToolTip(QStringLiteral("Minimieren"));
+    Timer1 = &createTimer(0, false);
+    Timer2 = &createTimer(kMagnifierLimitMs, false);
+    Timer3 = &createTimer(kMirrorMs, true);
+
+    // Frame1: calipers, tools, units, ruler strip.
+    Check1 = new forms::CheckBox(Frame1, forms::CheckBox::Style::Graphical);
+    place(Check1->widget(), 120, 240, 855, 975);
+    setIconPicture(Check1->widget(), art::horizontalCaliperIcon());
+    Check3 = new forms::CheckBox(Frame1, forms::CheckBox::Style::Graphical);
+    place(Check3->widget(), 1080, 240, 375, 375);
+    setIconPicture(Check3->widget(), art::magnifierIcon());
+    Check3->widget()->setProperty(kHelpTopic, 1);
+    Command1 = new forms::CommandButton(Frame1);
+    place(Command1, 1440, 240, 375, 375);
+    setIconPicture(Command1, art::crossIcon());
+    Command1->setProperty(kHelpTopic, 8);
+    Check4 = new forms::CheckBox(Frame1, forms::CheckBox::Style::Graphical);
+    place(Check4->widget(), 1800, 240, 375, 375);
+    setIconPicture(Check4->widget(), art::setSquareIcon());
+    Check4->widget()->setProperty(kHelpTopic, 9);
+    Command2 = new forms::CommandButton(Frame1);
+    place(Command2, 2160, 240, 375, 375);
+    setIconPicture(Command2, art::questionMarkIcon());
+    Command2->setFont(dialogFont(8.25, true));
+    Command2->setProperty(kHelpTopic, 7);
+    Check2 = new forms::CheckBox(Frame1, forms::CheckBox::Style::Graphical);
+    place(Check2->widget(), 120, 1440, 855, 975);
+    setIconPicture(Check2->widget(), art::verticalCaliperIcon());
+    forms::OptionButton** options[] = {&Option2, &Option3, &Option4, &Option5, &Option6};
+    const int optionTopics[] = {6, 4, 5, 2, 3};
+    for (int i = 0; i < 5; ++i) {
+        *options[i] = new forms::OptionButton(Frame1, QString::fromLatin1(kUnits[i].caption));
+        place(*options[i], 1200, 720 + 360 * i, 1335, 255);
+        (*options[i])->setProperty(kHelpTopic, optionTopics[i]);
+    }
+    Option2->setValue(true);
+    Picture6 = new forms::PictureBox(Frame1, e);
+    place(Picture6, 120, 2520, 2415, 255);
+    Picture6->setPicture(art::rulerStrip());
+    forms::setMousePointer(Picture6, forms::MousePointer::Custom, handCursor);
+    Picture6->setToolTip(QStringLiteral("Zollstock"));
+
+    // Frame2: calibration and scale.
+    Image1 = new forms::Image(Frame2, art::horizontalCaliperIcon());
+    place(Image1, 120, 360, 480, 480);
+    Label1 = new forms::Label(Frame2);
+    place(Label1, 720, 360, 135, 255);
+    Label1->setVisible(false);
+    Label4 = new forms::Label(Frame2, QStringLiteral("Label4"));
+    place(Label4, 840, 240, 1455, 255);
+    Label4->setAlignment(Qt::AlignRight | Qt::AlignTop);
+    Image2 = new forms::Image(Frame2, art::verticalCaliperIcon());
+    place(Image2, 1680, 480, 480, 480);
+    Label2 = new forms::Label(Frame2);
+    place(Label2, 2280, 960, 135, 255);
+    Label2->setVisible(false);
+    VScroll1 = new forms::ScrollBar(Frame2, Qt::Vertical);
+    place(VScroll1, 2400, 240, 135, 975);
+    Label3 = new forms::Label(Frame2, QStringLiteral("Label3"));
+    place(Label3, 120, 840, 1815, 255);
+    HScroll1 = new forms::ScrollBar(Frame2, Qt::Horizontal);
+    place(HScroll1, 120, 1080, 1695, 135);
+    Line1 = new forms::Line(Frame2, kRuleColour);
+    place(Line1, 0, 1320, 2760, 15);
+    Label5 = new forms::Label(Frame2, QStringLiteral("Maßstab:"));
+    place(Label5, 120, 1440, 855, 255);
+    Label6 = new forms::Label(Frame2, QStringLiteral("1 x"));
+    place(Label6, 1080, 1560, 495, 375);
+    Label6->setFont(dialogFont(12, true));
+    Label7 = new forms::Label(Frame2, QStringLiteral("1"));
+    place(Label7, 1560, 1560, 735, 375);
+    Label7->setFont(dialogFont(12, true));
+    HScroll2 = new forms::ScrollBar(Frame2, Qt::Horizontal);
+    place(HScroll2, 480, 1920, 1815, 255);
+    HScroll2->setRange(1, 1000);
+    HScroll2->setValue(1);
+    Line2 = new forms::Line(Frame2, kRuleColour);
+    place(Line2, 0, 2280, 2760, 15);
+    Check5 = new forms::CheckBox(Frame2, forms::CheckBox::Style::Standard,
+                                 QStringLiteral("Kalibrix immer oben halten."));
+    place(Check5->widget(), 360, 2400, 1815, 375);
+    Check5->setValue(1);
+
+    // Tab order by tab index; frames, labels and hidden controls take no focus.
+    Picture1->setFocusPolicy(Qt::StrongFocus);
+    Picture6->setFocusPolicy(Qt::StrongFocus);
+    const QList<QWidget*> tabOrder{Picture1, Command1,          Option6, Option5,          Option4,
+                                   Option3,  Option2,           Check2->widget(), Check1->widget(), Picture6,
+                                   Command2, Check3->widget(), Command3, Check4->widget(), HScroll1,
+                                   VScroll1, Check5->widget(), HScroll2};
+    for (int i = 1; i < tabOrder.size(); ++i) setTabOrder(tabOrder[i - 1], tabOrder[i]);
+
+    m_magnifier = std::make_unique<Magnifier>(e, *Picture1);
+
+    // Event handlers, connected once the design-time values stand.
+    Check1->onClick = [this] { Check1_Click(); };
+    Check2->onClick = [this] { Check2_Click(); };
+    Check3->onClick = [this] { Check3_Click(); };
+    Check4->onClick = [this] { Check4_Click(); };
+    Check5->onClick = [this] { Check5_Click(); };
+    Command1->onClick = [this] { Command1_Click(); };
+    Command2->onClick = [this] { Command2_Click(); };
+    Command3->onClick = [this] { Command3_Click(); };
+    Option2->onClick = [this] { Option2_Click(); };
+    Option3->onClick = [this] { Option3_Click(); };
+    Option4->onClick = [this] { Option4_Click(); };
+    Option5->onClick = [this] { Option5_Click(); };
+    Option6->onClick = [this] { Option6_Click(); };
+    HScroll1->onChange = [this] { HScroll1_Change(); };
+    VScroll1->onChange = [this] { VScroll1_Change(); };
+    HScroll2->onChange = [this] { HScroll2_Change(); };
+    Timer1->setHandler([this] { Timer1_Timer(); });
+    Timer2->setHandler([this] { Timer2_Timer(); });
+    Timer3->setHandler([this] { Timer3_Timer(); });
+    Picture1->mouse().click = [this] { Picture1_Click(); };
+    Picture6->mouse().click = [this] { Picture6_Click(); };
+    auto cancelHandOver = [this](int, int, float, float) { Form_MouseMove(); };
+    mouse().move = cancelHandOver;
+    Frame1->mouse().move = cancelHandOver;
+    Check1->mouse().move = cancelHandOver;
+    Check2->mouse().move = cancelHandOver;
+}
+
+Start::~Start() = default;
+
+void Start::Form_Load() {
+    SettingsStore& store = env().settings;
+    setVisibleState(true);                                         // 1
+    forms::setMousePointer(this, forms::MousePointer::Hourglass); // 2
+    forms::setFocusTo(Check1->widget());                          // 3
+    m.TwipsPerUnit = kUnits[0].twipsPerUnit;                      // 4
+    m.UnitSuffix = Variant::fromText(QString::fromLatin1(kUnits[0].suffix));
+    HScroll1->setMaximum(kHorizontalZero.maximum); // 5
+    HScroll1->setMinimum(kHorizontalZero.minimum);
+    // 6, 7. A stored value that is not a zero point within the range is replaced by the default.
+    const int zeroX = validZeroPoint(
+        store.getSetting(kAppName, kSection, QString::fromLatin1(kHorizontalZero.key),
+                         QString::number(kHorizontalZero.defaultValue)),
+        kHorizontalZero);
+    Label1->setCaption(QString::number(zeroX));
+    if (HScroll1->value() != zeroX)
+        HScroll1->setValue(zeroX);
+    else
+        HScroll1_Change(); // the position stood there already: the labels and ZeroX still follow it
+    VScroll1->setMaximum(kVerticalZero.maximum); // 8
+    VScroll1->setMinimum(kVerticalZero.minimum);
+    const int zeroY = validZeroPoint( // 9, 10
+        store.getSetting(kAppName, kSection, QString::fromLatin1(kVerticalZero.key),
+                         QString::number(kVerticalZero.defaultValue)),
+        kVerticalZero);
+    Label2->setCaption(QString::number(zeroY));
+    if (VScroll1->value() != zeroY)
+        VScroll1->setValue(zeroY);
+    else
+        VScroll1_Change();
+    app().doEvents();              // 11
+    Picture1->setAutoRedraw(false); // 12
+    for (const QString& name : {names::Form1, names::Form2, names::Form31, names::Form42, names::Zollstock})
+        app().load(name);                            // 13
+    app().setHelpFile(helpFilePath(app().path()));   // 14
+    Picture1->setAutoRedraw(true);                   // 15
+    m.PixelTwipsX = Variant::fromSingle(env().screen.twipsPerPixelX()); // 16
+    m.PixelTwipsY = Variant::fromSingle(env().screen.twipsPerPixelY());
+    Timer1->setInterval(kMagnifierRefreshMs); // 17
+    m.DesktopWindow = env().screen.desktopWindow(); // 18
+    m.DesktopDC = env().screen.getDC(m.DesktopWindow);
+    Picture1->setPicture(Picture4->picture());                  // 19
+    forms::setMousePointer(this, forms::MousePointer::Default); // 20
+    setCaliperOnTop(Check5->value());                           // 21
+}
+
+void Start::Form_Unload() {
+    for (const QString& name : {names::Form1, names::Form2, names::Form31, names::Form42, names::Zollstock})
+        app().unload(name);
+    SettingsStore& store = env().settings;
+    store.saveSetting(kAppName, kSection, QString::fromLatin1(kHorizontalZero.key), Label1->caption());
+    store.saveSetting(kAppName, kSection, QString::fromLatin1(kVerticalZero.key), Label2->caption());
+    env().screen.releaseDC(m.DesktopWindow, m.DesktopDC);
+    m.DesktopDC = 0;
+}
+
+void Start::showCaliper(const QString& beam, const QString& slider, bool visible) {
+    app().form(beam).setVisibleState(visible);
+    app().form(slider).setVisibleState(visible);
+}
+
+void Start::Check1_Click() {
+    showCaliper(names::Form1, names::Form2, Check1->value() == 1);
+}
+
+void Start::Check2_Click() {
+    showCaliper(names::Form31, names::Form42, Check2->value() == 1);
+}
+
+void Start::Check3_Click() {
+    if (Check3->value() == 1) {
+        Timer1->setEnabled(true);
+        Timer2->setEnabled(true);
+        Check4->setValue(0);
+    }
+    if (Check3->value() == 0) {
+        Timer1->setEnabled(false);
+        Timer2->setEnabled(false);
+        Picture1->setPicture(Picture4->picture());
+    }
+}
+
+void Start::Check4_Click() {
+    if (Check4->value() == 1) {
+        Frame2->setVisible(true);
+        Picture1->setVisible(false);
+        Check3->setValue(0);
+    } else {
+        Frame2->setVisible(false);
+        Picture1->setVisible(true);
+    }
+}
+
+void Start::setCaliperOnTop(int value) {
+    for (const QString& name : {names::Form1, names::Form2, names::Form31, names::Form42}) {
+        auto& window = app().form(name);
+        if (auto* beam = dynamic_cast<Beam*>(&window))
+            beam->Check1->setValue(value);
+        else if (auto* slider = dynamic_cast<Slider*>(&window))
+            slider->Check1->setValue(value);
+    }
+}
+
+void Start::Check5_Click() {
+    setCaliperOnTop(Check5->value() == 1 ? 1 : 0);
+}
+
+void Start::Command1_Click() {
+    m.SliderOffsetX = Variant::fromText(Label1->caption());
+    m.SliderOffsetY = Variant::fromText(Label2->caption());
+}
+
+void Start::Command2_Click() {
+    QString help = helpFilePath(app().path());
+    StartURL(help);
+}
+
+void Start::Command3_Click() {
+    setWindowStateValue(1);
+}
+
+void Start::selectUnit(int index) {
+    m.TwipsPerUnit = kUnits[index].twipsPerUnit;
+    m.UnitSuffix = Variant::fromText(QString::fromLatin1(kUnits[index].suffix));
+}
+
+void Start::Option2_Click() { selectUnit(0); }
+void Start::Option3_Click() { selectUnit(1); }
+void Start::Option4_Click() { selectUnit(2); }
+void Start::Option5_Click() { selectUnit(3); }
+void Start::Option6_Click() { selectUnit(4); }
+
+void Start::HScroll1_Change() {
+    Label1->setCaption(QString::number(HScroll1->value()));
+    m.ZeroX = Variant::fromText(Label1->caption());
+}
+
+void Start::VScroll1_Change() {
+    Label2->setCaption(QString::number(VScroll1->value()));
+    m.ZeroY = Variant::fromText(Label2->caption());
+}
+
+void Start::HScroll2_Change() {
+    Label7->setCaption(QString::number(HScroll2->value()));
+}
+
+void Start::Timer1_Timer() {
+    m_magnifier->refresh();
+}
+
+void Start::Timer2_Timer() {
+    Check3->setValue(0);
+}
+
+void Start::Timer3_Timer() {
+    Label3->setCaption(app().form<Slider>(names::Form2).Label1->caption());
+    Label4->setCaption(app().form<Slider>(names::Form42).Label1->caption());
+    m.ScaleFactor = static_cast<std::int16_t>(Label7->caption().toInt());
+}
+
+void Start::Picture1_Click() {
+    QString address = webAddress();
+    StartURL(address);
+}
+
+void Start::Picture6_Click() {
+    auto& ruler = app().form<Zollstock>(names::Zollstock);
+    ruler.Timer2->setEnabled(false);
+    ruler.Timer1->setEnabled(true);
+    ruler.setVisibleState(true);
+}
+
+void Start::Form_MouseMove() {
+    app().form<Beam>(names::Form1).Timer1->setEnabled(false);
+    app().form<Beam>(names::Form31).Timer1->setEnabled(false);
+}
+
+int Start::StartURL(QString& document) {
+    return env().shell.open(document);
+}
+
+QString Start::helpFilePath(const QString& programDirectory) {
+    // A directory in the drive-letter form keeps its backslash convention, and a drive's root
+    // ("D:\") gives a doubled separator, as the help path always has.
+    const bool drivePath = programDirectory.size() >= 2 && programDirectory.at(1) == QLatin1Char(':');
+    const QChar separator = drivePath || programDirectory.contains(QLatin1Char('\\')) ? QLatin1Char('\\')
+                                                                                     : QDir::separator();
+    return programDirectory + separator + kHelpFileName;
+}
+
+QString Start::webAddress() {
+    return QStringLiteral(KALIBRIX_WEB_ADDRESS);
+}
+
+bool Start::event(QEvent* event) {
+    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_F1) {
+        // Context help: the focused control's help topic opens the help file.
+        QWidget* focused = focusWidget();
+        if (focused && focused->property(kHelpTopic).toInt() > 0) {
+            QString help = app().helpFile();
+            StartURL(help);
+            return true;
+        }
+    }
+    return Form::event(event);
+}
+
+} // namespace kx

@@ -1,0 +1,103 @@
+#pragma once
+
+#include "model/module1.h"
+#include "platform/forms.h"
+
+namespace kx {
+
+class Magnifier;
+
+// The control panel: the program's first window. Its load brings up the whole program and its
+// unload ends it.
+class Start final : public forms::Form {
+public:
+    Start(forms::Application& app, Module1& m);
+    ~Start() override;
+
+    void Form_Load() override;
+    void Form_Unload() override;
+
+    // Commands.
+    void Check1_Click();
+    void Check2_Click();
+    void Check3_Click();
+    void Check4_Click();
+    void Check5_Click();
+    void Command1_Click();
+    void Command2_Click();
+    void Command3_Click();
+    void Option2_Click();
+    void Option3_Click();
+    void Option4_Click();
+    void Option5_Click();
+    void Option6_Click();
+    void HScroll1_Change();
+    void VScroll1_Change();
+    void HScroll2_Change();
+    void Timer1_Timer();
+    void Timer2_Timer();
+    void Timer3_Timer();
+    void Picture1_Click();
+    void Picture6_Click();
+    // Moving the pointer over the panel's background, Frame1's background, Check1 or Check2 cancels a
+    // pending focus hand-over of either beam.
+    void Form_MouseMove();
+
+    // Hands a document or web address to the desktop's opener; above 32 is success.
+    int StartURL(QString& document);
+
+    // The help file beside the program: its directory followed directly by the separator and the name.
+    static QString helpFilePath(const QString& programDirectory);
+    static QString webAddress();
+
+    // Controls, by their names.
+    forms::Frame* Frame1;
+    forms::Frame* Frame2;
+    forms::PictureBox* Picture1;
+    forms::PictureBox* Picture4;
+    forms::CommandButton* Command3;
+    forms::Timer* Timer1;
+    forms::Timer* Timer2;
+    forms::Timer* Timer3;
+    // In Frame1.
+    forms::CheckBox* Check1;
+    forms::CheckBox* Check3;
+    forms::CommandButton* Command1;
+    forms::CheckBox* Check4;
+    forms::CommandButton* Command2;
+    forms::CheckBox* Check2;
+    forms::OptionButton* Option2;
+    forms::OptionButton* Option3;
+    forms::OptionButton* Option4;
+    forms::OptionButton* Option5;
+    forms::OptionButton* Option6;
+    forms::PictureBox* Picture6;
+    // In Frame2.
+    forms::Image* Image1;
+    forms::Label* Label1;
+    forms::Label* Label4;
+    forms::Image* Image2;
+    forms::Label* Label2;
+    forms::ScrollBar* VScroll1;
+    forms::Label* Label3;
+    forms::ScrollBar* HScroll1;
+    forms::Line* Line1;
+    forms::Label* Label5;
+    forms::Label* Label6;
+    forms::Label* Label7;
+    forms::ScrollBar* HScroll2;
+    forms::Line* Line2;
+    forms::CheckBox* Check5;
+
+protected:
+    bool event(QEvent* event) override;
+
+private:
+    void selectUnit(int index);
+    void setCaliperOnTop(int value);
+    void showCaliper(const QString& beam, const QString& slider, bool visible);
+    Module1& m;
+    std::unique_ptr<Magnifier> m_magnifier;
+};
+
+} // namespace kx

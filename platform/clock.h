@@ -1,0 +1,60 @@
+#pragma once
+
+#include <chrono>
+#include <functional>
+#include <memory>
+
+namespace kx {
+
+// A periodic tick source. start() (re)starts the countdown with the given interval; stop() ends it.
+class TimerEngine {
+public:
+    virtual ~TimerEngine() = default;
+    virtual void start(std::chrono::milliseconds interval) = 0;
+    virtual void stop() = 0;
+};
+
+// Every timer of the forms layer runs on a clock: the real one on Qt's event loop, the manual one
+// advanced by hand in tests.
+class Clock {
+public:
+    virtual ~Clock() = default;
+    virtual std::unique_ptr<TimerEngine> createTimer(std::function<void()> onTick) = 0;
+};
+
+// Qt timers. An interval shorter than minimumInterval runs at minimumInterval: the platform
+// chooses how often a "1 ms" timer can really tick, and idle wake-ups cost power.
+class QtClock final : public Clock {
+public:
+    explicit QtClock(std::chrono::milliseconds minimumInterval = std::chrono::milliseconds(1));
+    std::unique_ptr<TimerEngine> createTimer(std::function<void()> onTick) override;
+    std::chrono::milliseconds minimumInterval() const { return m_minimum; }
+
+private:
+    std::chrono::milliseconds m_minimum;
+};
+
+// A clock that only moves when advance() is called. Due ticks fire in time order (timers due at the
+// same moment in the order they were started), each at its exact due time, so a handler that
+// starts or stops other timers sees the same sequence as on a real event loop.
+class ManualClock final : public Clock {
+public:
+    ManualClock();
+    ~ManualClock() override;
+    std::unique_ptr<TimerEngine> createTimer(std::function<void()> onTick) override;
+
+    void advance(std::chrono::milliseconds by);
+    std::chrono::milliseconds now() const { return m_now; }
+    // Number of timers currently running (started and not stopped).
+    int runningTimers() const;
+
+    struct Entry;
+
+private:
+    friend class ManualTimer;
+    std::chrono::milliseconds m_now{0};
+    unsigned long long m_sequence = 0;
+    std::shared_ptr<std::vector<Entry*>> m_entries;
+};
+
+} // namespace kx

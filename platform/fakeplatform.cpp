@@ -1,0 +1,101 @@
+#include "platform/fakeplatform.h"
+
+#include <QPainter>
+
+namespace kx {
+
+void FakeWindowSystem::setShape(QWidget* window, const std::optional<QRegion>& region) {
+    m_shapes.insert(window, region);
+    ++m_shapeCalls[window];
+}
+
+std::optional<QRegion> FakeWindowSystem::shape(QWidget* window) const {
+    return m_shapes.value(window);
+}
+
+void FakeWindowSystem::setTopmost(QWidget* window, bool topmost) {
+    m_topmost.insert(window, topmost);
+    ++m_topmostCalls[window];
+    if (window->isVisible()) activate(window);
+}
+
+bool FakeWindowSystem::isTopmost(QWidget* window) const {
+    return m_topmost.value(window);
+}
+
+void FakeWindowSystem::beginMove(QWidget* window, std::function<void()> onFinished) {
+    ++m_moveLoops;
+    m_moving = window;
+    m_windowAtPress = window->pos();
+    m_onFinished = std::move(onFinished);
+}
+
+bool FakeWindowSystem::isMoving(QWidget* window) const {
+    return m_moving && m_moving == window;
+}
+
+void FakeWindowSystem::dragBy(QPoint delta) {
+    if (m_moving) m_moving->move(m_windowAtPress + delta);
+}
+
+void FakeWindowSystem::releaseMove() {
+    m_moving = nullptr;
+    if (auto done = std::exchange(m_onFinished, {})) done();
+}
+
+void FakeWindowSystem::overridePlacement(QWidget* window, std::optional<Placement> p) {
+    if (p)
+        m_placements.insert(window, *p);
+    else
+        m_placements.remove(window);
+}
+
+void FakeWindowSystem::failPlacement(QWidget* window, bool fail) {
+    m_failing.insert(window, fail);
+}
+
+std::optional<Placement> FakeWindowSystem::placement(QWidget* window) const {
+    if (!window || m_failing.value(window)) return std::nullopt;
+    if (m_placements.contains(window)) return m_placements.value(window);
+    Placement p;
+    p.showCmd = window->isMinimized()  ? ShowState::Minimized
+                : !window->isVisible() ? ShowState::Hidden
+                : window->isMaximized() ? ShowState::Maximized
+                                        : ShowState::Normal;
+    const QRect r = window->geometry();
+    p.left = r.x();
+    p.top = r.y();
+    p.right = r.x() + r.width();
+    p.bottom = r.y() + r.height();
+    return p;
+}
+
+void FakeWindowSystem::activate(QWidget* window) {
+    m_lastActivated = window;
+}
+
+QRgb FakeScreen::patternColor(int x, int y) {
+    return qRgb(x & 0xFF, y & 0xFF, ((x >> 8) << 4) | (y >> 8));
+}
+
+FakeScreen::FakeScreen() : m_desktop(1280, 800, QImage::Format_RGB32) {
+    for (int y = 0; y < m_desktop.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(m_desktop.scanLine(y));
+        for (int x = 0; x < m_desktop.width(); ++x) line[x] = patternColor(x, y);
+    }
+}
+
+QImage FakeScreen::grab(const QRect& rect) const {
+    ++m_grabs;
+    if (m_failing || rect.isEmpty()) return {};
+    QImage shot(rect.size(), QImage::Format_RGB32);
+    shot.fill(Qt::black);
+    const QRect source = rect & m_desktop.rect();
+    if (!source.isEmpty()) {
+        QPainter p(&shot);
+        p.drawImage(source.topLeft() - rect.topLeft(), m_desktop, source);
+    }
+    return shot;
+}
+
+} // namespace kx

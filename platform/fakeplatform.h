@@ -1,0 +1,100 @@
+#pragma once
+
+#include "platform/windowsystem.h"
+
+#include <QHash>
+#include <QPointer>
+#include <QStringList>
+#include <vector>
+
+namespace kx {
+
+// Test doubles of the window system, the screen and the shell. They record what the program asks for
+// and let a test set what the platform reports.
+class FakeWindowSystem final : public WindowSystem {
+public:
+    void setShape(QWidget* window, const std::optional<QRegion>& region) override;
+    void setTopmost(QWidget* window, bool topmost) override;
+    bool isTopmost(QWidget* window) const override;
+    void beginMove(QWidget* window, std::function<void()> onFinished) override;
+    bool isMoving(QWidget* window) const override;
+    std::optional<Placement> placement(QWidget* window) const override;
+    void activate(QWidget* window) override;
+    QPoint cursorPos() const override { return m_cursor; }
+
+    // What the program did.
+    std::optional<QRegion> shape(QWidget* window) const;
+    int shapeCalls(QWidget* window) const { return m_shapeCalls.value(window); }
+    int topmostCalls(QWidget* window) const { return m_topmostCalls.value(window); }
+    QWidget* lastActivated() const { return m_lastActivated; }
+    int moveLoopsStarted() const { return m_moveLoops; }
+
+    // What the platform reports.
+    void setCursorPos(QPoint p) { m_cursor = p; }
+    void overridePlacement(QWidget* window, std::optional<Placement> p);
+    void failPlacement(QWidget* window, bool fail);
+    // Drives a running move loop: the pointer moves by delta from the press, then is released.
+    void dragBy(QPoint delta);
+    void releaseMove();
+
+private:
+    QHash<QWidget*, std::optional<QRegion>> m_shapes;
+    QHash<QWidget*, int> m_shapeCalls;
+    QHash<QWidget*, bool> m_topmost;
+    QHash<QWidget*, int> m_topmostCalls;
+    QHash<QWidget*, Placement> m_placements;
+    QHash<QWidget*, bool> m_failing;
+    QPointer<QWidget> m_lastActivated;
+    QPointer<QWidget> m_moving;
+    QPoint m_windowAtPress;
+    std::function<void()> m_onFinished;
+    QPoint m_cursor;
+    int m_moveLoops = 0;
+};
+
+class FakeScreen final : public Screen {
+public:
+    FakeScreen();
+    float twipsPerPixelX() const override { return m_tppX; }
+    float twipsPerPixelY() const override { return m_tppY; }
+    QRect desktopGeometry() const override { return m_desktop.rect(); }
+    QImage grab(const QRect& rect) const override;
+    quintptr getDC(quintptr) override {
+        ++m_contextsTaken;
+        return 0xDC;
+    }
+    void releaseDC(quintptr, quintptr dc) override {
+        if (dc == 0xDC) ++m_contextsReleased;
+    }
+    int contextsTaken() const { return m_contextsTaken; }
+    int contextsReleased() const { return m_contextsReleased; }
+
+    void setTwipsPerPixel(float x, float y) { m_tppX = x; m_tppY = y; }
+    // The desktop's pixels; by default 1280 x 800 with the pattern of patternColor().
+    void setDesktop(const QImage& image) { m_desktop = image.convertToFormat(QImage::Format_RGB32); }
+    const QImage& desktop() const { return m_desktop; }
+    void setFailing(bool failing) { m_failing = failing; }
+    int grabs() const { return m_grabs; }
+    // A colour that differs for every pixel of a 1280 x 800 desktop.
+    static QRgb patternColor(int x, int y);
+
+private:
+    float m_tppX = 15.0f, m_tppY = 15.0f;
+    QImage m_desktop;
+    bool m_failing = false;
+    mutable int m_grabs = 0;
+    int m_contextsTaken = 0;
+    int m_contextsReleased = 0;
+};
+
+class FakeShell final : public Shell {
+public:
+    int open(const QString& document) override {
+        opened.append(document);
+        return result;
+    }
+    QStringList opened;
+    int result = 42;
+};
+
+} // namespace kx

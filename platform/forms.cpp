@@ -1,0 +1,451 @@
+#include "platform/forms.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPixmap>
+#include <QWindow>
+
+namespace kx::forms {
+
+namespace {
+
+int vbButton(Qt::MouseButton b) {
+    switch (b) {
+    case Qt::LeftButton: return 1;
+    case Qt::RightButton: return 2;
+    case Qt::MiddleButton: return 4;
+    default: return 0;
+    }
+}
+
+int vbButtons(Qt::MouseButtons b) {
+    return (b.testFlag(Qt::LeftButton) ? 1 : 0) | (b.testFlag(Qt::RightButton) ? 2 : 0) |
+           (b.testFlag(Qt::MiddleButton) ? 4 : 0);
+}
+
+int vbShift(Qt::KeyboardModifiers m) {
+    return (m.testFlag(Qt::ShiftModifier) ? 1 : 0) | (m.testFlag(Qt::ControlModifier) ? 2 : 0) |
+           (m.testFlag(Qt::AltModifier) ? 4 : 0);
+}
+
+MouseHooks* ensureHooks(MouseHooks*& hooks, QWidget* widget, bool take) {
+    if (!hooks) hooks = new MouseHooks(widget, take);
+    return hooks;
+}
+
+} // namespace
+
+int Environment::toPixelsX(double twips) const {
+    return qRound(twips / screen.twipsPerPixelX());
+}
+
+int Environment::toPixelsY(double twips) const {
+    return qRound(twips / screen.twipsPerPixelY());
+}
+
+QRect Environment::twipsRect(double left, double top, double width, double height) const {
+    return QRect(toPixelsX(left), toPixelsY(top), toPixelsX(width), toPixelsY(height));
+}
+
+QCursor makeCursor(const QImage& image, QPoint hotSpot) {
+    return QCursor(QPixmap::fromImage(image), hotSpot.x(), hotSpot.y());
+}
+
+void setMousePointer(QWidget* widget, MousePointer pointer, const QCursor& custom) {
+    switch (pointer) {
+    case MousePointer::Default: widget->unsetCursor(); break;
+    case MousePointer::Arrow: widget->setCursor(Qt::ArrowCursor); break;
+    case MousePointer::SizeNS: widget->setCursor(Qt::SizeVerCursor); break;
+    case MousePointer::SizeWE: widget->setCursor(Qt::SizeHorCursor); break;
+    case MousePointer::Hourglass: widget->setCursor(Qt::WaitCursor); break;
+    case MousePointer::Custom: widget->setCursor(custom); break;
+    }
+}
+
+MouseHooks::MouseHooks(QWidget* widget, bool takeEvents) : QObject(widget), m_widget(widget), m_take(takeEvents) {
+    widget->installEventFilter(this);
+}
+
+bool MouseHooks::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != m_widget) return false;
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick: {
+        auto* me = static_cast<QMouseEvent*>(event);
+        const QPointF p = me->position();
+        m_pressedInside = true;
+        if (handlers.down) handlers.down(vbButton(me->button()), vbShift(me->modifiers()), p.x(), p.y());
+        return m_take && (handlers.down || handlers.click || handlers.up);
+    }
+    case QEvent::MouseMove: {
+        auto* me = static_cast<QMouseEvent*>(event);
+        const QPointF p = me->position();
+        if (handlers.move) handlers.move(vbButtons(me->buttons()), vbShift(me->modifiers()), p.x(), p.y());
+        return m_take && handlers.move;
+    }
+    case QEvent::MouseButtonRelease: {
+        auto* me = static_cast<QMouseEvent*>(event);
+        const QPointF p = me->position();
+        const bool inside = m_pressedInside && m_widget->rect().contains(p.toPoint());
+        m_pressedInside = false;
+        const bool handled = m_take && (handlers.down || handlers.click || handlers.up);
+        if (handlers.up) handlers.up(vbButton(me->button()), vbShift(me->modifiers()), p.x(), p.y());
+        if (m_take && inside && me->button() == Qt::LeftButton && handlers.click) handlers.click();
+        return handled;
+    }
+    default:
+        return false;
+    }
+}
+
+Timer::Timer(Clock& clock, int intervalMs, bool enabled)
+    : m_engine(clock.createTimer([this] {
+          if (m_onTimer) m_onTimer();
+      })),
+      m_interval(intervalMs), m_enabled(enabled) {
+    apply();
+}
+
+void Timer::setHandler(std::function<void()> onTimer) {
+    m_onTimer = std::move(onTimer);
+    apply();
+}
+
+void Timer::setEnabled(bool enabled) {
+    if (enabled == m_enabled) return;
+    m_enabled = enabled;
+    apply();
+}
+
+void Timer::setInterval(int ms) {
+    m_interval = ms;
+    apply();
+}
+
+void Timer::apply() {
+    if (running() && m_onTimer)
+        m_engine->start(std::chrono::milliseconds(m_interval));
+    else
+        m_engine->stop();
+}
+
+void setFocusTo(QWidget* control) {
+    QWidget* window = control->window();
+    if (!window->isVisible() || window->isMinimized() || !control->isVisible() || !control->isEnabled())
+        throw FormsError(5, "Invalid procedure call or argument");
+    if (auto* form = dynamic_cast<Form*>(window)) form->env().windows.activate(form);
+    control->setFocus(Qt::OtherFocusReason);
+}
+
+Label::Label(QWidget* parent, const QString& caption) : QLabel(caption, parent) {
+    setAutoFillBackground(false);
+}
+
+void Label::setCaption(const QString& caption) {
+    if (text() != caption) setText(caption);
+}
+
+MouseHandlers& Label::mouse() {
+    return ensureHooks(m_hooks, this, true)->handlers;
+}
+
+void Label::setTransparent(bool transparent) {
+    setAutoFillBackground(!transparent);
+    setAttribute(Qt::WA_TranslucentBackground, transparent);
+}
+
+Image::Image(QWidget* parent, const QImage& picture) : QLabel(parent) {
+    setPixmap(QPixmap::fromImage(picture));
+    setAlignment(Qt::AlignLeft | Qt::AlignTop);
+}
+
+Line::Line(QWidget* parent, QColor colour) : QWidget(parent), m_colour(colour) {}
+
+void Line::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.fillRect(rect(), m_colour);
+}
+
+Frame::Frame(QWidget* parent, const QString& caption) : QGroupBox(caption, parent) {}
+
+MouseHandlers& Frame::mouse() {
+    setMouseTracking(true);
+    return ensureHooks(m_hooks, this, false)->handlers;
+}
+
+CommandButton::CommandButton(QWidget* parent) : QPushButton(parent) {
+    QObject::connect(this, &QPushButton::clicked, [this] {
+        if (onClick) onClick();
+    });
+}
+
+MouseHandlers& CommandButton::mouse() {
+    setMouseTracking(true);
+    return ensureHooks(m_hooks, this, false)->handlers;
+}
+
+CheckBox::CheckBox(QWidget* parent, Style style, const QString& caption) : QObject(parent) {
+    if (style == Style::Graphical) {
+        auto* b = new QPushButton(caption, parent);
+        b->setCheckable(true);
+        m_button = b;
+    } else {
+        m_button = new QCheckBox(caption, parent);
+    }
+    QObject::connect(m_button, &QAbstractButton::toggled, this, [this](bool) {
+        if (onClick) onClick();
+    });
+}
+
+int CheckBox::value() const {
+    return m_button->isChecked() ? 1 : 0;
+}
+
+void CheckBox::setValue(int value) {
+    m_button->setChecked(value == 1);
+}
+
+MouseHandlers& CheckBox::mouse() {
+    m_button->setMouseTracking(true);
+    return ensureHooks(m_hooks, m_button, false)->handlers;
+}
+
+OptionButton::OptionButton(QWidget* parent, const QString& caption) : QPushButton(caption, parent) {
+    setCheckable(true);
+    setAutoExclusive(true);
+    QObject::connect(this, &QPushButton::toggled, [this](bool on) {
+        if (on && onClick) onClick();
+    });
+}
+
+void OptionButton::setValue(bool selected) {
+    setChecked(selected);
+}
+
+ScrollBar::ScrollBar(QWidget* parent, Qt::Orientation orientation) : QScrollBar(orientation, parent) {
+    setTracking(false);
+    setSingleStep(1);
+    setPageStep(1);
+    QObject::connect(this, &QScrollBar::valueChanged, [this](int) {
+        if (onChange) onChange();
+    });
+}
+
+PictureBox::PictureBox(QWidget* parent, Environment& env) : QWidget(parent), m_env(env) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+QSize PictureBox::innerSize() const {
+    const int b = m_border ? 2 : 0;
+    return QSize(std::max(0, width() - 2 * b), std::max(0, height() - 2 * b));
+}
+
+double PictureBox::scaleWidth() const {
+    const int w = innerSize().width();
+    return m_scaleMode == ScaleMode::Pixels ? w : w * static_cast<double>(m_env.screen.twipsPerPixelX());
+}
+
+double PictureBox::scaleHeight() const {
+    const int h = innerSize().height();
+    return m_scaleMode == ScaleMode::Pixels ? h : h * static_cast<double>(m_env.screen.twipsPerPixelY());
+}
+
+void PictureBox::setPicture(const QImage& picture) {
+    m_picture = picture;
+    if (m_autoSize) fitToPicture();
+    cls();
+}
+
+void PictureBox::setAutoSize(bool on) {
+    m_autoSize = on;
+    if (on) fitToPicture();
+}
+
+void PictureBox::setBorderStyle(int style) {
+    m_border = style;
+    if (m_autoSize) fitToPicture();
+    cls();
+}
+
+void PictureBox::fitToPicture() {
+    if (m_picture.isNull()) return;
+    const int b = m_border ? 2 : 0;
+    resize(m_picture.width() + 2 * b, m_picture.height() + 2 * b);
+}
+
+void PictureBox::setBackColor(QColor colour) {
+    m_back = colour;
+    cls();
+}
+
+void PictureBox::cls() {
+    const QSize inner = innerSize();
+    if (m_drawing.size() != inner) m_drawing = QImage(inner, QImage::Format_RGB32);
+    m_drawing.fill(m_back);
+    if (!m_picture.isNull() && !inner.isEmpty()) {
+        QPainter p(&m_drawing);
+        p.drawImage(QPoint(0, 0), m_picture);
+    }
+    update();
+}
+
+void PictureBox::resizeEvent(QResizeEvent*) {
+    if (m_drawing.size() != innerSize()) cls();
+}
+
+void PictureBox::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    const int b = m_border ? 2 : 0;
+    if (b) {
+        // The standard sunken border: dark outer and darker inner line at the top and left,
+        // light lines at the bottom and right.
+        const QRect r = rect();
+        p.fillRect(r, QColor(0xFF, 0xFF, 0xFF));
+        p.fillRect(QRect(r.left(), r.top(), r.width() - 1, 1), QColor(0xA0, 0xA0, 0xA0));
+        p.fillRect(QRect(r.left(), r.top(), 1, r.height() - 1), QColor(0xA0, 0xA0, 0xA0));
+        p.fillRect(QRect(r.left() + 1, r.top() + 1, r.width() - 3, 1), QColor(0x69, 0x69, 0x69));
+        p.fillRect(QRect(r.left() + 1, r.top() + 1, 1, r.height() - 3), QColor(0x69, 0x69, 0x69));
+        p.fillRect(QRect(r.left() + 1, r.bottom() - 1, r.width() - 2, 1), QColor(0xE3, 0xE3, 0xE3));
+        p.fillRect(QRect(r.right() - 1, r.top() + 1, 1, r.height() - 2), QColor(0xE3, 0xE3, 0xE3));
+    }
+    p.drawImage(QPoint(b, b), m_drawing);
+}
+
+MouseHandlers& PictureBox::mouse() {
+    setMouseTracking(true);
+    return ensureHooks(m_hooks, this, true)->handlers;
+}
+
+Form::Form(Application& app, const QString& name) : QWidget(nullptr), m_app(app), m_name(name) {
+    setAttribute(Qt::WA_DeleteOnClose, false);
+    setObjectName(name);
+}
+
+Form::~Form() = default;
+
+Environment& Form::env() const {
+    return m_app.env();
+}
+
+void Form::setBorderStyle(int style) {
+    m_borderStyle = style;
+    Qt::WindowFlags flags = windowFlags() | Qt::Window;
+    flags.setFlag(Qt::FramelessWindowHint, style == 0);
+    if (style == 1) flags |= Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                             Qt::WindowMinimizeButtonHint;
+    setWindowFlags(flags);
+}
+
+void Form::setVisibleState(bool visible) {
+    if (visible == isVisible()) return;
+    setVisible(visible);
+}
+
+int Form::windowStateValue() const {
+    const Qt::WindowStates s = windowState();
+    if (s.testFlag(Qt::WindowMinimized)) return 1;
+    if (s.testFlag(Qt::WindowMaximized)) return 2;
+    return 0;
+}
+
+void Form::setWindowStateValue(int state) {
+    if (state == windowStateValue()) return;
+    Qt::WindowStates s = windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized);
+    if (state == 1) s |= Qt::WindowMinimized;
+    if (state == 2) s |= Qt::WindowMaximized;
+    setWindowState(s);
+}
+
+void Form::moveTwips(double left, double top, double width, double height) {
+    const QRect r = env().twipsRect(left, top, width, height);
+    if (size() != r.size()) resize(r.size());
+    if (pos() != r.topLeft()) move(r.topLeft());
+}
+
+double Form::widthTwips() const {
+    return width() * static_cast<double>(env().screen.twipsPerPixelX());
+}
+
+double Form::heightTwips() const {
+    return height() * static_cast<double>(env().screen.twipsPerPixelY());
+}
+
+void Form::setClientSizeTwips(double width, double height) {
+    resize(env().toPixelsX(width), env().toPixelsY(height));
+}
+
+void Form::setFocusToForm() {
+    if (!isVisible()) throw FormsError(5, "Invalid procedure call or argument");
+    env().windows.activate(this);
+}
+
+Timer& Form::createTimer(int intervalMs, bool enabled) {
+    m_timers.push_back(std::make_unique<Timer>(env().clock, intervalMs, enabled));
+    return *m_timers.back();
+}
+
+void Form::stopTimers() {
+    for (auto& t : m_timers) t->setEnabled(false);
+}
+
+MouseHandlers& Form::mouse() {
+    setMouseTracking(true);
+    return ensureHooks(m_hooks, this, false)->handlers;
+}
+
+void Form::closeEvent(QCloseEvent* event) {
+    // Closing a window by any means unloads it; the unload handling decides what else ends.
+    event->accept();
+    m_app.unload(m_name);
+}
+
+void Form::moveEvent(QMoveEvent* event) {
+    QWidget::moveEvent(event);
+    if (onMoved) onMoved();
+}
+
+Application::Application(Environment env) : m_env(env), m_path(QCoreApplication::applicationDirPath()) {}
+
+Application::~Application() {
+    for (auto& [name, form] : m_loaded) delete form;
+}
+
+void Application::registerForm(const QString& name, Factory factory) {
+    m_factories[name] = std::move(factory);
+}
+
+Form& Application::form(const QString& name) {
+    if (auto it = m_loaded.find(name); it != m_loaded.end()) return *it->second;
+    auto factory = m_factories.find(name);
+    if (factory == m_factories.end()) throw FormsError(424, "Object required");
+    Form* created = factory->second(*this).release();
+    // Registered before the load handling runs, so that a reference from within it finds the window.
+    m_loaded[name] = created;
+    created->Form_Load();
+    return *created;
+}
+
+bool Application::isLoaded(const QString& name) const {
+    return m_loaded.count(name) != 0;
+}
+
+void Application::unload(const QString& name) {
+    auto it = m_loaded.find(name);
+    if (it == m_loaded.end()) return;
+    Form* form = it->second;
+    m_loaded.erase(it);
+    form->Form_Unload();
+    form->stopTimers();
+    form->hide();
+    form->deleteLater();
+    if (m_loaded.empty() && onLastUnloaded) onLastUnloaded();
+}
+
+void Application::doEvents() {
+    QCoreApplication::processEvents();
+}
+
+} // namespace kx::forms

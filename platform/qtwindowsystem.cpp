@@ -1,0 +1,193 @@
+#include "platform/qtwindowsystem.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QProcess>
+#include <QScreen>
+#include <QUrl>
+#include <QWindow>
+
+namespace kx {
+
+namespace {
+constexpr float kTwipsPerInch = 1440.0f;
+
+// Results in the classic shell's convention.
+constexpr int kOpenSucceeded = 42;
+constexpr int kFileNotFound = 2;
+constexpr int kNoAssociation = 31;
+} // namespace
+
+QColor activeBorderColor() {
+    return QColor(0xB4, 0xB4, 0xB4);
+}
+
+QString displayProblem() {
+#if defined(Q_OS_LINUX) || defined(Q_OS_FREEBSD)
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
+        qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        return QStringLiteral("Kalibrix needs a graphical desktop: no display is set (DISPLAY is empty).\n"
+                              "Start it from a desktop session, or set DISPLAY, or run scripts/run, "
+                              "which starts a virtual display when there is none.");
+#endif
+    return {};
+}
+
+QtWindowSystem::QtWindowSystem() = default;
+QtWindowSystem::~QtWindowSystem() {
+    if (m_moving) qApp->removeEventFilter(this);
+}
+
+void QtWindowSystem::setShape(QWidget* window, const std::optional<QRegion>& region) {
+    if (region)
+        window->setMask(*region);
+    else
+        window->clearMask();
+}
+
+void QtWindowSystem::setTopmost(QWidget* window, bool topmost) {
+    // QWidget::setWindowFlag would re-create the native window; change the existing one instead and
+    // keep the widget's own record of the flags in step without telling the window system twice.
+    Qt::WindowFlags flags = window->windowFlags();
+    flags.setFlag(Qt::WindowStaysOnTopHint, topmost);
+    window->overrideWindowFlags(flags);
+    if (QWindow* handle = window->windowHandle()) handle->setFlag(Qt::WindowStaysOnTopHint, topmost);
+    if (window->isVisible()) activate(window);
+}
+
+bool QtWindowSystem::isTopmost(QWidget* window) const {
+    if (QWindow* handle = window->windowHandle()) return handle->flags().testFlag(Qt::WindowStaysOnTopHint);
+    return window->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+}
+
+void QtWindowSystem::beginMove(QWidget* window, std::function<void()> onFinished) {
+    if (m_moving) finishMove();
+    if (QGuiApplication::mouseButtons() == Qt::NoButton) {
+        if (onFinished) onFinished();
+        return;
+    }
+    m_moving = window;
+    m_windowAtPress = window->pos();
+    m_cursorAtPress = QCursor::pos();
+    m_onFinished = std::move(onFinished);
+    qApp->installEventFilter(this);
+}
+
+bool QtWindowSystem::isMoving(QWidget* window) const {
+    return m_moving && m_moving == window;
+}
+
+bool QtWindowSystem::eventFilter(QObject* watched, QEvent* event) {
+    if (!m_moving) return QObject::eventFilter(watched, event);
+    switch (event->type()) {
+    case QEvent::MouseMove: {
+        auto* me = static_cast<QMouseEvent*>(event);
+        if (me->buttons() == Qt::NoButton) {
+            finishMove();
+            return false;
+        }
+        const QPoint target = m_windowAtPress + (me->globalPosition().toPoint() - m_cursorAtPress);
+        if (m_moving->pos() != target) m_moving->move(target);
+        return true;
+    }
+    case QEvent::MouseButtonRelease: {
+        auto* me = static_cast<QMouseEvent*>(event);
+        if (me->buttons() == Qt::NoButton) finishMove();
+        return true; // the move loop takes the release
+    }
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+        return true;
+    default:
+        return QObject::eventFilter(watched, event);
+    }
+}
+
+void QtWindowSystem::finishMove() {
+    qApp->removeEventFilter(this);
+    m_moving = nullptr;
+    if (auto done = std::exchange(m_onFinished, {})) done();
+}
+
+std::optional<Placement> QtWindowSystem::placement(QWidget* window) const {
+    if (!window) return std::nullopt;
+    Placement p;
+    if (window->isMinimized())
+        p.showCmd = ShowState::Minimized;
+    else if (!window->isVisible())
+        p.showCmd = ShowState::Hidden;
+    else if (window->isMaximized())
+        p.showCmd = ShowState::Maximized;
+    else
+        p.showCmd = ShowState::Normal;
+    const QRect r = (window->isMaximized() || window->isMinimized()) && window->normalGeometry().isValid()
+                        ? window->normalGeometry()
+                        : window->geometry();
+    p.left = r.x();
+    p.top = r.y();
+    p.right = r.x() + r.width();
+    p.bottom = r.y() + r.height();
+    return p;
+}
+
+void QtWindowSystem::activate(QWidget* window) {
+    window->raise();
+    window->activateWindow();
+}
+
+QPoint QtWindowSystem::cursorPos() const {
+    return QCursor::pos();
+}
+
+float QtScreen::twipsPerPixelX() const {
+    QScreen* s = QGuiApplication::primaryScreen();
+    return s ? kTwipsPerInch / static_cast<float>(s->logicalDotsPerInchX()) : 15.0f;
+}
+
+float QtScreen::twipsPerPixelY() const {
+    QScreen* s = QGuiApplication::primaryScreen();
+    return s ? kTwipsPerInch / static_cast<float>(s->logicalDotsPerInchY()) : 15.0f;
+}
+
+QRect QtScreen::desktopGeometry() const {
+    QScreen* s = QGuiApplication::primaryScreen();
+    return s ? s->virtualGeometry() : QRect();
+}
+
+QImage QtScreen::grab(const QRect& rect) const {
+    QScreen* s = QGuiApplication::primaryScreen();
+    if (!s || rect.isEmpty()) return {};
+    // The root window covers the whole virtual desktop; the screen's grab counts from its own origin.
+    const QPoint origin = s->geometry().topLeft();
+    QImage shot = s->grabWindow(0, rect.x() - origin.x(), rect.y() - origin.y(), rect.width(), rect.height())
+                      .toImage()
+                      .convertToFormat(QImage::Format_RGB32);
+    if (shot.isNull()) return {};
+    if (shot.size() != rect.size()) shot = shot.copy(0, 0, rect.width(), rect.height());
+    // Whatever lies outside every screen is shown black, whatever the platform returned there.
+    const QRegion outside = QRegion(rect) - QRegion(desktopGeometry());
+    if (!outside.isEmpty()) {
+        QPainter p(&shot);
+        for (const QRect& r : outside) p.fillRect(r.translated(-rect.topLeft()), Qt::black);
+    }
+    return shot;
+}
+
+int DesktopShell::open(const QString& document) {
+    const bool isAddress = document.contains(QLatin1String("://"));
+    if (!isAddress && !QFileInfo::exists(document)) return kFileNotFound;
+#if defined(Q_OS_WIN) || defined(Q_OS_MACOS)
+    const QUrl url = isAddress ? QUrl(document) : QUrl::fromLocalFile(document);
+    return QDesktopServices::openUrl(url) ? kOpenSucceeded : kNoAssociation;
+#else
+    // One argument, no shell: spaces, quotes and $(...) in the name arrive unchanged.
+    return QProcess::startDetached(QStringLiteral("xdg-open"), {document}) ? kOpenSucceeded : kNoAssociation;
+#endif
+}
+
+} // namespace kx

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "platform/windowsystem.h"
+
+#include <QObject>
+#include <QPointer>
+
+namespace kx {
+
+// Window-manager operations on Qt: masks, the stays-on-top flag on the existing native window, and a
+// move loop driven by the program's own pointer handling so that positions stay live during a drag,
+// with or without a window manager.
+class QtWindowSystem final : public QObject, public WindowSystem {
+public:
+    QtWindowSystem();
+    ~QtWindowSystem() override;
+
+    void setShape(QWidget* window, const std::optional<QRegion>& region) override;
+    void setTopmost(QWidget* window, bool topmost) override;
+    bool isTopmost(QWidget* window) const override;
+    void beginMove(QWidget* window, std::function<void()> onFinished) override;
+    bool isMoving(QWidget* window) const override;
+    std::optional<Placement> placement(QWidget* window) const override;
+    void activate(QWidget* window) override;
+    QPoint cursorPos() const override;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void finishMove();
+    QPointer<QWidget> m_moving;
+    QPoint m_windowAtPress;
+    QPoint m_cursorAtPress;
+    std::function<void()> m_onFinished;
+};
+
+class QtScreen final : public Screen {
+public:
+    float twipsPerPixelX() const override;
+    float twipsPerPixelY() const override;
+    QRect desktopGeometry() const override;
+    QImage grab(const QRect& rect) const override;
+};
+
+// Opens documents with the desktop's opener (xdg-open on Linux) as a separate process, passing the
+// document as one argument with no shell in between.
+class DesktopShell final : public Shell {
+public:
+    int open(const QString& document) override;
+};
+
+} // namespace kx

@@ -1,0 +1,79 @@
+#pragma once
+
+#include <QImage>
+#include <QPoint>
+#include <QRect>
+#include <QRegion>
+#include <QString>
+#include <QWidget>
+#include <functional>
+#include <optional>
+
+namespace kx {
+
+// Show state of a top-level window as the placement query reports it.
+enum class ShowState { Hidden = 0, Normal = 1, Minimized = 2, Maximized = 3 };
+
+// A window's placement: its show state and its normal-position rectangle in screen pixels
+// (right and bottom exclusive).
+struct Placement {
+    ShowState showCmd = ShowState::Hidden;
+    int left = 0, top = 0, right = 0, bottom = 0;
+};
+
+// Window-manager operations on top-level windows.
+class WindowSystem {
+public:
+    virtual ~WindowSystem() = default;
+
+    // The window shows and takes input only inside region; no region restores the full rectangle.
+    virtual void setShape(QWidget* window, const std::optional<QRegion>& region) = 0;
+    // Into or out of the topmost layer; same window, same position and size; the window is activated.
+    virtual void setTopmost(QWidget* window, bool topmost) = 0;
+    virtual bool isTopmost(QWidget* window) const = 0;
+    // Runs the move loop for a press on the window: it follows the pointer until the button is
+    // released, timers keep firing and pos() stays current throughout. The release ends the loop and
+    // is not delivered to the window. Returns at once; onFinished runs at the release.
+    virtual void beginMove(QWidget* window, std::function<void()> onFinished = {}) = 0;
+    virtual bool isMoving(QWidget* window) const = 0;
+    // The window's show state and normal-position rectangle; nullopt when it cannot be queried.
+    virtual std::optional<Placement> placement(QWidget* window) const = 0;
+    // Makes the window the active one, in front of the others of its layer.
+    virtual void activate(QWidget* window) = 0;
+    // The pointer position in screen pixels.
+    virtual QPoint cursorPos() const = 0;
+};
+
+// The screen: pixel density and the desktop's pixels.
+class Screen {
+public:
+    virtual ~Screen() = default;
+    virtual float twipsPerPixelX() const = 0;
+    virtual float twipsPerPixelY() const = 0;
+    // The virtual desktop's bounding rectangle in screen pixels.
+    virtual QRect desktopGeometry() const = 0;
+    // A copy of the desktop's pixels in rect, always rect's size; pixels outside every screen are black.
+    // A null image when the copy failed.
+    virtual QImage grab(const QRect& rect) const = 0;
+    // The desktop window and a drawing context on it, taken once and given back once.
+    virtual quintptr desktopWindow() const { return 1; }
+    virtual quintptr getDC(quintptr /*window*/) { return 1; }
+    virtual void releaseDC(quintptr /*window*/, quintptr /*dc*/) {}
+};
+
+// The desktop's opener for documents and web addresses.
+class Shell {
+public:
+    virtual ~Shell() = default;
+    // Hands the document to the desktop's opener as one argument. Above 32 means success, 32 or less
+    // a failure (the classic shell's convention, which callers rely on).
+    virtual int open(const QString& document) = 0;
+};
+
+// Colour the classic desktop uses for the active window border, used as a button face.
+QColor activeBorderColor();
+
+// Why no window can be shown (no display and no platform chosen), or an empty text when one can.
+QString displayProblem();
+
+} // namespace kx

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "caliper/beam.h"
+#include "caliper/slider.h"
+#include "foldingrule/zollstock.h"
+#include "panel/formnames.h"
+#include "panel/program.h"
+#include "panel/start.h"
+#include "platform/clock.h"
+#include "platform/fakeplatform.h"
+#include "platform/settingsstore.h"
+
+#include <chrono>
+#include <memory>
+
+namespace kx::test {
+
+// The whole program on test doubles: a hand-driven clock, a synthetic 1280 x 800 screen at 15 twips
+// per pixel, a recording window system, an in-memory settings store and a recording shell.
+struct TestProgram {
+    ManualClock clock;
+    FakeScreen screen;
+    FakeWindowSystem windows;
+    MemorySettingsStore settings;
+    FakeShell shell;
+    std::unique_ptr<Program> program;
+
+    TestProgram() { program = std::make_unique<Program>(forms::Environment{clock, screen, windows, settings, shell}); }
+    ~TestProgram() { program.reset(); }
+
+    // Stores a zero point before start(), as an earlier run would have.
+    void store(const QString& key, const QString& value) {
+        settings.setValue(QStringLiteral("Kalibrix"), QStringLiteral("Settings"), key, value);
+    }
+    QString stored(const QString& key) const {
+        return settings.value(QStringLiteral("Kalibrix"), QStringLiteral("Settings"), key);
+    }
+
+    void start() { program->start(); }
+    void advance(int ms) { clock.advance(std::chrono::milliseconds(ms)); }
+
+    Module1& m() { return program->model(); }
+    forms::Application& app() { return program->app(); }
+    Start& start_() { return app().form<Start>(names::Start); }
+    Beam& form1() { return app().form<Beam>(names::Form1); }
+    Beam& form31() { return app().form<Beam>(names::Form31); }
+    Slider& form2() { return app().form<Slider>(names::Form2); }
+    Slider& form42() { return app().form<Slider>(names::Form42); }
+    Zollstock& zollstock() { return app().form<Zollstock>(names::Zollstock); }
+};
+
+} // namespace kx::test
