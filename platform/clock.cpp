@@ -6,28 +6,72 @@
 
 namespace kx {
 
+// Timers at the shortest interval all share one Qt timer, so that several of them cost one wake-up.
+class SharedTicker {
+public:
+    explicit SharedTicker(std::chrono::milliseconds interval) {
+        m_timer.setTimerType(Qt::PreciseTimer);
+        m_timer.setInterval(interval);
+        QObject::connect(&m_timer, &QTimer::timeout, [this] { tick(); });
+    }
+    void join(const std::function<void()>* handler) {
+        if (std::find(m_handlers.begin(), m_handlers.end(), handler) == m_handlers.end()) m_handlers.push_back(handler);
+        if (!m_timer.isActive()) m_timer.start();
+    }
+    void leave(const std::function<void()>* handler) {
+        std::erase(m_handlers, handler);
+        if (m_handlers.empty()) m_timer.stop();
+    }
+
+private:
+    void tick() {
+        // A handler may make any timer join or leave; walk a copy and skip those that left.
+        const auto handlers = m_handlers;
+        for (const auto* h : handlers)
+            if (std::find(m_handlers.begin(), m_handlers.end(), h) != m_handlers.end()) (*h)();
+    }
+    QTimer m_timer;
+    std::vector<const std::function<void()>*> m_handlers;
+};
+
 namespace {
 
 class QtTimerEngine final : public TimerEngine {
 public:
-    QtTimerEngine(std::function<void()> onTick, std::chrono::milliseconds minimum) : m_minimum(minimum) {
+    QtTimerEngine(std::function<void()> onTick, std::chrono::milliseconds minimum, SharedTicker& shared)
+        : m_onTick(std::move(onTick)), m_minimum(minimum), m_shared(shared) {
         m_timer.setTimerType(Qt::PreciseTimer);
-        QObject::connect(&m_timer, &QTimer::timeout, [tick = std::move(onTick)] { tick(); });
+        QObject::connect(&m_timer, &QTimer::timeout, [this] { m_onTick(); });
     }
-    void start(std::chrono::milliseconds interval) override { m_timer.start(std::max(interval, m_minimum)); }
-    void stop() override { m_timer.stop(); }
+    ~QtTimerEngine() override { stop(); }
+    void start(std::chrono::milliseconds interval) override {
+        stop();
+        if (interval <= m_minimum)
+            m_shared.join(&m_onTick);
+        else
+            m_timer.start(interval);
+    }
+    void stop() override {
+        m_timer.stop();
+        m_shared.leave(&m_onTick);
+    }
 
 private:
+    std::function<void()> m_onTick;
     QTimer m_timer;
     std::chrono::milliseconds m_minimum;
+    SharedTicker& m_shared;
 };
 
 } // namespace
 
-QtClock::QtClock(std::chrono::milliseconds minimumInterval) : m_minimum(minimumInterval) {}
+QtClock::QtClock(std::chrono::milliseconds minimumInterval)
+    : m_minimum(minimumInterval), m_shared(std::make_unique<SharedTicker>(minimumInterval)) {}
+
+QtClock::~QtClock() = default;
 
 std::unique_ptr<TimerEngine> QtClock::createTimer(std::function<void()> onTick) {
-    return std::make_unique<QtTimerEngine>(std::move(onTick), m_minimum);
+    return std::make_unique<QtTimerEngine>(std::move(onTick), m_minimum, *m_shared);
 }
 
 struct ManualClock::Entry {

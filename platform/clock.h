@@ -3,6 +3,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <vector>
 
 namespace kx {
 
@@ -22,16 +23,21 @@ public:
     virtual std::unique_ptr<TimerEngine> createTimer(std::function<void()> onTick) = 0;
 };
 
+class SharedTicker;
+
 // Qt timers. An interval shorter than minimumInterval runs at minimumInterval: the platform
-// chooses how often a "1 ms" timer can really tick, and idle wake-ups cost power.
+// chooses how often a "1 ms" timer can really tick, and idle wake-ups cost power. All timers at the
+// shortest interval tick together from one Qt timer, in the order they were started.
 class QtClock final : public Clock {
 public:
     explicit QtClock(std::chrono::milliseconds minimumInterval = std::chrono::milliseconds(1));
+    ~QtClock() override;
     std::unique_ptr<TimerEngine> createTimer(std::function<void()> onTick) override;
     std::chrono::milliseconds minimumInterval() const { return m_minimum; }
 
 private:
     std::chrono::milliseconds m_minimum;
+    std::unique_ptr<SharedTicker> m_shared;
 };
 
 // A clock that only moves when advance() is called. Due ticks fire in time order (timers due at the
