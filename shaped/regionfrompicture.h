@@ -25,8 +25,9 @@ class ImagePixels {
 
     double width() const { return width_; }
     double height() const { return height_; }
-    std::uint32_t colourAt(int x, int y) const {
-        return reinterpret_cast<const std::uint32_t*>(bits_ + qsizetype(y) * bytesPerLine_)[x];
+    std::uint32_t colourAt(int x, int y) const { return line(y)[x]; }
+    const std::uint32_t* line(int y) const {
+        return reinterpret_cast<const std::uint32_t*>(bits_ + qsizetype(y) * bytesPerLine_);
     }
 
   private:
