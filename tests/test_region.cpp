@@ -48,6 +48,14 @@ struct RecordingBuilder {
     void discard(int& rect) { calls << QStringLiteral("discard %1").arg(rect); }
 };
 
+// Hides the rows of an image, so that the scan has to read it pixel by pixel.
+struct PixelByPixel {
+    const kx::ImagePixels& image;
+    double width() const { return image.width(); }
+    double height() const { return image.height(); }
+    std::uint32_t colourAt(int x, int y) const { return image.colourAt(x, y); }
+};
+
 bool samePixels(const std::optional<QRegion>& region, const QRegion& expected) {
     return region ? region->xored(expected).isEmpty() && !region->isEmpty() : expected.isEmpty();
 }
@@ -174,36 +182,50 @@ class TestRegion : public QObject {
                            expected - QRegion(4, 3, 1, 1)));
     }
 
-    // Random pictures against a pixel-by-pixel reference. With `patterns` > 0 every row is one of that
-    // many random rows, so equal neighbouring rows are common.
+    // Random pictures against a pixel-by-pixel reference. Runs of one colour are up to `longestRun`
+    // pixels long; with `patterns` > 0 every row is one of that many random rows, so equal
+    // neighbouring rows are common.
     void randomPictures_data() {
         QTest::addColumn<QSize>("size");
+        QTest::addColumn<int>("longestRun");
         QTest::addColumn<int>("patterns");
         QTest::addColumn<quint32>("seed");
-        for (quint32 seed : {1u, 2u, 3u}) {
-            for (QSize size :
-                 {QSize(1, 1), QSize(1, 37), QSize(41, 1), QSize(7, 5), QSize(64, 48), QSize(378, 189)})
+        for (QSize size :
+             {QSize(1, 1), QSize(1, 37), QSize(41, 1), QSize(7, 5), QSize(64, 48), QSize(378, 189)})
+            for (int longestRun : {1, 40})
                 for (int patterns : {0, 3})
-                    QTest::addRow("%dx%d patterns %d seed %u", size.width(), size.height(), patterns, seed)
-                        << size << patterns << seed;
-        }
+                    for (quint32 seed : {1u, 2u})
+                        QTest::addRow("%dx%d runs %d patterns %d seed %u", size.width(), size.height(),
+                                      longestRun, patterns, seed)
+                            << size << longestRun << patterns << seed;
     }
     void randomPictures() {
         QFETCH(QSize, size);
+        QFETCH(int, longestRun);
         QFETCH(int, patterns);
         QFETCH(quint32, seed);
         QRandomGenerator random(seed);
         const QRgb palette[] = {White, White, White, Yellow, WhiteLessBlue, 0xff000000};
-        QImage image(size, QImage::Format_RGB32);
         std::vector<std::vector<QRgb>> rows(patterns > 0 ? patterns : size.height(),
                                             std::vector<QRgb>(size.width()));
         for (auto& row : rows)
-            for (QRgb& colour : row)
-                colour = palette[random.bounded(6)];
+            for (int x = 0; x < size.width();) {
+                const QRgb colour = palette[random.bounded(6)];
+                for (int n = random.bounded(1, longestRun + 1); n > 0 && x < size.width(); --n)
+                    row[x++] = colour;
+            }
+        QImage image(size, QImage::Format_RGB32);
         for (int y = 0; y < size.height(); ++y) {
             const auto& row = rows[patterns > 0 ? random.bounded(patterns) : y];
             std::copy(row.begin(), row.end(), reinterpret_cast<QRgb*>(image.scanLine(y)));
         }
+
+        // Searching whole rows makes the same calls as looking at one pixel after the other.
+        const kx::ImagePixels pixels(image);
+        RecordingBuilder byRows, byPixels;
+        RegionFromPicture(pixels, byRows);
+        RegionFromPicture(PixelByPixel{pixels}, byPixels);
+        QCOMPARE(byRows.calls, byPixels.calls);
 
         const std::optional<QRegion> region = RegionFromPicture(image);
         const QRgb key = image.pixel(0, 0);
