@@ -411,6 +411,7 @@ Application::Application(Environment env) : m_env(env), m_path(QCoreApplication:
 
 Application::~Application() {
     for (auto& [name, form] : m_loaded) delete form;
+    for (const QPointer<Form>& form : m_unloaded) delete form.data();
 }
 
 void Application::registerForm(const QString& name, Factory factory) {
@@ -440,6 +441,8 @@ void Application::unload(const QString& name) {
     form->Form_Unload();
     form->stopTimers();
     form->hide();
+    std::erase_if(m_unloaded, [](const QPointer<Form>& f) { return f.isNull(); });
+    m_unloaded.emplace_back(form);
     form->deleteLater();
     if (m_loaded.empty() && onLastUnloaded) onLastUnloaded();
 }

@@ -12,6 +12,7 @@
 #include <QCursor>
 #include <QGroupBox>
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QWidget>
@@ -322,6 +323,7 @@ private:
     Environment m_env;
     std::map<QString, Factory> m_factories;
     std::map<QString, Form*> m_loaded;
+    std::vector<QPointer<Form>> m_unloaded; // closed, waiting for the event loop to delete them
     QString m_path;
     QString m_helpFile;
 };
