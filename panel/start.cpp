@@ -374,6 +374,8 @@ void Start::Picture1_Click() {
 void Start::Picture6_Click() {
     auto& ruler = app().form<Zollstock>(names::Zollstock);
     ruler.Timer2->setEnabled(false);
+    // A hide still pending from the last fold would hide the window under the new unfold.
+    ruler.Timer3->setEnabled(false);
     ruler.Timer1->setEnabled(true);
     ruler.setVisibleState(true);
 }
@@ -388,11 +390,15 @@ int Start::StartURL(QString& document) {
 }
 
 QString Start::helpFilePath(const QString& programDirectory) {
-    // A directory in the drive-letter form keeps its backslash convention, and a drive's root
-    // ("D:\") gives a doubled separator, as the help path always has.
-    const bool drivePath = programDirectory.size() >= 2 && programDirectory.at(1) == QLatin1Char(':');
-    const QChar separator = drivePath || programDirectory.contains(QLatin1Char('\\')) ? QLatin1Char('\\')
-                                                                                     : QDir::separator();
+    // A directory written with backslashes after a drive letter ("D:\Tools") or as a network share
+    // ("\\server\tools") is joined with a backslash; any other with a slash, since elsewhere a
+    // backslash is an ordinary character of a file name. Nothing is added or removed, so a root
+    // ("D:\", "/") gives a doubled separator.
+    const bool driveLetter = programDirectory.size() >= 2 && programDirectory.at(0).isLetter() &&
+                             programDirectory.at(1) == QLatin1Char(':');
+    const bool backslashForm = (driveLetter && !programDirectory.contains(QLatin1Char('/'))) ||
+                               programDirectory.startsWith(QLatin1String("\\\\"));
+    const QChar separator = backslashForm ? QLatin1Char('\\') : QLatin1Char('/');
     return programDirectory + separator + kHelpFileName;
 }
 
