@@ -124,6 +124,9 @@ Slider::Slider(forms::Application& app, Module1& model, const SliderTwin& twin)
     Label2->mouse().down = [this](int, int, float, float) { Label2_MouseDown(); };
     Label2->mouse().move = [this](int, int, float x, float y) { Label2_MouseMove(x, y); };
     Label2->mouse().up = [this](int, int, float, float) { Label2_MouseUp(); };
+    // The handle must also see the pointer pass with no button held: that cancels a beam's pending
+    // hand-over. Without tracking, Qt drops such moves before they reach the handle.
+    Label2->setMouseTracking(true);
     Check1->onClick = [this] { Check1_Click(); };
 }
 
