@@ -59,6 +59,13 @@ void hover(QWidget* w, QPoint at = QPoint(2, 2), Qt::MouseButtons held = Qt::NoB
     QCoreApplication::sendEvent(w, &e);
 }
 
+// The rows of a test that runs once for each caliper.
+void bothCalipers() {
+    QTest::addColumn<bool>("vertical");
+    QTest::newRow("horizontal") << false;
+    QTest::newRow("vertical") << true;
+}
+
 bool solid(const QImage& picture, int x, int y) {
     return picture.pixel(x, y) != picture.pixel(0, 0);
 }
@@ -99,11 +106,7 @@ private Q_SLOTS:
 
     // Column 27 of the beam and column 0 of the slider (rows 27 and 0 for the vertical pair) are the
     // measuring edges; at the zero point they stand in neighbouring screen columns along the jaw.
-    void load_jawsTouchAtTheZeroPoint_data() {
-        QTest::addColumn<bool>("vertical");
-        QTest::newRow("horizontal") << false;
-        QTest::newRow("vertical") << true;
-    }
+    void load_jawsTouchAtTheZeroPoint_data() { bothCalipers(); }
     void load_jawsTouchAtTheZeroPoint() {
         QFETCH(bool, vertical);
         TestProgram t;
@@ -274,11 +277,7 @@ private Q_SLOTS:
         QCOMPARE(t.form31().Timer1->enabled(), !cancels);
     }
 
-    void closeSpot_hidesCaliperUntilPanelShowsIt_data() {
-        QTest::addColumn<bool>("vertical");
-        QTest::newRow("horizontal") << false;
-        QTest::newRow("vertical") << true;
-    }
+    void closeSpot_hidesCaliperUntilPanelShowsIt_data() { bothCalipers(); }
     void closeSpot_hidesCaliperUntilPanelShowsIt() {
         QFETCH(bool, vertical);
         TestProgram t;
@@ -316,11 +315,7 @@ private Q_SLOTS:
         QVERIFY(!t.app().isLoaded(names::Form2));
     }
 
-    void nudge_holdingMinus400msMovesThreePixels_data() {
-        QTest::addColumn<bool>("vertical");
-        QTest::newRow("horizontal") << false;
-        QTest::newRow("vertical") << true;
-    }
+    void nudge_holdingMinus400msMovesThreePixels_data() { bothCalipers(); }
     void nudge_holdingMinus400msMovesThreePixels() {
         QFETCH(bool, vertical);
         TestProgram t;
@@ -335,11 +330,7 @@ private Q_SLOTS:
         QCOMPARE(c.sliderFromBeam(), c.atZero() - c.along(3));
     }
 
-    void nudge_plusMovesOnePixelAtTheNextTick_data() {
-        QTest::addColumn<bool>("vertical");
-        QTest::newRow("horizontal") << false;
-        QTest::newRow("vertical") << true;
-    }
+    void nudge_plusMovesOnePixelAtTheNextTick_data() { bothCalipers(); }
     void nudge_plusMovesOnePixelAtTheNextTick() {
         QFETCH(bool, vertical);
         TestProgram t;
@@ -453,11 +444,7 @@ private Q_SLOTS:
         QCOMPARE(c.slider.windowStateValue(), 1);
     }
 
-    void drag_sliderRidesOnTheMovingBeam_data() {
-        QTest::addColumn<bool>("vertical");
-        QTest::newRow("horizontal") << false;
-        QTest::newRow("vertical") << true;
-    }
+    void drag_sliderRidesOnTheMovingBeam_data() { bothCalipers(); }
     void drag_sliderRidesOnTheMovingBeam() {
         QFETCH(bool, vertical);
         TestProgram t;
@@ -578,11 +565,7 @@ private Q_SLOTS:
         QCOMPARE(t.start_().Label4->caption(), QStringLiteral("-0.19 cm")); // 7 steps back
     }
 
-    void calibration_stepChangesReadingNotSlider_data() {
-        QTest::addColumn<bool>("vertical");
-        QTest::newRow("horizontal") << false;
-        QTest::newRow("vertical") << true;
-    }
+    void calibration_stepChangesReadingNotSlider_data() { bothCalipers(); }
     void calibration_stepChangesReadingNotSlider() {
         QFETCH(bool, vertical);
         TestProgram t;
