@@ -5,7 +5,6 @@
 #include <QTest>
 
 #include <algorithm>
-#include <cmath>
 #include <limits>
 #include <vector>
 
@@ -18,16 +17,12 @@ constexpr QRgb White = 0xffffffff, Yellow = 0xffffff00, WhiteLessBlue = 0xffffff
 // One character per pixel: '.' white, '#' yellow, '+' white with one unit less blue, 'a' white with
 // alpha 0. The key colour is whatever (0, 0) holds.
 QImage picture(const QStringList& rows, QImage::Format format = QImage::Format_ARGB32) {
+    static const QMap<QChar, QRgb> colours{
+        {'.', White}, {'#', Yellow}, {'+', WhiteLessBlue}, {'a', ClearWhite}};
     QImage image(rows.value(0).size(), rows.size(), format);
     for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x) {
-            const char c = rows[y][x].toLatin1();
-            image.setPixel(x, y,
-                           c == '#'   ? Yellow
-                           : c == '+' ? WhiteLessBlue
-                           : c == 'a' ? ClearWhite
-                                      : White);
-        }
+        for (int x = 0; x < image.width(); ++x)
+            image.setPixel(x, y, colours.value(rows[y][x]));
     return image;
 }
 
@@ -108,32 +103,6 @@ class TestRegion : public QObject {
         QCOMPARE(RegionFromPicture(ring), first);
     }
 
-    void roundHalfToEven_data() {
-        QTest::addColumn<double>("value");
-        QTest::addColumn<int>("rounded");
-        const double huge = 1e12, nan = std::numeric_limits<double>::quiet_NaN();
-        const int most = std::numeric_limits<int>::max(), least = std::numeric_limits<int>::min();
-        for (auto [value, rounded] : std::vector<std::pair<double, int>>{{0.5, 0},
-                                                                         {1.5, 2},
-                                                                         {2.5, 2},
-                                                                         {3.5, 4},
-                                                                         {2.4999, 2},
-                                                                         {2.5001, 3},
-                                                                         {378.0, 378},
-                                                                         {-0.5, 0},
-                                                                         {-1.5, -2},
-                                                                         {-0.6, -1},
-                                                                         {huge, most},
-                                                                         {-huge, least},
-                                                                         {nan, 0}})
-            QTest::addRow("%g", value) << value << rounded;
-    }
-    void roundHalfToEven() {
-        QFETCH(double, value);
-        QFETCH(int, rounded);
-        QCOMPARE(kx::roundHalfToEven(value), rounded);
-    }
-
     // A 4 x 4 picture that is solid everywhere but at the origin, scanned with a given fractional size.
     void scaleSize_data() {
         QTest::addColumn<double>("scaleWidth");
@@ -143,11 +112,14 @@ class TestRegion : public QObject {
         QTest::newRow("own size") << 4.0 << 4.0 << QSize(4, 4);
         QTest::newRow("2.5 x 3.5") << 2.5 << 3.5 << QSize(2, 4);
         QTest::newRow("1.5 x 0.5001") << 1.5 << 0.5001 << QSize(2, 1);
+        QTest::newRow("just below and above a half") << 2.4999 << 2.5001 << QSize(2, 3);
         QTest::newRow("beyond the picture") << 9.0 << 4.7 << QSize(4, 4);
+        QTest::newRow("beyond any int") << 1e12 << 1e12 << QSize(4, 4);
         QTest::newRow("only the key pixel") << 1.0 << 1.0 << QSize(0, 0);
         QTest::newRow("width 0.5") << 0.5 << 4.0 << QSize(0, 0);
         QTest::newRow("height 0") << 4.0 << 0.0 << QSize(0, 0);
         QTest::newRow("negative width") << -3.0 << 4.0 << QSize(0, 0);
+        QTest::newRow("height -0.5") << 4.0 << -0.5 << QSize(0, 0);
         QTest::newRow("no number") << nan << 4.0 << QSize(0, 0);
     }
     void scaleSize() {
