@@ -249,6 +249,7 @@ private Q_SLOTS:
         QTest::newRow("vertical handle with a button held") << 8 << true << true;
         QTest::newRow("panel option button") << 9 << false << false;
         QTest::newRow("slider picture") << 10 << false << false;
+        QTest::newRow("panel Command1") << 11 << false << false;
     }
     void handOver_cancelledByPointerOver() {
         QFETCH(int, spot);
@@ -268,7 +269,8 @@ private Q_SLOTS:
                                   t.form42().Command1,
                                   t.form42().Label2,
                                   p.Option4,
-                                  t.form2().Picture1};
+                                  t.form2().Picture1,
+                                  p.Command1};
         t.form1().Picture1_MouseDown();
         t.form31().Picture1_MouseDown();
         t.advance(20);
