@@ -22,6 +22,8 @@ QImage setSquareIcon();         // P4, 16 x 16
 QImage crossIcon();             // P5, 16 x 16
 QImage questionMarkIcon();      // P6, 16 x 16
 QImage rulerStrip();            // P7, 189 x 16
+// The banners write the address with the platform's fonts, which needs a running QGuiApplication;
+// without one, or without any installed font, they return the bare 180 x 180 blue square.
 QImage banner(const QString& webAddress);           // P8, 180 x 180
 QImage bannerUpsideDown(const QString& webAddress); // P9, 180 x 180
 CursorArt pointingHandCursor();                     // P10, hot spot (5, 0)
@@ -35,7 +37,8 @@ QImage nudgeButtonFace();  // P15, 15 x 15
 CursorArt openHandCursor();     // P16, hot spot (5, 0)
 CursorArt grabbingHandCursor(); // P17, hot spot (5, 0)
 
-// Folding-rule frames F0 (closed) to F5 (open), 378 x 189.
+// Folding-rule frames F0 (closed) to F5 (open), 378 x 189. A number outside 0 ... 5 gives a null
+// image.
 constexpr int kRulerFrameCount = 6;
 QImage rulerFrame(int n);
 

@@ -1,0 +1,95 @@
+// The banner of the control panel: the web address written diagonally over a dark blue square.
+
+#include "art/art.h"
+
+#include <QFont>
+#include <QFontDatabase>
+#include <QFontMetricsF>
+#include <QGuiApplication>
+#include <QPainter>
+
+#include <algorithm>
+#include <cmath>
+
+namespace kx::art {
+
+namespace {
+
+constexpr int kBannerSize = 180;
+constexpr QRgb kCornerBlue = 0xFF203878;
+constexpr QRgb kMiddleBlue = 0xFF4A6EC0;
+constexpr QRgb kLetterYellow = 0xFFFFE21E;
+constexpr QRgb kShadow = 0xFF0A1230;
+constexpr double kShadowOffset = 1.5;
+constexpr double kDiagonalMargin = 22.0; // kept free at each corner along the diagonal
+constexpr int kLargestLetters = 22;      // pixel size of the letters for a short address
+constexpr int kSmallestLetters = 6;
+
+// The square, #203878 in its corners and lighter towards the middle.
+QImage ground() {
+    QImage image(kBannerSize, kBannerSize, QImage::Format_RGB32);
+    const double centre = (kBannerSize - 1) / 2.0;
+    const double reach = std::hypot(centre, centre);
+    for (int y = 0; y < kBannerSize; ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < kBannerSize; ++x) {
+            const double t = std::min(1.0, std::hypot(x - centre, y - centre) / reach);
+            auto channel = [t](int corner, int middle) { return int(std::lround(middle + (corner - middle) * t)); };
+            line[x] = qRgb(channel(qRed(kCornerBlue), qRed(kMiddleBlue)),
+                           channel(qGreen(kCornerBlue), qGreen(kMiddleBlue)),
+                           channel(qBlue(kCornerBlue), qBlue(kMiddleBlue)));
+        }
+    }
+    return image;
+}
+
+// Letters need the font machinery of a running QGuiApplication and at least one installed font;
+// without them the banner is the bare square.
+bool canDrawText() {
+    return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr &&
+           !QFontDatabase::families().isEmpty();
+}
+
+// Writes `text` along the diagonal from the top-left to the bottom-right corner, turned by a
+// further `extraTurn` degrees about the middle.
+void writeDiagonally(QImage& image, const QString& text, double extraTurn) {
+    if (text.isEmpty() || !canDrawText()) return;
+
+    QFont font(QStringLiteral("Sans Serif"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setBold(true);
+    const double room = kBannerSize * std::sqrt(2.0) - 2 * kDiagonalMargin;
+    int size = kLargestLetters;
+    for (; size > kSmallestLetters; --size) {
+        font.setPixelSize(size);
+        if (QFontMetricsF(font).horizontalAdvance(text) <= room) break;
+    }
+    font.setPixelSize(size);
+
+    QPainter p(&image);
+    p.setRenderHint(QPainter::TextAntialiasing);
+    p.setFont(font);
+    p.translate(kBannerSize / 2.0, kBannerSize / 2.0);
+    p.rotate(45.0 + extraTurn);
+    const QRectF box(-room / 2, -size, room, 2.0 * size);
+    p.setPen(QColor(kShadow));
+    p.drawText(box.translated(kShadowOffset, kShadowOffset), Qt::AlignCenter, text);
+    p.setPen(QColor(kLetterYellow));
+    p.drawText(box, Qt::AlignCenter, text);
+}
+
+} // namespace
+
+QImage banner(const QString& webAddress) {
+    QImage image = ground();
+    writeDiagonally(image, webAddress, 0.0);
+    return image;
+}
+
+QImage bannerUpsideDown(const QString& webAddress) {
+    QImage image = ground();
+    writeDiagonally(image, webAddress, 180.0);
+    return image;
+}
+
+} // namespace kx::art
