@@ -66,10 +66,6 @@ void bothCalipers() {
     QTest::newRow("vertical") << true;
 }
 
-bool solid(const QImage& picture, int x, int y) {
-    return picture.pixel(x, y) != picture.pixel(0, 0);
-}
-
 } // namespace
 
 class TestCaliper : public QObject {
@@ -102,31 +98,6 @@ private Q_SLOTS:
         QVERIFY(!shape->contains(QPoint(0, 0)));
         QWidget* check = check1(w)->widget();
         QVERIFY(!shape->intersects(QRect(check->mapTo(&w, QPoint(0, 0)), check->size())));
-    }
-
-    // Column 27 of the beam and column 0 of the slider (rows 27 and 0 for the vertical pair) are the
-    // measuring edges; at the zero point they stand in neighbouring screen columns along the jaw.
-    void load_jawsTouchAtTheZeroPoint_data() { bothCalipers(); }
-    void load_jawsTouchAtTheZeroPoint() {
-        QFETCH(bool, vertical);
-        TestProgram t;
-        Caliper c = shown(t, vertical);
-        QCOMPARE(c.sliderFromBeam(), c.atZero());
-        // Turn the vertical pair a quarter back so both are checked as rows of columns.
-        QImage beam = c.beam.Picture1->picture(), slider = c.slider.Picture1->picture();
-        if (vertical) {
-            beam = beam.transformed(QTransform().rotate(90)).mirrored(true, false);
-            slider = slider.transformed(QTransform().rotate(90)).mirrored(true, false);
-        }
-        const QPoint d = c.sliderFromBeam();
-        const int across = vertical ? d.x() : d.y(); // the slider's offset across the bar
-        const int firstRow = vertical ? 1 : 73, lastRow = vertical ? 91 : 163;
-        for (int row = firstRow; row <= lastRow; ++row) {
-            QVERIFY2(solid(beam, 27, row) && !solid(beam, 28, row), qPrintable(QString::number(row)));
-            const int sliderRow = row - across;
-            if (sliderRow >= (vertical ? 2 : 74))
-                QVERIFY2(solid(slider, 0, sliderRow), qPrintable(QString::number(row)));
-        }
     }
 
     void onTop_switchChangesOnlyTheLayer_data() {
