@@ -1,77 +1,119 @@
 #include "platform/clock.h"
 
+#include <QElapsedTimer>
 #include <QTimer>
 #include <algorithm>
 #include <vector>
 
 namespace kx {
 
-// Timers at the shortest interval all share one Qt timer, so that several of them cost one wake-up.
-class SharedTicker {
+// All timers tick on one grid of `grid` milliseconds and share one Qt timer that wakes the program
+// only when some timer is due, so timers that are due together cost one wake-up.
+class GridScheduler {
 public:
-    explicit SharedTicker(std::chrono::milliseconds interval) {
-        m_timer.setTimerType(Qt::PreciseTimer);
-        m_timer.setInterval(interval);
-        QObject::connect(&m_timer, &QTimer::timeout, [this] { tick(); });
+    struct Engine {
+        std::function<void()> onTick;
+        bool running = false;
+        qint64 interval = 0;
+        qint64 due = 0;
+        unsigned long long sequence = 0;
+    };
+
+    explicit GridScheduler(qint64 grid) : m_grid(grid) {
+        m_elapsed.start();
+        m_wake.setSingleShot(true);
+        m_wake.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&m_wake, &QTimer::timeout, [this] { fireDue(); });
     }
-    void join(const std::function<void()>* handler) {
-        if (std::find(m_handlers.begin(), m_handlers.end(), handler) == m_handlers.end()) m_handlers.push_back(handler);
-        if (!m_timer.isActive()) m_timer.start();
+
+    void add(Engine* e) { m_engines.push_back(e); }
+    void remove(Engine* e) {
+        std::erase(m_engines, e);
+        schedule();
     }
-    void leave(const std::function<void()>* handler) {
-        std::erase(m_handlers, handler);
-        if (m_handlers.empty()) m_timer.stop();
+    void start(Engine* e, qint64 interval) {
+        // Intervals become whole grid steps, the shortest being one step.
+        e->interval = std::max<qint64>(1, (interval + m_grid / 2) / m_grid) * m_grid;
+        e->due = ceilToGrid(m_elapsed.elapsed() + e->interval);
+        e->sequence = ++m_sequence;
+        e->running = true;
+        schedule();
+    }
+    void stop(Engine* e) {
+        e->running = false;
+        schedule();
     }
 
 private:
-    void tick() {
-        // A handler may make any timer join or leave; walk a copy and skip those that left.
-        const auto handlers = m_handlers;
-        for (const auto* h : handlers)
-            if (std::find(m_handlers.begin(), m_handlers.end(), h) != m_handlers.end()) (*h)();
+    qint64 ceilToGrid(qint64 t) const { return (t + m_grid - 1) / m_grid * m_grid; }
+
+    void schedule() {
+        if (m_firing) return; // fireDue() schedules once every due tick has run
+        const Engine* next = nullptr;
+        for (const Engine* e : m_engines)
+            if (e->running && (!next || e->due < next->due)) next = e;
+        if (!next) {
+            m_wake.stop();
+            return;
+        }
+        m_wake.start(static_cast<int>(std::max<qint64>(0, next->due - m_elapsed.elapsed())));
     }
-    QTimer m_timer;
-    std::vector<const std::function<void()>*> m_handlers;
+
+    void fireDue() {
+        m_firing = true;
+        const qint64 now = m_elapsed.elapsed();
+        for (;;) {
+            Engine* next = nullptr;
+            for (Engine* e : m_engines)
+                if (e->running && e->due <= now &&
+                    (!next || e->due < next->due || (e->due == next->due && e->sequence < next->sequence)))
+                    next = e;
+            if (!next) break;
+            // The next tick keeps the timer's rhythm; a late one does not try to catch up.
+            next->due += next->interval;
+            if (next->due <= now) next->due = ceilToGrid(now + 1);
+            next->sequence = ++m_sequence;
+            auto tick = next->onTick; // the handler may stop, restart or destroy this timer
+            tick();
+        }
+        m_firing = false;
+        schedule();
+    }
+
+    qint64 m_grid;
+    QElapsedTimer m_elapsed;
+    QTimer m_wake;
+    std::vector<Engine*> m_engines;
+    unsigned long long m_sequence = 0;
+    bool m_firing = false;
 };
 
 namespace {
 
 class QtTimerEngine final : public TimerEngine {
 public:
-    QtTimerEngine(std::function<void()> onTick, std::chrono::milliseconds minimum, SharedTicker& shared)
-        : m_onTick(std::move(onTick)), m_minimum(minimum), m_shared(shared) {
-        m_timer.setTimerType(Qt::PreciseTimer);
-        QObject::connect(&m_timer, &QTimer::timeout, [this] { m_onTick(); });
+    QtTimerEngine(std::function<void()> onTick, GridScheduler& scheduler) : m_scheduler(scheduler) {
+        m_engine.onTick = std::move(onTick);
+        m_scheduler.add(&m_engine);
     }
-    ~QtTimerEngine() override { stop(); }
-    void start(std::chrono::milliseconds interval) override {
-        stop();
-        if (interval <= m_minimum)
-            m_shared.join(&m_onTick);
-        else
-            m_timer.start(interval);
-    }
-    void stop() override {
-        m_timer.stop();
-        m_shared.leave(&m_onTick);
-    }
+    ~QtTimerEngine() override { m_scheduler.remove(&m_engine); }
+    void start(std::chrono::milliseconds interval) override { m_scheduler.start(&m_engine, interval.count()); }
+    void stop() override { m_scheduler.stop(&m_engine); }
 
 private:
-    std::function<void()> m_onTick;
-    QTimer m_timer;
-    std::chrono::milliseconds m_minimum;
-    SharedTicker& m_shared;
+    GridScheduler& m_scheduler;
+    GridScheduler::Engine m_engine;
 };
 
 } // namespace
 
-QtClock::QtClock(std::chrono::milliseconds minimumInterval)
-    : m_minimum(minimumInterval), m_shared(std::make_unique<SharedTicker>(minimumInterval)) {}
+QtClock::QtClock(std::chrono::milliseconds grid)
+    : m_grid(grid), m_scheduler(std::make_unique<GridScheduler>(std::max<qint64>(1, grid.count()))) {}
 
 QtClock::~QtClock() = default;
 
 std::unique_ptr<TimerEngine> QtClock::createTimer(std::function<void()> onTick) {
-    return std::make_unique<QtTimerEngine>(std::move(onTick), m_minimum, *m_shared);
+    return std::make_unique<QtTimerEngine>(std::move(onTick), *m_scheduler);
 }
 
 struct ManualClock::Entry {

@@ -23,21 +23,21 @@ public:
     virtual std::unique_ptr<TimerEngine> createTimer(std::function<void()> onTick) = 0;
 };
 
-class SharedTicker;
+class GridScheduler;
 
-// Qt timers. An interval shorter than minimumInterval runs at minimumInterval: the platform
-// chooses how often a "1 ms" timer can really tick, and idle wake-ups cost power. All timers at the
-// shortest interval tick together from one Qt timer, in the order they were started.
+// Qt timers on a common grid: every interval becomes a whole number of grid steps (at least one) and
+// every tick falls on the grid, so that timers due together wake the program once. How often a "1 ms"
+// timer really ticks is the platform's choice; idle wake-ups cost power.
 class QtClock final : public Clock {
 public:
-    explicit QtClock(std::chrono::milliseconds minimumInterval = std::chrono::milliseconds(1));
+    explicit QtClock(std::chrono::milliseconds grid = std::chrono::milliseconds(1));
     ~QtClock() override;
     std::unique_ptr<TimerEngine> createTimer(std::function<void()> onTick) override;
-    std::chrono::milliseconds minimumInterval() const { return m_minimum; }
+    std::chrono::milliseconds grid() const { return m_grid; }
 
 private:
-    std::chrono::milliseconds m_minimum;
-    std::unique_ptr<SharedTicker> m_shared;
+    std::chrono::milliseconds m_grid;
+    std::unique_ptr<GridScheduler> m_scheduler;
 };
 
 // A clock that only moves when advance() is called. Due ticks fire in time order (timers due at the
