@@ -183,7 +183,7 @@ private Q_SLOTS:
                 const int x = byColumn ? firstLine + i : along;
                 const int y = byColumn ? along : firstLine + i;
                 QVERIFY2(picture.pixel(x, y) == colours[i],
-                         qPrintable(QStringLiteral("(%1, %2) is #%3").arg(x).arg(y).arg(picture.pixel(x, y) & 0xFFFFFF, 6, 16)));
+                         qPrintable(QStringLiteral("(%1, %2) is #%3").arg(x).arg(y).arg(picture.pixel(x, y) & 0xFFFFFF, 6, 16, QChar(u'0'))));
             }
     }
 
