@@ -34,7 +34,9 @@ QImage ground() {
         auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
         for (int x = 0; x < kBannerSize; ++x) {
             const double t = std::min(1.0, std::hypot(x - centre, y - centre) / reach);
-            auto channel = [t](int corner, int middle) { return int(std::lround(middle + (corner - middle) * t)); };
+            auto channel = [t](int corner, int middle) {
+                return int(std::lround(middle + (corner - middle) * t));
+            };
             line[x] = qRgb(channel(qRed(kCornerBlue), qRed(kMiddleBlue)),
                            channel(qGreen(kCornerBlue), qGreen(kMiddleBlue)),
                            channel(qBlue(kCornerBlue), qBlue(kMiddleBlue)));

@@ -22,15 +22,15 @@ constexpr QRgb kBody = 0xFF003C80; // dark blue of all solid caliper parts
 constexpr int kBeamHeight = 165;
 constexpr int kHorizontalBeamLength = 508;
 constexpr int kVerticalBeamLength = 428;
-constexpr int kBarLastRow = 26;          // the bar: rows 0 ... 26
-constexpr int kJawUpperLastRow = 70;     // rows 27 ... 70: jaw x 0 ... 24
+constexpr int kBarLastRow = 26;      // the bar: rows 0 ... 26
+constexpr int kJawUpperLastRow = 70; // rows 27 ... 70: jaw x 0 ... 24
 constexpr int kJawUpperLastX = 24;
-constexpr int kJawStepLastRow = 72;      // rows 71 ... 72: jaw x 0 ... 25
+constexpr int kJawStepLastRow = 72; // rows 71 ... 72: jaw x 0 ... 25
 constexpr int kJawStepLastX = 25;
-constexpr int kJawFullLastRow = 129;     // rows 73 ... 129: jaw x 0 ... 27
-constexpr int kFixedEdgeX = 27;          // the measuring edge of the fixed jaw
+constexpr int kJawFullLastRow = 129; // rows 73 ... 129: jaw x 0 ... 27
+constexpr int kFixedEdgeX = 27;      // the measuring edge of the fixed jaw
 constexpr int kFixedEdgeFirstRow = 73;
-constexpr int kTaperLastRow = 163;       // rows 130 ... 163: taper, left edge x 1 ... 26
+constexpr int kTaperLastRow = 163; // rows 130 ... 163: taper, left edge x 1 ... 26
 constexpr int kTaperFirstLeft = 1;
 constexpr int kTaperLastLeft = 26;
 constexpr QRgb kFixedEdgeColour = 0xFF000F20;
@@ -59,11 +59,13 @@ QImage drawBeam(int length) {
     shape.setRows(kJawStepLastRow + 1, kJawFullLastRow, 0, kFixedEdgeX);
     const int taperSteps = kTaperLastRow - (kJawFullLastRow + 1);
     for (int y = kJawFullLastRow + 1; y <= kTaperLastRow; ++y)
-        shape.setRow(y, raster::lerpRound(kTaperFirstLeft, kTaperLastLeft, y - kJawFullLastRow - 1, taperSteps),
+        shape.setRow(y,
+                     raster::lerpRound(kTaperFirstLeft, kTaperLastLeft, y - kJawFullLastRow - 1, taperSteps),
                      kFixedEdgeX);
 
     QImage image = raster::shadeShape(shape, kBeamBevel);
-    for (int y = kFixedEdgeFirstRow; y <= kTaperLastRow; ++y) image.setPixel(kFixedEdgeX, y, kFixedEdgeColour);
+    for (int y = kFixedEdgeFirstRow; y <= kTaperLastRow; ++y)
+        image.setPixel(kFixedEdgeX, y, kFixedEdgeColour);
 
     const int dotLeft = length - kDotInsetFromEnd;
     for (int dy = 0; dy < kDotSize; ++dy)
@@ -89,12 +91,12 @@ constexpr QRgb kMovingEdgeColour = 0xFF20274C;
 // with a key-coloured corner pixel; the vertical one, turned, has a sleeve one row shorter and a
 // jaw that ends one row higher.
 struct SliderRows {
-    bool keyCorner;    // pixel (0, 0) left as key colour
-    int sleeveLast;    // sleeve: rows 0 ... sleeveLast, x 0 ... 99
-    int jawUpperLast;  // x 3 ... 27 down to here
-    int jawStepLast;   // x 2 ... 27 down to here
-    int jawFullLast;   // x 0 ... 27 down to here; the measuring edge starts one row after jawStepLast
-    int taperLast;     // taper: right edge from x 26 (row jawFullLast + 1) to x taperLastRight
+    bool keyCorner;   // pixel (0, 0) left as key colour
+    int sleeveLast;   // sleeve: rows 0 ... sleeveLast, x 0 ... 99
+    int jawUpperLast; // x 3 ... 27 down to here
+    int jawStepLast;  // x 2 ... 27 down to here
+    int jawFullLast;  // x 0 ... 27 down to here; the measuring edge starts one row after jawStepLast
+    int taperLast;    // taper: right edge from x 26 (row jawFullLast + 1) to x taperLastRight
     int taperLastRight;
 };
 
@@ -117,11 +119,13 @@ QImage drawSlider(const SliderRows& rows) {
     shape.setRows(rows.jawStepLast + 1, rows.jawFullLast, 0, kSliderJawLastX);
     const int taperSteps = rows.taperLast - (rows.jawFullLast + 1);
     for (int y = rows.jawFullLast + 1; y <= rows.taperLast; ++y)
-        shape.setRow(y, 0,
-                     raster::lerpRound(kTaperFirstRight, rows.taperLastRight, y - rows.jawFullLast - 1, taperSteps));
+        shape.setRow(
+            y, 0,
+            raster::lerpRound(kTaperFirstRight, rows.taperLastRight, y - rows.jawFullLast - 1, taperSteps));
 
     QImage image = raster::shadeShape(shape, kSliderBevel);
-    for (int y = rows.jawStepLast + 1; y <= rows.taperLast; ++y) image.setPixel(0, y, kMovingEdgeColour);
+    for (int y = rows.jawStepLast + 1; y <= rows.taperLast; ++y)
+        image.setPixel(0, y, kMovingEdgeColour);
     return image;
 }
 
@@ -136,13 +140,21 @@ QRgb mix(QRgb a, QRgb b, double t) {
 
 } // namespace
 
-QImage horizontalBeam() { return drawBeam(kHorizontalBeamLength); }
+QImage horizontalBeam() {
+    return drawBeam(kHorizontalBeamLength);
+}
 
-QImage verticalBeam() { return raster::turnClockwise(drawBeam(kVerticalBeamLength)); }
+QImage verticalBeam() {
+    return raster::turnClockwise(drawBeam(kVerticalBeamLength));
+}
 
-QImage horizontalSlider() { return drawSlider(kHorizontalSliderRows); }
+QImage horizontalSlider() {
+    return drawSlider(kHorizontalSliderRows);
+}
 
-QImage verticalSlider() { return raster::turnClockwise(drawSlider(kVerticalSliderRows)); }
+QImage verticalSlider() {
+    return raster::turnClockwise(drawSlider(kVerticalSliderRows));
+}
 
 QImage nudgeButtonFace() {
     constexpr QRgb kTop = 0xFFCFD1D4;

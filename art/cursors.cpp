@@ -15,9 +15,9 @@ constexpr QRgb kHandWhite = 0xFFFFFFFF;
 constexpr QRgb kHandOutline = 0xFF000000;
 
 CursorArt hand(const std::vector<const char*>& inside) {
-    return CursorArt{
-        raster::outlinedMask(raster::maskFromRows(kCursorSize, kCursorSize, inside), kHandWhite, kHandOutline),
-        kHotSpot};
+    return CursorArt{raster::outlinedMask(raster::maskFromRows(kCursorSize, kCursorSize, inside), kHandWhite,
+                                          kHandOutline),
+                     kHotSpot};
 }
 
 } // namespace

@@ -31,7 +31,8 @@ QImage blank(int size) {
 
 void fill(QImage& image, int x0, int y0, int x1, int y1, QRgb colour) {
     for (int y = y0; y <= y1; ++y)
-        for (int x = x0; x <= x1; ++x) image.setPixel(x, y, colour);
+        for (int x = x0; x <= x1; ++x)
+            image.setPixel(x, y, colour);
 }
 
 // ---- Caliper silhouette ---------------------------------------------------------------------------
@@ -40,10 +41,10 @@ constexpr int kBeamTop = 3;
 constexpr int kBeamBottom = 8;
 constexpr int kBeamLeft = 1;
 constexpr int kBeamRight = 30;
-constexpr int kJawRight = 7;         // the jaw's measuring edge
+constexpr int kJawRight = 7; // the jaw's measuring edge
 constexpr int kJawStraightBottom = 21;
-constexpr int kJawTip = 28;          // lowest row of the tapering jaw
-constexpr int kScaleRow = 7;         // grey scale marks along the lower edge of the beam
+constexpr int kJawTip = 28;  // lowest row of the tapering jaw
+constexpr int kScaleRow = 7; // grey scale marks along the lower edge of the beam
 constexpr int kScaleFirst = 10;
 constexpr int kScaleStep = 3;
 constexpr int kTargetSize = 10;

@@ -54,7 +54,7 @@ QImage shadeShape(const Shape& shape, const Bevel& bevel) {
         for (int x = span.first; x <= span.last; ++x) {
             const std::array<int, 4> distance{up[at(x, y)], x - span.first, down[at(x, y)], span.last - x};
             const std::array<const std::array<QRgb, Bevel::kWidth>*, 4> bands{&bevel.top, &bevel.left,
-                                                                             &bevel.bottom, &bevel.right};
+                                                                              &bevel.bottom, &bevel.right};
             int nearest = 0;
             for (int side = 1; side < 4; ++side)
                 if (distance[side] < distance[nearest]) nearest = side;
@@ -72,7 +72,8 @@ QImage turnClockwise(const QImage& image) {
     const int h = image.height();
     QImage turned(h, w, image.format());
     for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) turned.setPixel(h - 1 - y, x, image.pixel(x, y));
+        for (int x = 0; x < w; ++x)
+            turned.setPixel(h - 1 - y, x, image.pixel(x, y));
     return turned;
 }
 
@@ -83,7 +84,8 @@ std::vector<std::vector<bool>> emptyMask(int width, int height) {
 std::vector<std::vector<bool>> maskFromRows(int width, int height, const std::vector<const char*>& rows) {
     auto mask = emptyMask(width, height);
     for (std::size_t y = 0; y < rows.size() && int(y) < height; ++y)
-        for (int x = 0; x < width && rows[y][x] != '\0'; ++x) mask[y][std::size_t(x)] = rows[y][x] == 'x';
+        for (int x = 0; x < width && rows[y][x] != '\0'; ++x)
+            mask[y][std::size_t(x)] = rows[y][x] == 'x';
     return mask;
 }
 
@@ -91,7 +93,8 @@ void markRect(std::vector<std::vector<bool>>& mask, int x0, int y0, int x1, int 
     const int h = int(mask.size());
     for (int y = std::max(y0, 0); y <= std::min(y1, h - 1); ++y) {
         const int w = int(mask[std::size_t(y)].size());
-        for (int x = std::max(x0, 0); x <= std::min(x1, w - 1); ++x) mask[std::size_t(y)][std::size_t(x)] = true;
+        for (int x = std::max(x0, 0); x <= std::min(x1, w - 1); ++x)
+            mask[std::size_t(y)][std::size_t(x)] = true;
     }
 }
 

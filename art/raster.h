@@ -25,7 +25,7 @@ struct Span {
 
 // A shape made of at most one solid span per row.
 class Shape {
-public:
+  public:
     Shape(int width, int height);
     int width() const { return m_width; }
     int height() const { return m_height; }
@@ -35,7 +35,7 @@ public:
     bool solid(int x, int y) const;
     Span row(int y) const { return m_rows[y]; }
 
-private:
+  private:
     int m_width;
     int m_height;
     std::vector<Span> m_rows;

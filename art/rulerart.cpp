@@ -45,7 +45,8 @@ std::vector<Tick> rulerTicks() {
         ticks.push_back(marks[i]);
         if (i + 1 == marks.size()) break;
         for (int k = 1; k < kMillimetresPerHalf; ++k)
-            ticks.push_back({raster::lerpRound(marks[i].x, marks[i + 1].x, k, kMillimetresPerHalf), kMillimetreTick});
+            ticks.push_back(
+                {raster::lerpRound(marks[i].x, marks[i + 1].x, k, kMillimetresPerHalf), kMillimetreTick});
     }
     return ticks;
 }
@@ -56,7 +57,7 @@ constexpr int kFrameWidth = 378;
 constexpr int kFrameHeight = 189;
 constexpr int kLowerTop = 168; // the lower segment: x 0 ... 188, rows 168 ... 183
 
-constexpr std::array<QRgb, 2> kTopBand{0xFFF7EE78, 0xFFF1E63C}; // lighter rows 0 ... 1
+constexpr std::array<QRgb, 2> kTopBand{0xFFF7EE78, 0xFFF1E63C};            // lighter rows 0 ... 1
 constexpr std::array<QRgb, 3> kShadow{0xFFB3A800, 0xFF857D00, 0xFF5A5400}; // rows 13 ... 15
 constexpr QRgb kRivet = 0xFF1B2E6E;
 constexpr QRgb kRivetShine = 0xFF4F6AB0;
@@ -69,12 +70,14 @@ QImage drawSegment(bool freeEndLeft) {
     QImage seg(kRulerLength, kRulerThickness, QImage::Format_RGB32);
     seg.fill(kRulerYellow);
     for (int y = 0; y < int(kTopBand.size()); ++y)
-        for (int x = 0; x < kRulerLength; ++x) seg.setPixel(x, y, kTopBand[std::size_t(y)]);
+        for (int x = 0; x < kRulerLength; ++x)
+            seg.setPixel(x, y, kTopBand[std::size_t(y)]);
     for (int i = 0; i < int(kShadow.size()); ++i)
         for (int x = 0; x < kRulerLength; ++x)
             seg.setPixel(x, kRulerThickness - int(kShadow.size()) + i, kShadow[std::size_t(i)]);
     for (const Tick& t : rulerTicks())
-        for (int y = 0; y < t.length; ++y) seg.setPixel(t.x, y, kTickBlue);
+        for (int y = 0; y < t.length; ++y)
+            seg.setPixel(t.x, y, kTickBlue);
 
     const int left = freeEndLeft ? kRivetInset : kRulerLength - kRivetInset - kRivetSize;
     for (int dy = 0; dy < kRivetSize; ++dy)
@@ -134,7 +137,9 @@ void drawTurned(QImage& frame, const QImage& seg, const FramePose& pose, const E
         u = dx * c - dy * s;
         v = dx * s + dy * c + pivotV;
     };
-    auto onSegment = [](double u, double v) { return u > 0 && u < kRulerLength && v > 0 && v < kRulerThickness; };
+    auto onSegment = [](double u, double v) {
+        return u > 0 && u < kRulerLength && v > 0 && v < kRulerThickness;
+    };
 
     for (int y = clip.top; y <= clip.bottom; ++y) {
         for (int x = clip.left; x <= clip.right; ++x) {
@@ -164,7 +169,8 @@ QImage rulerStrip() {
     QImage strip(kRulerLength, kRulerThickness, QImage::Format_RGB32);
     strip.fill(kRulerYellow);
     for (const Tick& t : rulerTicks())
-        for (int i = 0; i < t.length; ++i) strip.setPixel(t.x, kRulerThickness - 1 - i, kTickBlue);
+        for (int i = 0; i < t.length; ++i)
+            strip.setPixel(t.x, kRulerThickness - 1 - i, kTickBlue);
     return strip;
 }
 
@@ -178,7 +184,8 @@ QImage rulerFrame(int n) {
     drawTurned(frame, upper, kPoses[std::size_t(n)], kExtents[std::size_t(n)]);
     // The lower segment lies in front, across the hinge.
     for (int y = 0; y < kRulerThickness; ++y)
-        for (int x = 0; x < kRulerLength; ++x) frame.setPixel(x, kLowerTop + y, lower.pixel(x, y));
+        for (int x = 0; x < kRulerLength; ++x)
+            frame.setPixel(x, kLowerTop + y, lower.pixel(x, y));
     return frame;
 }
 

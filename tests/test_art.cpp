@@ -13,7 +13,9 @@ namespace {
 constexpr QRgb kWhite = 0xFFFFFFFF;
 using Picture = std::function<QImage()>;
 
-bool solid(const QImage& image, int x, int y) { return image.pixel(x, y) != kWhite; }
+bool solid(const QImage& image, int x, int y) {
+    return image.pixel(x, y) != kWhite;
+}
 
 // The solid runs of one row (byColumn false) or one column (true) as "first-last" pieces.
 QStringList runs(const QImage& image, bool byColumn, int line) {
@@ -26,7 +28,8 @@ QStringList runs(const QImage& image, bool byColumn, int line) {
             continue;
         }
         const int first = i;
-        while (i < length && at(i)) ++i;
+        while (i < length && at(i))
+            ++i;
         found << QStringLiteral("%1-%2").arg(first).arg(i - 1);
     }
     return found;
@@ -42,12 +45,18 @@ struct Extent {
 
 QImage image(const QString& name) {
     using namespace kx::art;
-    static const QMap<QString, Picture> all{{"P11", horizontalBeam},  {"P12", horizontalSlider},
-                                            {"P13", verticalBeam},    {"P14", verticalSlider},
-                                            {"P1", horizontalCaliperIcon}, {"P2", verticalCaliperIcon},
-                                            {"P3", magnifierIcon},    {"P4", setSquareIcon},
-                                            {"P5", crossIcon},        {"P6", questionMarkIcon},
-                                            {"P7", rulerStrip},       {"P15", nudgeButtonFace}};
+    static const QMap<QString, Picture> all{{"P11", horizontalBeam},
+                                            {"P12", horizontalSlider},
+                                            {"P13", verticalBeam},
+                                            {"P14", verticalSlider},
+                                            {"P1", horizontalCaliperIcon},
+                                            {"P2", verticalCaliperIcon},
+                                            {"P3", magnifierIcon},
+                                            {"P4", setSquareIcon},
+                                            {"P5", crossIcon},
+                                            {"P6", questionMarkIcon},
+                                            {"P7", rulerStrip},
+                                            {"P15", nudgeButtonFace}};
     return all.value(name)();
 }
 
@@ -64,11 +73,19 @@ private Q_SLOTS:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QSize>("size");
         QTest::addColumn<bool>("icon");
-        for (auto [name, w, h] : {std::tuple{"P1", 32, 32}, {"P2", 32, 32}, {"P3", 32, 32}, {"P4", 16, 16},
-                                  {"P5", 16, 16}, {"P6", 16, 16}})
+        for (auto [name, w, h] : {std::tuple{"P1", 32, 32},
+                                  {"P2", 32, 32},
+                                  {"P3", 32, 32},
+                                  {"P4", 16, 16},
+                                  {"P5", 16, 16},
+                                  {"P6", 16, 16}})
             QTest::newRow(name) << QString(name) << QSize(w, h) << true;
-        for (auto [name, w, h] : {std::tuple{"P7", 189, 16}, {"P11", 508, 165}, {"P12", 100, 167},
-                                  {"P13", 165, 428}, {"P14", 167, 100}, {"P15", 15, 15}})
+        for (auto [name, w, h] : {std::tuple{"P7", 189, 16},
+                                  {"P11", 508, 165},
+                                  {"P12", 100, 167},
+                                  {"P13", 165, 428},
+                                  {"P14", 167, 100},
+                                  {"P15", 15, 15}})
             QTest::newRow(name) << QString(name) << QSize(w, h) << false;
     }
     void sizesAndFormats() {
@@ -82,7 +99,8 @@ private Q_SLOTS:
         QCOMPARE(qAlpha(picture.pixel(0, 0)), 0); // transparent ground with something drawn on it
         int opaque = 0;
         for (int y = 0; y < size.height(); ++y)
-            for (int x = 0; x < size.width(); ++x) opaque += qAlpha(picture.pixel(x, y)) == 255;
+            for (int x = 0; x < size.width(); ++x)
+                opaque += qAlpha(picture.pixel(x, y)) == 255;
         QVERIFY(opaque > size.width());
     }
 
@@ -93,9 +111,9 @@ private Q_SLOTS:
         QTest::addColumn<bool>("byColumn");
         QTest::addColumn<QList<Extent>>("extents");
         QTest::newRow("P11 rows") << "P11" << false
-                                  << QList<Extent>{{0, 0, 1, 1, 507, 507},     {1, 26, 0, 0, 507, 507},
-                                                   {27, 70, 0, 0, 24, 24},     {71, 72, 0, 0, 25, 25},
-                                                   {73, 129, 0, 0, 27, 27},    {130, 163, 1, 26, 27, 27}};
+                                  << QList<Extent>{{0, 0, 1, 1, 507, 507},  {1, 26, 0, 0, 507, 507},
+                                                   {27, 70, 0, 0, 24, 24},  {71, 72, 0, 0, 25, 25},
+                                                   {73, 129, 0, 0, 27, 27}, {130, 163, 1, 26, 27, 27}};
         QTest::newRow("P12 rows") << "P12" << false
                                   << QList<Extent>{{0, 0, 1, 1, 99, 99},    {1, 31, 0, 0, 99, 99},
                                                    {32, 71, 3, 3, 27, 27},  {72, 73, 2, 2, 27, 27},
@@ -105,8 +123,10 @@ private Q_SLOTS:
                                                       {94, 137, 0, 0, 24, 24},    {92, 93, 0, 0, 25, 25},
                                                       {35, 91, 0, 0, 27, 27},     {1, 34, 26, 1, 27, 27}};
         QTest::newRow("P14 columns") << "P14" << true
-                                     << QList<Extent>{{136, 166, 0, 0, 99, 99}, {96, 135, 3, 3, 27, 27},
-                                                      {94, 95, 2, 2, 27, 27},   {37, 93, 0, 0, 27, 27},
+                                     << QList<Extent>{{136, 166, 0, 0, 99, 99},
+                                                      {96, 135, 3, 3, 27, 27},
+                                                      {94, 95, 2, 2, 27, 27},
+                                                      {37, 93, 0, 0, 27, 27},
                                                       {2, 36, 0, 0, 1, 26}};
     }
     void solidExtents() {
@@ -117,8 +137,9 @@ private Q_SLOTS:
         const int lines = byColumn ? picture.width() : picture.height();
         for (int line = 0; line < lines; ++line) {
             const QStringList found = runs(picture, byColumn, line);
-            const auto block = std::find_if(extents.begin(), extents.end(),
-                                            [line](const Extent& e) { return line >= e.firstLine && line <= e.lastLine; });
+            const auto block = std::find_if(extents.begin(), extents.end(), [line](const Extent& e) {
+                return line >= e.firstLine && line <= e.lastLine;
+            });
             const QString where = QStringLiteral("%1 %2").arg(byColumn ? "column" : "row").arg(line);
             if (block == extents.end()) {
                 QVERIFY2(found.isEmpty(), qPrintable(where + ": " + found.join(' ')));
@@ -132,7 +153,10 @@ private Q_SLOTS:
             const double wantStart = block->startFrom + (block->startTo - block->startFrom) * t;
             const double wantEnd = block->endFrom + (block->endTo - block->endFrom) * t;
             QVERIFY2(std::abs(start - wantStart) <= 0.5 && std::abs(end - wantEnd) <= 0.5,
-                     qPrintable(QStringLiteral("%1: %2, expected %3-%4").arg(where, found[0]).arg(wantStart).arg(wantEnd)));
+                     qPrintable(QStringLiteral("%1: %2, expected %3-%4")
+                                    .arg(where, found[0])
+                                    .arg(wantStart)
+                                    .arg(wantEnd)));
         }
         QCOMPARE(picture.pixel(0, 0), kWhite);
     }
@@ -183,7 +207,10 @@ private Q_SLOTS:
                 const int x = byColumn ? firstLine + i : along;
                 const int y = byColumn ? along : firstLine + i;
                 QVERIFY2(picture.pixel(x, y) == colours[i],
-                         qPrintable(QStringLiteral("(%1, %2) is #%3").arg(x).arg(y).arg(picture.pixel(x, y) & 0xFFFFFF, 6, 16, QChar(u'0'))));
+                         qPrintable(QStringLiteral("(%1, %2) is #%3")
+                                        .arg(x)
+                                        .arg(y)
+                                        .arg(picture.pixel(x, y) & 0xFFFFFF, 6, 16, QChar(u'0'))));
             }
     }
 
@@ -209,16 +236,22 @@ private Q_SLOTS:
         QList<int> heights; // tick height per column, 0 for none
         for (int x = 0; x < strip.width(); ++x) {
             int h = 0;
-            while (h < strip.height() && strip.pixel(x, strip.height() - 1 - h) == tick) ++h;
-            for (int y = 0; y < strip.height() - h; ++y) QCOMPARE(strip.pixel(x, y), ground);
+            while (h < strip.height() && strip.pixel(x, strip.height() - 1 - h) == tick)
+                ++h;
+            for (int y = 0; y < strip.height() - h; ++y)
+                QCOMPARE(strip.pixel(x, y), ground);
             heights << h;
         }
-        for (int x : {0, 38, 75, 113, 150, 188}) QCOMPARE(heights[x], 9);
-        for (int x : {20, 57, 94, 132, 169}) QCOMPARE(heights[x], 7);
+        for (int x : {0, 38, 75, 113, 150, 188})
+            QCOMPARE(heights[x], 9);
+        for (int x : {20, 57, 94, 132, 169})
+            QCOMPARE(heights[x], 7);
         QList<int> millimetres;
         for (int x = 0; x < heights.size(); ++x)
-            if (heights[x] == 4) millimetres << x;
-            else QVERIFY(heights[x] == 0 || heights[x] == 7 || heights[x] == 9);
+            if (heights[x] == 4)
+                millimetres << x;
+            else
+                QVERIFY(heights[x] == 0 || heights[x] == 7 || heights[x] == 9);
         QCOMPARE(millimetres.size(), 40); // four between each pair of neighbouring longer ticks
         int previous = 0;
         for (int x = 1; x < heights.size(); ++x) {
@@ -232,9 +265,10 @@ private Q_SLOTS:
         QTest::addColumn<int>("n");
         QTest::addColumn<QRect>("extent");
         QTest::addColumn<bool>("rightEndSolid");
-        const QList<QRect> extents{QRect(QPoint(0, 168), QPoint(188, 183)), QRect(QPoint(0, 71), QPoint(192, 183)),
-                                   QRect(QPoint(0, 6), QPoint(195, 183)),   QRect(QPoint(0, 4), QPoint(277, 183)),
-                                   QRect(QPoint(0, 72), QPoint(354, 184)),  QRect(QPoint(0, 168), QPoint(377, 183))};
+        const QList<QRect> extents{
+            QRect(QPoint(0, 168), QPoint(188, 183)), QRect(QPoint(0, 71), QPoint(192, 183)),
+            QRect(QPoint(0, 6), QPoint(195, 183)),   QRect(QPoint(0, 4), QPoint(277, 183)),
+            QRect(QPoint(0, 72), QPoint(354, 184)),  QRect(QPoint(0, 168), QPoint(377, 183))};
         for (int n = 0; n < kx::art::kRulerFrameCount; ++n)
             QTest::newRow(qPrintable(QStringLiteral("F%1").arg(n))) << n << extents[n] << (n == 5);
     }
@@ -256,7 +290,8 @@ private Q_SLOTS:
             }
         QCOMPARE(box, extent);
         for (int y = 168; y <= 183; ++y) // the lower segment, always in place
-            for (int x = 0; x <= 188; ++x) QVERIFY(solid(frame, x, y));
+            for (int x = 0; x <= 188; ++x)
+                QVERIFY(solid(frame, x, y));
         QVERIFY(leftEnd > 0);
         QCOMPARE(rightEnd > 0, rightEndSolid);
         QCOMPARE(kx::art::rulerFrame(n), frame); // same pixels on every call
