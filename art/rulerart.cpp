@@ -90,8 +90,9 @@ QImage drawSegment(bool freeEndLeft) {
 
 // How the second segment lies in one frame. It is drawn as in the open rule (hinge end at the
 // left, upper edge up) and turned anticlockwise by `angle` degrees about the hinge `pivot`, which
-// sits at the middle of its hinge end. The exact pivot varies by about a pixel between frames, as
-// in the hand-made frames, so that each frame has the outline the window expects.
+// sits at the middle of its hinge end. The pivot shifts by up to two pixels between frames, as a
+// worn hinge would, and the angles are tuned to a tenth of a degree: together they give each frame
+// exactly the outline that the window's shape and end areas are laid out for.
 struct FramePose {
     double angle;  // 0 = open, 180 = closed onto the lower segment
     double pivotX; // frame coordinates, pixel corners at integers
