@@ -4,6 +4,17 @@
 #include <QLocale>
 #include <QTest>
 
+namespace kx {
+// Readable failure messages for variants.
+char* toString(const Variant& v) {
+    static const char* const kinds[] = {"Empty", "Text", "Single", "Double"};
+    const QString shown = v.kind() == Variant::Kind::Text ? QLatin1Char('"') + v.text() + QLatin1Char('"')
+                          : v.isEmpty()                    ? QString()
+                                                           : QString::number(v.toDouble());
+    return qstrdup(qPrintable(QStringLiteral("%1 %2").arg(QLatin1String(kinds[int(v.kind())]), shown)));
+}
+} // namespace kx
+
 using kx::Variant;
 using kx::VariantError;
 
