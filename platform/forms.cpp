@@ -84,7 +84,7 @@ bool MouseHooks::eventFilter(QObject* watched, QEvent* event) {
         auto* me = static_cast<QMouseEvent*>(event);
         const QPointF p = me->position();
         if (handlers.move) handlers.move(vbButtons(me->buttons()), vbShift(me->modifiers()), p.x(), p.y());
-        return m_take && handlers.move;
+        return m_take; // a windowless control's pointer moves never reach the control below
     }
     case QEvent::MouseButtonRelease: {
         auto* me = static_cast<QMouseEvent*>(event);
@@ -149,6 +149,7 @@ void Label::setCaption(const QString& caption) {
 }
 
 MouseHandlers& Label::mouse() {
+    setMouseTracking(true);
     return ensureHooks(m_hooks, this, true)->handlers;
 }
 

@@ -221,6 +221,8 @@ private Q_SLOTS:
         QTest::newRow("panel option button") << 9 << false << false;
         QTest::newRow("slider picture") << 10 << false << false;
         QTest::newRow("panel Command1") << 11 << false << false;
+        QTest::newRow("panel picture") << 12 << false << false;
+        QTest::newRow("panel ruler strip") << 13 << false << false;
     }
     void handOver_cancelledByPointerOver() {
         QFETCH(int, spot);
@@ -241,7 +243,9 @@ private Q_SLOTS:
                                   t.form42().Label2,
                                   p.Option4,
                                   t.form2().Picture1,
-                                  p.Command1};
+                                  p.Command1,
+                                  p.Picture1,
+                                  p.Picture6};
         t.form1().Picture1_MouseDown();
         t.form31().Picture1_MouseDown();
         t.advance(20);
