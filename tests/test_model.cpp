@@ -1,19 +1,9 @@
 #include "model/module1.h"
 #include "model/variant.h"
+#include "support/variantprinter.h"
 
 #include <QLocale>
 #include <QTest>
-
-namespace kx {
-// Readable failure messages for variants.
-char* toString(const Variant& v) {
-    static const char* const kinds[] = {"Empty", "Text", "Single", "Double"};
-    const QString shown = v.kind() == Variant::Kind::Text ? QLatin1Char('"') + v.text() + QLatin1Char('"')
-                          : v.isEmpty()                    ? QString()
-                                                           : QString::number(v.toDouble());
-    return qstrdup(qPrintable(QStringLiteral("%1 %2").arg(QLatin1String(kinds[int(v.kind())]), shown)));
-}
-} // namespace kx
 
 using kx::Variant;
 using kx::VariantError;
@@ -98,19 +88,13 @@ class TestModel : public QObject {
         QTest::newRow("1.005") << 1.005 << "1.01";
         QTest::newRow("2.675") << 2.675 << "2.68";
         QTest::newRow("0.285") << 0.285 << "0.29";
-        QTest::newRow("0.015") << 0.015 << "0.02";
         QTest::newRow("-0.125") << -0.125 << "-0.13";
-        QTest::newRow("0.125") << 0.125 << "0.13";
-        QTest::newRow("-1.005") << -1.005 << "-1.01";
         QTest::newRow("0.005") << 0.005 << "0.01";
         QTest::newRow("just below a half") << 1.00499999 << "1.00";
         QTest::newRow("carry into a new digit") << 9.995 << "10.00";
-        QTest::newRow("carry through") << 99.999 << "100.00";
-        QTest::newRow("one third") << 1.0 / 3.0 << "0.33";
         QTest::newRow("two thirds") << -2.0 / 3.0 << "-0.67";
         QTest::newRow("zero") << 0.0 << "0.00";
         QTest::newRow("negative zero") << -0.0 << "0.00";
-        QTest::newRow("tiny") << 1e-300 << "0.00";
         // A negative value that rounds to zero shows no minus sign.
         QTest::newRow("-0.004") << -0.004 << "0.00";
         QTest::newRow("-0.005") << -0.005 << "-0.01";
@@ -178,7 +162,6 @@ class TestModel : public QObject {
         QTest::addColumn<bool>("vertical");
         QTest::addColumn<int>("expected");
         QTest::newRow("inside") << "-7100" << false << -7100;
-        QTest::newRow("default") << "-7200" << false << -7200;
         QTest::newRow("horizontal low end") << "-7400" << false << -7400;
         QTest::newRow("horizontal high end") << "-7000" << false << -7000;
         QTest::newRow("below horizontal") << "-7401" << false << -7200;
@@ -190,33 +173,23 @@ class TestModel : public QObject {
         QTest::newRow("above vertical") << "615" << true << 414;
         QTest::newRow("other caliper's value") << "-7200" << true << 414;
         QTest::newRow("blanks around") << "  300\t" << true << 300;
-        QTest::newRow("blanks around, negative") << " -7100 " << false << -7100;
         QTest::newRow("leading zeros") << "0300" << true << 300;
         QTest::newRow("many leading zeros") << "-0000000000000007100" << false << -7100;
         QTest::newRow("garbage") << "abc" << true << 414;
         QTest::newRow("empty") << "" << true << 414;
-        QTest::newRow("blanks only") << "   " << true << 414;
         QTest::newRow("minus only") << "-" << false << -7200;
-        QTest::newRow("double minus") << "--7100" << false << -7200;
         QTest::newRow("blank after minus") << "- 7100" << false << -7200;
-        QTest::newRow("inner blank") << "3 00" << true << 414;
         QTest::newRow("exponent") << "1e9" << true << 414;
-        QTest::newRow("exponent in range") << "3e2" << true << 414;
         QTest::newRow("plus sign") << "+5" << true << 414;
         QTest::newRow("plus sign in range") << "+300" << true << 414;
         QTest::newRow("decimal") << "7.5" << true << 414;
         QTest::newRow("decimal in range") << "300.0" << true << 414;
-        QTest::newRow("comma decimal") << "300,0" << true << 414;
-        QTest::newRow("hexadecimal") << "0x12C" << true << 414;
         QTest::newRow("trailing letters") << "300abc" << true << 414;
-        QTest::newRow("embedded nul") << QStringLiteral("300") + QChar(0) << true << 414;
         QTest::newRow("overflowing") << "99999999999999999999999" << true << 414;
-        QTest::newRow("overflowing negative") << "-99999999999999999999999" << false << -7200;
         QTest::newRow("very long") << QString(100000, QLatin1Char('3')) << true << 414;
         QTest::newRow("arabic-indic digits") << QStringLiteral("\u0663\u0660\u0660") << true << 414;
         QTest::newRow("full-width digits") << QStringLiteral("\uFF13\uFF10\uFF10") << true << 414;
         QTest::newRow("full-width, negative") << QStringLiteral("-\uFF17\uFF11\uFF10\uFF10") << false << -7200;
-        QTest::newRow("superscript digits") << QStringLiteral("\u00B3\u2070\u2070") << true << 414;
     }
     void validZeroPoint() {
         QFETCH(QString, stored);

@@ -1,20 +1,11 @@
 #include "support/testprogram.h"
+#include "support/variantprinter.h"
 
 #include <QLocale>
 #include <QTest>
+#include <QTimer>
 
 #include <memory>
-
-namespace kx {
-// Readable failure messages for the model's values.
-char* toString(const Variant& v) {
-    static const char* const kinds[] = {"Empty", "Text", "Single", "Double"};
-    const QString shown = v.kind() == Variant::Kind::Text ? QLatin1Char('"') + v.text() + QLatin1Char('"')
-                          : v.isEmpty()                    ? QString()
-                                                           : QString::number(v.toDouble());
-    return qstrdup(qPrintable(QStringLiteral("%1 %2").arg(QLatin1String(kinds[int(v.kind())]), shown)));
-}
-} // namespace kx
 
 using kx::Variant;
 using kx::test::TestProgram;
@@ -118,6 +109,24 @@ class TestStartup : public QObject {
         QCOMPARE(t.form2().caption(), zeroReading());
         QCOMPARE(s.Label3->caption(), zeroReading());
         QCOMPARE(s.Label4->caption(), zeroReading());
+    }
+
+    void mirrorTickWhileStartupYields() {
+        // The panel's mirror ticks while startup lets pending events run: it reaches the sliders before
+        // their turn to load, which must give the same program.
+        TestProgram t;
+        t.store(kLabel1, QStringLiteral("-7300"));
+        QTimer::singleShot(0, [&t] { t.advance(1); });
+        t.start();
+        QCOMPARE(t.clock.now().count(), 1LL);
+        QCOMPARE(t.m().ScaleFactor, std::int16_t(1));
+        verifyZeroPoints(t, -7300, 414);
+        if (QTest::currentTestFailed()) return;
+        for (const QString& name : otherWindows()) QVERIFY2(!t.app().form(name).isVisible(), qPrintable(name));
+        QVERIFY(t.windows.isTopmost(&t.form2()) && t.windows.isTopmost(&t.form42()));
+        t.advance(51);
+        QCOMPARE(t.start_().Label3->caption(), zeroReading());
+        QCOMPARE(t.start_().Label4->caption(), zeroReading());
     }
 
     void restoresStoredZeroPoints_data() {
