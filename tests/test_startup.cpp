@@ -1,7 +1,10 @@
 #include "support/testprogram.h"
 #include "support/variantprinter.h"
 
+#include <QFile>
 #include <QLocale>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -252,6 +255,35 @@ class TestStartup : public QObject {
         second.store(kLabel2, savedY);
         second.start();
         verifyZeroPoints(second, -7199, 600);
+    }
+
+    void calibrationSurvivesARestartInTheNativeStore() {
+        // The platform's own per-user store, kept in a scratch configuration directory.
+        QTemporaryDir config;
+        QVERIFY(config.isValid());
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
+        kx::NativeSettingsStore native;
+        QCOMPARE(native.getSetting("Kalibrix", "Settings", kLabel1, "-7200"), QStringLiteral("-7200"));
+        for (int run = 0; run < 2; ++run) {
+            TestProgram t;
+            t.program = std::make_unique<kx::Program>(kx::forms::Environment{t.clock, t.screen, t.windows, native, t.shell});
+            t.start();
+            if (run == 0) {
+                t.start_().HScroll1->setValue(-7321);
+                t.start_().VScroll1->setValue(222);
+                t.start_().close();
+            } else {
+                verifyZeroPoints(t, -7321, 222);
+            }
+        }
+        // Written as the decimal text under the application's name and section.
+        QSettings file(QSettings::NativeFormat, QSettings::UserScope, "Kalibrix", "Kalibrix");
+        QVERIFY(file.fileName().startsWith(config.path()));
+        QCOMPARE(file.value("Settings/Label1").toString(), QStringLiteral("-7321"));
+        // A value edited into something else from outside reads as no zero point.
+        file.setValue("Settings/Label2", QStringList{"300", "400"});
+        file.sync();
+        QCOMPARE(kx::validZeroPoint(native.getSetting("Kalibrix", "Settings", kLabel2, "414"), kx::kVerticalZero), 414);
     }
 
     void closingWithTheMagnifierRunning() {
