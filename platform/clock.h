@@ -40,9 +40,10 @@ private:
     std::unique_ptr<GridScheduler> m_scheduler;
 };
 
-// A clock that only moves when advance() is called. Due ticks fire in time order (timers due at the
-// same moment in the order they were started), each at its exact due time, so a handler that
-// starts or stops other timers sees the same sequence as on a real event loop.
+// A clock that only moves when advance() is called. Due ticks fire in time order, each at its exact
+// due time; timers due at the same moment fire in the order they were last armed (started, or
+// re-armed by their previous tick), so a handler that starts or stops other timers sees the same
+// sequence as on a real event loop.
 class ManualClock final : public Clock {
 public:
     ManualClock();
