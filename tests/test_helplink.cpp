@@ -2,7 +2,6 @@
 // the question-mark button, the banner and context help hand to the desktop's opener, and a failing
 // opener.
 
-#include "art/art.h"
 #include "support/testprogram.h"
 
 #include <QApplication>
@@ -91,7 +90,6 @@ private Q_SLOTS:
         TestProgram p;
         p.start();
         Start& s = p.start_();
-        QCOMPARE(s.Picture4->picture(), kx::art::banner(Start::webAddress()));
         QTest::mouseClick(s.Picture1, Qt::LeftButton);
         QCOMPARE(p.shell.opened, QStringList{Start::webAddress()});
 
