@@ -228,6 +228,7 @@ void OptionButton::setValue(bool selected) {
 
 ScrollBar::ScrollBar(QWidget* parent, Qt::Orientation orientation) : QScrollBar(orientation, parent) {
     setTracking(false);
+    setFocusPolicy(Qt::StrongFocus);
     setSingleStep(1);
     setPageStep(1);
     QObject::connect(this, &QScrollBar::valueChanged, [this](int) {
@@ -263,6 +264,13 @@ void PictureBox::setPicture(const QImage& picture) {
 void PictureBox::setAutoSize(bool on) {
     m_autoSize = on;
     if (on) fitToPicture();
+    if (m_drawing.size() != innerSize()) cls();
+}
+
+QImage& PictureBox::drawing() {
+    // A hidden box gets no resize event; keep the persistent image the size of the inner area.
+    if (m_drawing.size() != innerSize()) cls();
+    return m_drawing;
 }
 
 void PictureBox::setBorderStyle(int style) {
@@ -439,13 +447,14 @@ void Application::unload(const QString& name) {
     if (it == m_loaded.end()) return;
     Form* form = it->second;
     m_loaded.erase(it);
+    ++m_unloading;
     form->Form_Unload();
     form->stopTimers();
     form->hide();
     std::erase_if(m_unloaded, [](const QPointer<Form>& f) { return f.isNull(); });
     m_unloaded.emplace_back(form);
     form->deleteLater();
-    if (m_loaded.empty() && onLastUnloaded) onLastUnloaded();
+    if (--m_unloading == 0 && m_loaded.empty() && onLastUnloaded) onLastUnloaded();
 }
 
 void Application::doEvents() {

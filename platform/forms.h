@@ -215,7 +215,7 @@ public:
     // Clears the drawing back to the picture on the background colour.
     void cls();
     // The persistent image (inner size); call update() after drawing into it.
-    QImage& drawing() { return m_drawing; }
+    QImage& drawing();
     void setBackColor(QColor colour);
     MouseHandlers& mouse();
 
@@ -326,6 +326,7 @@ private:
     std::vector<QPointer<Form>> m_unloaded; // closed, waiting for the event loop to delete them
     QString m_path;
     QString m_helpFile;
+    int m_unloading = 0; // nesting of unload calls: a window's unload may unload others
 };
 
 } // namespace kx::forms
