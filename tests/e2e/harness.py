@@ -101,8 +101,11 @@ class Program:
         os.close(fd)
         self.stderr_path = self.stdout_path[:-4] + ".err"
         with open(self.stdout_path, "wb") as out, open(self.stderr_path, "wb") as err:
+            # A session of its own: Ctrl+C in the terminal reaches the harness only, which then
+            # closes the program properly.
             self.proc = subprocess.Popen(self.args, env=env, stdin=subprocess.DEVNULL, stdout=out,
-                                         stderr=err, preexec_fn=_die_with_parent)
+                                         stderr=err, preexec_fn=_die_with_parent,
+                                         start_new_session=True)
         self.started = time.monotonic()
 
     @property
@@ -416,7 +419,7 @@ class Display:
                 ["Xvfb", "-displayfd", str(write_end), "-screen", "0", f"{width}x{height}x24",
                  "-nolisten", "tcp", "-noreset"],
                 pass_fds=(write_end,), stdin=subprocess.DEVNULL, stdout=log, stderr=log,
-                preexec_fn=_die_with_parent)
+                preexec_fn=_die_with_parent, start_new_session=True)
         finally:
             os.close(write_end)
             log.close()
@@ -459,7 +462,7 @@ class Display:
         with log:
             self.openbox = subprocess.Popen(["openbox", "--sm-disable"], env=self.env,
                                             stdin=subprocess.DEVNULL, stdout=log, stderr=log,
-                                            preexec_fn=_die_with_parent)
+                                            preexec_fn=_die_with_parent, start_new_session=True)
 
         def ready():
             if self.openbox.poll() is not None:
@@ -694,10 +697,14 @@ PANEL_TITLE = "Kalibrix"
 
 
 def show(binary, screenshot_path, keep_running):
+    # Unlike a test, this run keeps the user's own settings.
+    home = os.environ.get("HOME") or os.path.expanduser("~")
+    user_env = {"HOME": home,
+                "XDG_CONFIG_HOME": os.environ.get("XDG_CONFIG_HOME") or os.path.join(home, ".config")}
     with Display(wm=True) as display:
         print(f"Virtual display {display.name} ({SCREEN_SIZE[0]}x{SCREEN_SIZE[1]}) with openbox "
               "is running.", flush=True)
-        program = display.launch(binary)
+        program = display.launch(binary, env=user_env)
         wid = display.wait_window(PANEL_TITLE, program=program)
         g = display.geometry(wid)
         try:  # give the first paint a moment to arrive: wait until the panel is not blank
@@ -708,16 +715,16 @@ def show(binary, screenshot_path, keep_running):
         display.screenshot().save_png(screenshot_path)
         print(f"Kalibrix is running; its control panel is at {g.x},{g.y} ({g.width}x{g.height}).")
         print(f"Screenshot of the screen: {screenshot_path}", flush=True)
-        if not keep_running:
-            display.close_window(wid)
-            return program.wait()
-        print(f"Drive it with e.g. DISPLAY={display.name} xdotool ...; press Ctrl+C to stop.",
-              flush=True)
-        try:
-            return program.wait(timeout=None)
-        except KeyboardInterrupt:
-            print("\nStopping.")
-            return 0
+        if keep_running:
+            print(f"Drive it with e.g. DISPLAY={display.name} xdotool ...; press Ctrl+C to stop.",
+                  flush=True)
+            try:
+                return program.wait(timeout=None)
+            except KeyboardInterrupt:
+                print("\nStopping.", flush=True)
+        # Closed as through its title bar, so that it ends normally and saves its settings.
+        display.close_window(wid)
+        return program.wait()
 
 
 def main(argv=None):
