@@ -160,17 +160,24 @@ QRect QtScreen::desktopGeometry() const {
 }
 
 QImage QtScreen::grab(const QRect& rect) const {
-    QScreen* s = QGuiApplication::primaryScreen();
-    if (!s || rect.isEmpty()) return {};
-    // The root window covers the whole virtual desktop; the screen's grab counts from its own origin.
+    if (rect.isEmpty()) return {};
+    // Copy through the screen that holds the square's centre (the primary one off every screen); on X11
+    // each screen's copy counts from its own origin and reaches across the whole desktop.
+    QScreen* s = QGuiApplication::screenAt(rect.center());
+    if (!s) s = QGuiApplication::primaryScreen();
+    if (!s) return {};
     const QPoint origin = s->geometry().topLeft();
     QImage shot = s->grabWindow(0, rect.x() - origin.x(), rect.y() - origin.y(), rect.width(), rect.height())
                       .toImage()
                       .convertToFormat(QImage::Format_RGB32);
     if (shot.isNull()) return {};
-    if (shot.size() != rect.size()) shot = shot.copy(0, 0, rect.width(), rect.height());
-    // Whatever lies outside every screen is shown black, whatever the platform returned there.
-    const QRegion outside = QRegion(rect) - QRegion(desktopGeometry());
+    // With a device pixel ratio other than 1 the copy comes in device pixels: bring it to screen pixels.
+    if (shot.size() != rect.size()) shot = shot.scaled(rect.size(), Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    shot.setDevicePixelRatio(1.0);
+    // Whatever no screen covers is shown black, whatever the platform returned there.
+    QRegion covered;
+    for (QScreen* screen : QGuiApplication::screens()) covered += screen->geometry();
+    const QRegion outside = QRegion(rect) - covered;
     if (!outside.isEmpty()) {
         QPainter p(&shot);
         for (const QRect& r : outside) p.fillRect(r.translated(-rect.topLeft()), Qt::black);
