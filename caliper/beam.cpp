@@ -111,6 +111,13 @@ void Beam::Form_Unload() {
     app().unload(m_twin.slider);
 }
 
+bool Beam::Form_QueryUnload() {
+    // Closed from the window manager: put the caliper away as its close spot does, so that the
+    // panel's button, the slider and its place stay as they are; the program unloads it at the end.
+    Label1_Click();
+    return false;
+}
+
 void Beam::Check1_Click() {
     shaped::applyOnTop(*this, Check1->value());
 }

@@ -38,6 +38,7 @@ public:
 
     void Form_Load() override;
     void Form_Unload() override;
+    bool Form_QueryUnload() override;
     void Check1_Click();
     void Picture1_MouseDown();
     void Picture1_MouseMove();

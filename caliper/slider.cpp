@@ -137,6 +137,11 @@ void Slider::Form_Load() {
     DragActive = false;
 }
 
+bool Slider::Form_QueryUnload() {
+    app().form<Beam>(m_twin.beam).Label1_Click(); // closing a slider puts its whole caliper away
+    return false;
+}
+
 void Slider::Timer1_Timer() {
     const int tx = roundHalfEven(env().screen.twipsPerPixelX());
     const int ty = roundHalfEven(env().screen.twipsPerPixelY());

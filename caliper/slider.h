@@ -38,6 +38,7 @@ public:
     Slider(forms::Application& app, Module1& m, const SliderTwin& twin);
 
     void Form_Load() override;
+    bool Form_QueryUnload() override;
     void Timer1_Timer(); // tracking
     void Timer2_Timer(); // readout
     void Timer3_Timer();

@@ -73,6 +73,11 @@ void Zollstock::Form_Load() {
     FoldFrame = kFirstFoldFrame;
 }
 
+bool Zollstock::Form_QueryUnload() {
+    Label1_Click(0); // closed from the window manager: fold up and vanish as from an end
+    return false;
+}
+
 void Zollstock::Label1_Click(int) {
     Timer2->setEnabled(true);
 }

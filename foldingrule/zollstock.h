@@ -14,6 +14,7 @@ public:
     explicit Zollstock(forms::Application& app);
 
     void Form_Load() override;
+    bool Form_QueryUnload() override;
     void Label1_Click(int index);
     void Picture1_MouseDown();
     void Timer1_Timer(); // unfold

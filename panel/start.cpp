@@ -210,7 +210,11 @@ void Start::Form_Load() {
     SettingsStore& store = env().settings;
     setVisibleState(true);                                         // 1
     forms::setMousePointer(this, forms::MousePointer::Hourglass); // 2
-    forms::setFocusTo(Check1->widget());                          // 3
+    try {
+        forms::setFocusTo(Check1->widget()); // 3
+    } catch (const forms::FormsError&) {
+        // A panel the window system did not show cannot take the focus; start-up goes on.
+    }
     m.TwipsPerUnit = kUnits[0].twipsPerUnit;                      // 4
     m.UnitSuffix = Variant::fromText(QString::fromLatin1(kUnits[0].suffix));
     HScroll1->setMaximum(kHorizontalZero.maximum); // 5

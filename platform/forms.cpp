@@ -406,7 +406,12 @@ MouseHandlers& Form::mouse() {
 }
 
 void Form::closeEvent(QCloseEvent* event) {
-    // Closing a window by any means unloads it; the unload handling decides what else ends.
+    // Closing a window unloads it, unless the window handles the request itself; the unload
+    // handling decides what else ends.
+    if (!Form_QueryUnload()) {
+        event->ignore();
+        return;
+    }
     event->accept();
     m_app.unload(m_name);
 }

@@ -249,6 +249,9 @@ public:
 
     virtual void Form_Load() {}
     virtual void Form_Unload() {}
+    // Asked when the window manager (or the user through it) closes the window; returning false
+    // keeps the window loaded.
+    virtual bool Form_QueryUnload() { return true; }
 
     QString caption() const { return windowTitle(); }
     void setCaption(const QString& caption) { setWindowTitle(caption); }
