@@ -658,6 +658,43 @@ class Display:
 
 
 # --------------------------------------------------------------------------------------------
+# Waiting for a value that changes: a window's place, its title, its state
+
+
+def wait_value(read, accept, timeout, what, interval=0.02):
+    """Polls read() until accept(value) is true and returns that value. On timeout raises
+    TimeoutError naming `what` and the last value read, so that a failure shows what was there
+    instead."""
+    seen = []
+
+    def check():
+        seen[:] = [read()]
+        return accept(seen[0])
+
+    try:
+        wait_until(check, timeout, what, interval=interval)
+    except TimeoutError as e:
+        raise TimeoutError(f"{e}; last seen: {seen[0]!r}" if seen else str(e)) from None
+    return seen[0]
+
+
+def wait_settled(read, timeout, what, polls=3, interval=0.05):
+    """Polls read() until it returns the same value `polls` times in a row, `interval` apart, and
+    returns that value: for a state that is reached through several timer ticks."""
+    seen = []
+
+    def settled():
+        seen.append(read())
+        return len(seen) >= polls and all(v == seen[-1] for v in seen[-polls:])
+
+    try:
+        wait_until(settled, timeout, what, interval=interval)
+    except TimeoutError as e:
+        raise TimeoutError(f"{e}; last values: {seen[-polls:]!r}") from None
+    return seen[-1]
+
+
+# --------------------------------------------------------------------------------------------
 # Test entry points
 
 
