@@ -110,6 +110,16 @@ class Calipers(unittest.TestCase):
         return harness.wait_value(find, lambda wid: wid is not None, harness.WINDOW_TIMEOUT,
                                   f"the {what} ({size[0]}x{size[1]}) to be mapped")
 
+    def show(self, caliper):
+        """Clicks the caliper's panel button; returns (beam, slider) once both are mapped and the
+        window manager has stopped moving the focus to them: a focus change while a later click
+        holds a panel button down would cancel that click."""
+        self.click_panel(caliper.panel_button)
+        windows = (self.mapped_window(caliper.beam_size, "beam"),
+                   self.mapped_window(caliper.slider_size, "slider"))
+        harness.wait_settled(self.display.active_window, STEP_TIMEOUT, "the focus to settle")
+        return windows
+
     def place(self, wid):
         g = self.display.geometry(wid)
         return g.x, g.y
@@ -174,9 +184,7 @@ class Calipers(unittest.TestCase):
                                       "the panel's caliper button to settle")
 
         # Shown by the panel's button, the slider at the zero point of its beam.
-        self.click_panel(caliper.panel_button)
-        beam = self.mapped_window(caliper.beam_size, "beam")
-        slider = self.mapped_window(caliper.slider_size, "slider")
+        beam, slider = self.show(caliper)
         self.assertEqual(d.window_name(beam), caliper.beam_title)
         harness.wait_value(lambda: self.button_look(caliper), lambda look: look != raised,
                            STEP_TIMEOUT, "the panel's caliper button to look pressed")
@@ -236,10 +244,8 @@ class Calipers(unittest.TestCase):
         self.check_caliper(VERTICAL)
 
     def test_each_slider_reads_its_own_axis(self):
-        self.click_panel(CHECK1)
-        self.click_panel(CHECK2)
-        horizontal = self.mapped_window(HORIZONTAL.slider_size, "horizontal slider")
-        vertical = self.mapped_window(VERTICAL.slider_size, "vertical slider")
+        horizontal = self.show(HORIZONTAL)[1]
+        vertical = self.show(VERTICAL)[1]
         self.click_in(horizontal, HORIZONTAL.plus)
         self.click_panel(UNIT_BUTTONS["pic"])
         self.wait_title(horizontal, "1.00 pic", "the horizontal slider's title")

@@ -111,10 +111,14 @@ class CaliperRun:
                                   f"the {what} ({size[0]}x{size[1]}) to be mapped")
 
     def show(self, caliper):
-        """Ticks the caliper's panel button; returns (beam, slider) once both are mapped."""
+        """Clicks the caliper's panel button; returns (beam, slider) once both are mapped and the
+        window manager has stopped moving the focus to them: a focus change while a later click
+        holds a panel button down would cancel that click."""
         self.click_panel(caliper.panel_button)
-        return (self.mapped_window(caliper.beam_size, "beam"),
-                self.mapped_window(caliper.slider_size, "slider"))
+        windows = (self.mapped_window(caliper.beam_size, "beam"),
+                   self.mapped_window(caliper.slider_size, "slider"))
+        harness.wait_settled(self.display.active_window, STEP_TIMEOUT, "the focus to settle")
+        return windows
 
     def place(self, wid):
         g = self.display.geometry(wid)
@@ -253,6 +257,8 @@ class ShapedUnderOpenbox(Dragging, ClickThrough, unittest.TestCase):
         harness.wait_value(lambda: self.caliper_states(windows),
                            lambda s: not any(above for _, _, _, above in s.values()),
                            STEP_TIMEOUT, "the shown caliper to leave the top layer")
+        # Each window is also activated; the next click must not meet a late focus change.
+        harness.wait_settled(d.active_window, STEP_TIMEOUT, "the focus to settle")
         after = self.caliper_states(windows)
         self.assertEqual({n: s[:3] for n, s in after.items()},
                          {n: s[:3] for n, s in before.items()},
