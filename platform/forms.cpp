@@ -87,6 +87,11 @@ bool MouseHooks::eventFilter(QObject* watched, QEvent* event) {
         return m_take; // a windowless control's pointer moves never reach the control below
     }
     case QEvent::MouseButtonRelease: {
+        if (m_widget->property(kMoveLoopRelease).toBool()) {
+            m_widget->setProperty(kMoveLoopRelease, QVariant());
+            m_pressedInside = false;
+            return false;
+        }
         auto* me = static_cast<QMouseEvent*>(event);
         const QPointF p = me->position();
         const bool inside = m_pressedInside && m_widget->rect().contains(p.toPoint());

@@ -49,6 +49,10 @@ struct Environment {
     QRect twipsRect(double left, double top, double width, double height) const;
 };
 
+// Set on the widget that receives the release ending a move loop: the release belongs to the loop,
+// and the widget's handlers do not see it.
+inline constexpr char kMoveLoopRelease[] = "kxMoveLoopRelease";
+
 // Mouse pointers.
 enum class MousePointer { Default = 0, Arrow = 1, SizeNS = 7, SizeWE = 9, Hourglass = 11, Custom = 99 };
 // A custom pointer made from a 32 x 32 picture and its hot spot.

@@ -1,5 +1,7 @@
 #include "platform/qtwindowsystem.h"
 
+#include "platform/forms.h"
+
 #include <QApplication>
 #include <QCursor>
 #include <QDesktopServices>
@@ -38,9 +40,14 @@ QString displayProblem() {
     return {};
 }
 
-QtWindowSystem::QtWindowSystem() = default;
+QtWindowSystem::QtWindowSystem() {
+    // Watches every press for where it happened, so that a move loop started by a press handler counts
+    // from the press itself, however late the handler runs.
+    qApp->installEventFilter(this);
+}
+
 QtWindowSystem::~QtWindowSystem() {
-    if (m_moving) qApp->removeEventFilter(this);
+    if (qApp) qApp->removeEventFilter(this);
 }
 
 void QtWindowSystem::setShape(QWidget* window, const std::optional<QRegion>& region) {
@@ -73,9 +80,8 @@ void QtWindowSystem::beginMove(QWidget* window, std::function<void()> onFinished
     }
     m_moving = window;
     m_windowAtPress = window->pos();
-    m_cursorAtPress = QCursor::pos();
+    m_cursorAtPress = m_lastPress;
     m_onFinished = std::move(onFinished);
-    qApp->installEventFilter(this);
 }
 
 bool QtWindowSystem::isMoving(QWidget* window) const {
@@ -83,8 +89,11 @@ bool QtWindowSystem::isMoving(QWidget* window) const {
 }
 
 bool QtWindowSystem::eventFilter(QObject* watched, QEvent* event) {
-    if (!m_moving) return QObject::eventFilter(watched, event);
-    switch (event->type()) {
+    const QEvent::Type type = event->type();
+    if (type == QEvent::MouseButtonPress && watched->isWidgetType())
+        m_lastPress = static_cast<QMouseEvent*>(event)->globalPosition().toPoint();
+    if (!m_moving) return false;
+    switch (type) {
     case QEvent::MouseMove: {
         auto* me = static_cast<QMouseEvent*>(event);
         if (me->buttons() == Qt::NoButton) {
@@ -97,19 +106,29 @@ bool QtWindowSystem::eventFilter(QObject* watched, QEvent* event) {
     }
     case QEvent::MouseButtonRelease: {
         auto* me = static_cast<QMouseEvent*>(event);
-        if (me->buttons() == Qt::NoButton) finishMove();
-        return true; // the move loop takes the release
+        if (me->buttons() != Qt::NoButton) return true;
+        // The move loop takes the release: the window's own handlers do not see it, but Qt does, so
+        // that the pressed widget lets go of the pointer and the next click goes where it points.
+        // The release reaches the native window first and then the pressed widget.
+        auto* widget = qobject_cast<QWidget*>(watched);
+        if (!widget) return false;
+        widget->setProperty(forms::kMoveLoopRelease, true);
+        finishMove();
+        return false;
     }
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick:
-        return true;
+        // Another button during the move belongs to the loop; a press with no button left down means
+        // the release never came (the window went away meanwhile): the loop is over.
+        if (static_cast<QMouseEvent*>(event)->buttons() != static_cast<QMouseEvent*>(event)->button()) return true;
+        finishMove();
+        return false;
     default:
-        return QObject::eventFilter(watched, event);
+        return false;
     }
 }
 
 void QtWindowSystem::finishMove() {
-    qApp->removeEventFilter(this);
     m_moving = nullptr;
     if (auto done = std::exchange(m_onFinished, {})) done();
 }

@@ -32,6 +32,7 @@ private:
     QPointer<QWidget> m_moving;
     QPoint m_windowAtPress;
     QPoint m_cursorAtPress;
+    QPoint m_lastPress;
     std::function<void()> m_onFinished;
 };
 
