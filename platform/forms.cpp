@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QStyleOptionButton>
+#include <QStylePainter>
 #include <QCloseEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -30,6 +32,31 @@ int vbShift(Qt::KeyboardModifiers m) {
     return (m.testFlag(Qt::ShiftModifier) ? 1 : 0) | (m.testFlag(Qt::ControlModifier) ? 2 : 0) |
            (m.testFlag(Qt::AltModifier) ? 4 : 0);
 }
+
+// A standard check box whose caption wraps onto further lines when it does not fit its width, as the
+// classic check box does, instead of being cut off.
+class WrappingCheckBox final : public QCheckBox {
+public:
+    using QCheckBox::QCheckBox;
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QStylePainter p(this);
+        QStyleOptionButton option;
+        initStyleOption(&option);
+        const QString caption = option.text;
+        option.text.clear();
+        p.drawControl(QStyle::CE_CheckBox, option);
+        const QRect indicator = style()->subElementRect(QStyle::SE_CheckBoxIndicator, &option, this);
+        const QRect textRect = rect().adjusted(indicator.right() + 1 + indicatorSpacing(), 0, 0, 0);
+        p.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::WindowText));
+        p.drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWordWrap, caption);
+    }
+    bool hitButton(const QPoint& pos) const override { return rect().contains(pos); }
+
+private:
+    int indicatorSpacing() const { return style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, this); }
+};
 
 MouseHooks* ensureHooks(MouseHooks*& hooks, QWidget* widget, bool take) {
     if (!hooks) hooks = new MouseHooks(widget, take);
@@ -199,7 +226,7 @@ CheckBox::CheckBox(QWidget* parent, Style style, const QString& caption) : QObje
         b->setCheckable(true);
         m_button = b;
     } else {
-        m_button = new QCheckBox(caption, parent);
+        m_button = new WrappingCheckBox(caption, parent);
     }
     QObject::connect(m_button, &QAbstractButton::toggled, this, [this](bool) {
         if (onClick) onClick();
