@@ -15,11 +15,12 @@ public:
         std::function<void()> onTick;
         bool running = false;
         qint64 interval = 0;
+        qint64 lattice = 1; // the ticks fall on multiples of this
         qint64 due = 0;
         unsigned long long sequence = 0;
     };
 
-    explicit GridScheduler(qint64 grid) : m_grid(grid) {
+    GridScheduler(qint64 grid, qint64 fastest) : m_grid(grid), m_fastest(fastest) {
         m_elapsed.start();
         m_wake.setSingleShot(true);
         m_wake.setTimerType(Qt::PreciseTimer);
@@ -32,9 +33,12 @@ public:
         schedule();
     }
     void start(Engine* e, qint64 interval) {
-        // Intervals become whole grid steps, the shortest being one step.
-        e->interval = std::max<qint64>(1, (interval + m_grid / 2) / m_grid) * m_grid;
-        e->due = ceilToGrid(m_elapsed.elapsed() + e->interval);
+        // A timer asking for less than one grid step ticks as fast as the platform lets timers tick;
+        // every other interval becomes whole grid steps. Timers whose interval is a multiple of the
+        // fastest one tick on the same instants, so that they share their wake-ups.
+        e->interval = interval < m_grid ? m_fastest : std::max<qint64>(1, (interval + m_grid / 2) / m_grid) * m_grid;
+        e->lattice = e->interval % m_fastest == 0 ? m_fastest : m_grid;
+        e->due = ceilTo(m_elapsed.elapsed() + e->interval, e->lattice);
         e->sequence = ++m_sequence;
         e->running = true;
         schedule();
@@ -45,7 +49,7 @@ public:
     }
 
 private:
-    qint64 ceilToGrid(qint64 t) const { return (t + m_grid - 1) / m_grid * m_grid; }
+    static qint64 ceilTo(qint64 t, qint64 step) { return (t + step - 1) / step * step; }
 
     void schedule() {
         if (m_firing) return; // fireDue() schedules once every due tick has run
@@ -71,7 +75,7 @@ private:
             if (!next) break;
             // The next tick keeps the timer's rhythm; a late one does not try to catch up.
             next->due += next->interval;
-            if (next->due <= now) next->due = ceilToGrid(now + 1);
+            if (next->due <= now) next->due = ceilTo(now + 1, next->lattice);
             next->sequence = ++m_sequence;
             auto tick = next->onTick; // the handler may stop, restart or destroy this timer
             tick();
@@ -81,6 +85,7 @@ private:
     }
 
     qint64 m_grid;
+    qint64 m_fastest;
     QElapsedTimer m_elapsed;
     QTimer m_wake;
     std::vector<Engine*> m_engines;
@@ -107,8 +112,10 @@ private:
 
 } // namespace
 
-QtClock::QtClock(std::chrono::milliseconds grid)
-    : m_grid(grid), m_scheduler(std::make_unique<GridScheduler>(std::max<qint64>(1, grid.count()))) {}
+QtClock::QtClock(std::chrono::milliseconds grid, std::chrono::milliseconds fastest)
+    : m_grid(grid),
+      m_scheduler(std::make_unique<GridScheduler>(std::max<qint64>(1, grid.count()),
+                                                  std::max<qint64>(1, std::max(grid, fastest).count()))) {}
 
 QtClock::~QtClock() = default;
 

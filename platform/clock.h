@@ -25,12 +25,14 @@ public:
 
 class GridScheduler;
 
-// Qt timers on a common grid: every interval becomes a whole number of grid steps (at least one) and
-// every tick falls on the grid, so that timers due together wake the program once. How often a "1 ms"
-// timer really ticks is the platform's choice; idle wake-ups cost power.
+// Qt timers on a common grid: every interval becomes a whole number of grid steps and every tick falls
+// on the grid, so that timers due together wake the program once. A timer asking for less than one
+// grid step ticks every `fastest` milliseconds: how often a "1 ms" timer really ticks is the
+// platform's choice, and idle wake-ups cost power.
 class QtClock final : public Clock {
 public:
-    explicit QtClock(std::chrono::milliseconds grid = std::chrono::milliseconds(1));
+    explicit QtClock(std::chrono::milliseconds grid = std::chrono::milliseconds(1),
+                     std::chrono::milliseconds fastest = std::chrono::milliseconds(1));
     ~QtClock() override;
     std::unique_ptr<TimerEngine> createTimer(std::function<void()> onTick) override;
     std::chrono::milliseconds grid() const { return m_grid; }
