@@ -1,7 +1,7 @@
-#include "platform/clock.h"
-#include "platform/fakeplatform.h"
-#include "platform/forms.h"
-#include "platform/settingsstore.h"
+// The forms layer: which value changes run a control's handler, picture boxes, the twips conversion,
+// and how the application loads and unloads its windows.
+
+#include "support/testprogram.h"
 
 #include <QCheckBox>
 #include <QTest>
@@ -11,32 +11,37 @@ using namespace kx::forms;
 namespace {
 
 // The platform doubles and an application on them.
-struct Platform {
-    kx::ManualClock clock;
-    kx::FakeScreen screen;
-    kx::FakeWindowSystem windows;
-    kx::MemorySettingsStore settings;
-    kx::FakeShell shell;
-    Environment env{clock, screen, windows, settings, shell};
-};
+struct Platform : kx::test::Doubles {
+    QStringList log;
+    Application app{env};
 
-// A window that notes its load and unload handling; its unload can unload another window first.
-class Probe final : public Form {
-public:
-    Probe(Application& app, const QString& name, QStringList& log) : Form(app, name), m_log(log) {}
-    void Form_Load() override {
-        m_log << QStringLiteral("load ") + formName();
-        if (!loadAlso.isEmpty()) app().form(loadAlso);
-    }
-    void Form_Unload() override {
-        m_log << QStringLiteral("unload ") + formName();
-        if (!unloadAlso.isEmpty()) app().unload(unloadAlso);
-        m_log << QStringLiteral("unloaded ") + formName();
-    }
-    QString loadAlso, unloadAlso;
+    // A window that notes its load and unload handling; it can load and unload another window from them.
+    class Probe final : public Form {
+    public:
+        Probe(Platform& p, const QString& name) : Form(p.app, name), m_log(p.log) {}
+        void Form_Load() override {
+            m_log << QStringLiteral("load ") + formName();
+            if (!loadAlso.isEmpty()) app().form(loadAlso);
+        }
+        void Form_Unload() override {
+            m_log << QStringLiteral("unload ") + formName();
+            if (!unloadAlso.isEmpty()) app().unload(unloadAlso);
+            m_log << QStringLiteral("unloaded ") + formName();
+        }
+        QString loadAlso, unloadAlso;
 
-private:
-    QStringList& m_log;
+    private:
+        QStringList& m_log;
+    };
+
+    void add(const QString& name, const QString& loadAlso = {}, const QString& unloadAlso = {}) {
+        app.registerForm(name, [=, this](Application&) {
+            auto f = std::make_unique<Probe>(*this, name);
+            f->loadAlso = loadAlso;
+            f->unloadAlso = unloadAlso;
+            return f;
+        });
+    }
 };
 
 QImage picture(int w, int h) {
@@ -60,15 +65,11 @@ class TestForms : public QObject {
     void checkBoxClicksOnlyOnChange() {
         QFETCH(bool, graphical);
         QWidget window;
-        CheckBox box(&window, graphical ? CheckBox::Style::Graphical : CheckBox::Style::Standard,
-                     QStringLiteral("Kalibrix immer oben halten."));
+        CheckBox box(&window, graphical ? CheckBox::Style::Graphical : CheckBox::Style::Standard, "Check");
         box.widget()->setGeometry(8, 8, 121, 25);
         QList<int> clicks; // the value each Click handler saw
         box.onClick = [&] { clicks << box.value(); };
-        box.setValue(1);
-        box.setValue(1);
-        box.setValue(0);
-        box.setValue(0);
+        for (int value : {1, 1, 0, 0}) box.setValue(value);
         QCOMPARE(clicks, QList<int>({1, 0}));
         window.show();
         QTest::mouseClick(box.widget(), Qt::LeftButton, {}, QPoint(8, 12));
@@ -80,14 +81,10 @@ class TestForms : public QObject {
         QWidget window;
         QWidget frame1(&window), frame2(&window);
         frame2.move(0, 100);
-        OptionButton a(&frame1, QStringLiteral("Zentimeter")), b(&frame1, QStringLiteral("Pixel")),
-            c(&frame1, QStringLiteral("Zoll")), other(&frame2, QStringLiteral("Twips"));
+        OptionButton a(&frame1, "a"), b(&frame1, "b"), c(&frame1, "c"), other(&frame2, "other");
         c.move(0, 50);
         QStringList clicks;
-        a.onClick = [&] { clicks << "a"; };
-        b.onClick = [&] { clicks << "b"; };
-        c.onClick = [&] { clicks << "c"; };
-        other.onClick = [&] { clicks << "other"; };
+        for (OptionButton* o : {&a, &b, &c, &other}) o->onClick = [&clicks, o] { clicks << o->text(); };
         a.setValue(true);
         other.setValue(true);
         b.setValue(true); // selecting from code runs Click, and deselects the group's other one
@@ -95,7 +92,6 @@ class TestForms : public QObject {
         QCOMPARE(clicks, QStringList({"a", "other", "b"}));
         QVERIFY(!a.value() && b.value() && !c.value());
         QVERIFY(other.value()); // another container is another group
-
         window.show();
         QTest::mouseClick(&c, Qt::LeftButton);
         QTest::mouseClick(&c, Qt::LeftButton); // a click on the selected one keeps it selected
@@ -107,55 +103,38 @@ class TestForms : public QObject {
         QWidget window;
         ScrollBar bar(&window, Qt::Horizontal);
         bar.setGeometry(0, 0, 121, 17);
-        int changes = 0;
-        bar.onChange = [&] { ++changes; };
-
+        QList<int> seen;
+        bar.onChange = [&] { seen << bar.value(); };
         bar.setValue(bar.value()); // same value: no Change
-        QCOMPARE(changes, 0);
         // Narrowing the range moves the position once: one Change.
         bar.setMaximum(-7000);
-        QCOMPARE(changes, 1);
-        QCOMPARE(bar.value(), -7000);
         bar.setMinimum(-7400);
-        QCOMPARE(changes, 1);
         bar.setValue(-7200);
-        QCOMPARE(changes, 2);
         bar.setValue(-9000); // clamped to the minimum
-        QCOMPARE(bar.value(), -7400);
-        QCOMPARE(changes, 3);
-
-        // Dragging the thumb reports nothing until it is released.
+        QCOMPARE(seen, QList<int>({-7000, -7200, -7400}));
+        // Dragging the thumb reports nothing until it is released; a drag back to the start changes nothing.
         bar.setSliderDown(true);
         bar.setSliderPosition(-7300);
         bar.setSliderPosition(-7100);
-        QCOMPARE(changes, 3);
         QCOMPARE(bar.value(), -7400);
         bar.setSliderDown(false);
-        QCOMPARE(changes, 4);
-        QCOMPARE(bar.value(), -7100);
-        // A drag that ends where it began changes nothing.
         bar.setSliderDown(true);
         bar.setSliderPosition(-7000);
         bar.setSliderPosition(-7100);
         bar.setSliderDown(false);
-        QCOMPARE(changes, 4);
-
+        QCOMPARE(seen, QList<int>({-7000, -7200, -7400, -7100}));
         // An arrow click is one step and one Change.
         window.show();
         QTest::mouseClick(&bar, Qt::LeftButton, {}, QPoint(bar.width() - 4, bar.height() / 2));
-        QCOMPARE(bar.value(), -7099);
-        QCOMPARE(changes, 5);
-    }
+        QCOMPARE(seen.last(), -7099);
+        QCOMPARE(seen.size(), 5);
 
-    void scrollBarRangeFromItsDefault() {
-        // The vertical zero point's bar: the maximum leaves the default position alone, the minimum
-        // moves it.
-        QWidget window;
-        ScrollBar bar(&window, Qt::Vertical);
-        QList<int> seen;
-        bar.onChange = [&] { seen << bar.value(); };
-        bar.setMaximum(614);
-        bar.setMinimum(214);
+        // The vertical zero point's bar: the maximum leaves the default position alone, the minimum moves it.
+        ScrollBar vertical(&window, Qt::Vertical);
+        seen.clear();
+        vertical.onChange = [&] { seen << vertical.value(); };
+        vertical.setMaximum(614);
+        vertical.setMinimum(214);
         QCOMPARE(seen, QList<int>({214}));
     }
 
@@ -171,12 +150,10 @@ class TestForms : public QObject {
         QCOMPARE(box.innerSize(), QSize(180, 180));
         QCOMPARE(box.scaleWidth(), 2700.0); // twips by default
         box.setScaleMode(PictureBox::ScaleMode::Pixels);
-        QCOMPARE(box.scaleWidth(), 180.0);
         QCOMPARE(box.scaleHeight(), 180.0);
         box.setBorderStyle(0);
         QCOMPARE(box.size(), QSize(180, 180));
         QCOMPARE(box.drawing().size(), QSize(180, 180));
-
         // Drawing is wiped by Cls, which brings the picture back.
         box.drawing().fill(Qt::black);
         box.cls();
@@ -189,24 +166,21 @@ class TestForms : public QObject {
         QCOMPARE(strip.size(), QSize(161, 17));
         QCOMPARE(strip.drawing().size(), QSize(157, 13));
         QCOMPARE(strip.drawing().pixel(156, 12), qRgb(156, 12, 0x40));
-
         // At 7.5 twips per pixel the twips scale halves.
         p.screen.setTwipsPerPixel(7.5f, 7.5f);
         strip.setScaleMode(PictureBox::ScaleMode::Twips);
         QCOMPARE(strip.scaleWidth(), 157 * 7.5);
-    }
 
-    void pictureBoxDrawingFollowsAutoSizeWhileHidden() {
-        // Auto-size switched on after the picture, before the window is shown: the persistent image
-        // must already have the new inner size.
-        Platform p;
-        QWidget window;
-        PictureBox box(&window, p.env);
-        box.setGeometry(0, 0, 50, 50);
-        box.setPicture(picture(180, 180));
-        box.setAutoSize(true);
-        QCOMPARE(box.innerSize(), QSize(180, 180));
-        QCOMPARE(box.drawing().size(), box.innerSize());
+        // While the window is hidden a box gets no resize events: the persistent image must follow
+        // auto-size and any other resize all the same.
+        PictureBox hidden(&window, p.env);
+        hidden.setGeometry(0, 0, 50, 50);
+        hidden.setPicture(picture(180, 180));
+        hidden.setAutoSize(true);
+        QCOMPARE(hidden.drawing().size(), QSize(180, 180));
+        hidden.setAutoSize(false);
+        hidden.resize(60, 40);
+        QCOMPARE(hidden.drawing().size(), QSize(56, 36));
     }
 
     void twipsToPixels_data() {
@@ -230,33 +204,21 @@ class TestForms : public QObject {
 
     void applicationLoadsOnFirstReference() {
         Platform p;
-        Application app(p.env);
-        QStringList log;
-        Probe* made = nullptr;
-        app.registerForm("Main", [&](Application& a) {
-            auto f = std::make_unique<Probe>(a, "Main", log);
-            f->loadAlso = "Main"; // a reference to itself from its load handling finds it
-            made = f.get();
-            return f;
-        });
-        QVERIFY(!app.isLoaded("Main"));
-        Form& first = app.form("Main");
-        QCOMPARE(&first, made);
-        QCOMPARE(&app.form("Main"), &first);
-        app.load("Main");
-        QCOMPARE(log, QStringList({"load Main"}));
+        p.add("Main", "Main"); // a reference to itself from its load handling finds it
+        QVERIFY(!p.app.isLoaded("Main"));
+        Form& first = p.app.form("Main");
+        QCOMPARE(&p.app.form("Main"), &first);
+        p.app.load("Main");
+        QCOMPARE(p.log, QStringList({"load Main"}));
         QVERIFY(!first.isVisible()); // loading does not show
-
-        app.unload("Main");
-        app.unload("Main"); // not loaded any more: nothing
-        QCOMPARE(log, QStringList({"load Main", "unload Main", "unloaded Main"}));
-        QVERIFY(!app.isLoaded("Main"));
-        Form& second = app.form("Main"); // a fresh window with fresh load handling
-        QVERIFY(&second != &first);
-        QCOMPARE(log.last(), QStringLiteral("load Main"));
-
+        p.app.unload("Main");
+        p.app.unload("Main"); // not loaded any more: nothing
+        QCOMPARE(p.log, QStringList({"load Main", "unload Main", "unloaded Main"}));
+        QVERIFY(!p.app.isLoaded("Main"));
+        QVERIFY(&p.app.form("Main") != &first); // a fresh window with fresh load handling
+        QCOMPARE(p.log.last(), QStringLiteral("load Main"));
         try {
-            app.form("Nowhere");
+            p.app.form("Nowhere");
             QFAIL("an unknown window was found");
         } catch (const FormsError& e) {
             QCOMPARE(e.number(), 424);
@@ -265,34 +227,25 @@ class TestForms : public QObject {
 
     void applicationEndsAfterTheLastUnload() {
         Platform p;
-        Application app(p.env);
-        QStringList log;
-        app.registerForm("Main", [&](Application& a) {
-            auto f = std::make_unique<Probe>(a, "Main", log);
-            f->loadAlso = "Child";
-            f->unloadAlso = "Child";
-            return f;
-        });
-        app.registerForm("Child", [&](Application& a) { return std::make_unique<Probe>(a, "Child", log); });
-        app.onLastUnloaded = [&] { log << "last"; };
-        Form& main = app.form("Main");
-        QVERIFY(app.isLoaded("Child"));
+        p.add("Main", "Child", "Child");
+        p.add("Child");
+        p.app.onLastUnloaded = [&] { p.log << "last"; };
+        Form& main = p.app.form("Main");
+        QVERIFY(p.app.isLoaded("Child"));
         main.show();
         main.close(); // closing a window by any means unloads it
         QVERIFY(!main.isVisible());
-        QVERIFY(!app.isLoaded("Main") && !app.isLoaded("Child"));
+        QVERIFY(!p.app.isLoaded("Main") && !p.app.isLoaded("Child"));
         // The program ends once, after the closing window's unload handling has finished (which is
         // where the calibration gets saved).
-        QCOMPARE(log, QStringList({"load Main", "load Child", "unload Main", "unload Child", "unloaded Child",
-                                   "unloaded Main", "last"}));
+        QCOMPARE(p.log, QStringList({"load Main", "load Child", "unload Main", "unload Child", "unloaded Child",
+                                     "unloaded Main", "last"}));
     }
 
-    void focusNeedsAVisibleWindow() {
+    void focusNeedsAVisibleEnabledControl() {
         Platform p;
-        Application app(p.env);
-        QStringList log;
-        app.registerForm("Main", [&](Application& a) { return std::make_unique<Probe>(a, "Main", log); });
-        Form& form = app.form("Main");
+        p.add("Main");
+        Form& form = p.app.form("Main");
         auto* button = new QPushButton(&form);
         auto* hidden = new QPushButton(&form);
         hidden->hide();

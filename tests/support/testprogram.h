@@ -15,18 +15,20 @@
 
 namespace kx::test {
 
-// The whole program on test doubles: a hand-driven clock, a synthetic 1280 x 800 screen at 15 twips
-// per pixel, a recording window system, an in-memory settings store and a recording shell.
-struct TestProgram {
+// The platform's test doubles: a hand-driven clock, a synthetic 1280 x 800 screen at 15 twips per
+// pixel, a recording window system, an in-memory settings store and a recording shell.
+struct Doubles {
     ManualClock clock;
     FakeScreen screen;
     FakeWindowSystem windows;
     MemorySettingsStore settings;
     FakeShell shell;
-    std::unique_ptr<Program> program;
+    forms::Environment env{clock, screen, windows, settings, shell};
+};
 
-    TestProgram() { program = std::make_unique<Program>(forms::Environment{clock, screen, windows, settings, shell}); }
-    ~TestProgram() { program.reset(); }
+// The whole program on the test doubles.
+struct TestProgram : Doubles {
+    std::unique_ptr<Program> program = std::make_unique<Program>(env);
 
     // Stores a zero point before start(), as an earlier run would have.
     void store(const QString& key, const QString& value) {
