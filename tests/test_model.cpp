@@ -47,12 +47,9 @@ class TestModel : public QObject {
         QTest::newRow("inches, scale 10") << dbl(-6000) << text("-7200") << int(Zoll) << 10 << "8.33 zoll";
         QTest::newRow("points") << dbl(-6000) << text("-7200") << int(Pkt) << 1 << "60.00 pkt";
         QTest::newRow("twips, no grouping") << dbl(-6000) << text("-7200") << int(Twi) << 1 << "1200.00 twi";
-        QTest::newRow("twips, scale 1000") << dbl(-6000) << text("-7200") << int(Twi) << 1000 << "1200000.00 twi";
         QTest::newRow("left of the zero point") << dbl(-8334) << text("-7200") << int(Cm) << 1 << "-2.00 cm";
         QTest::newRow("scale not yet read") << dbl(-6000) << text("-7200") << int(Cm) << 0 << "0.00 cm";
-        QTest::newRow("scale not yet read, negative") << dbl(-8334) << text("-7200") << int(Cm) << 0 << "0.00 cm";
         QTest::newRow("empty zero point") << dbl(-6000) << Variant() << int(Pic) << 1 << "-400.00 pic";
-        QTest::newRow("nothing set yet") << Variant() << Variant() << int(Cm) << 1 << "0.00 cm";
         // A nudge turns the text offset into a Double: one pixel right of the zero point.
         QTest::newRow("one nudge") << text("-7200") + sgl(15.0f) << text("-7200") << int(Pic) << 1 << "1.00 pic";
         QTest::newRow("vertical zero") << text("614") << text("414") << int(Pkt) << 3 << "30.00 pkt";
@@ -87,18 +84,14 @@ class TestModel : public QObject {
         // Values whose nearest double lies just below the half.
         QTest::newRow("1.005") << 1.005 << "1.01";
         QTest::newRow("2.675") << 2.675 << "2.68";
-        QTest::newRow("0.285") << 0.285 << "0.29";
         QTest::newRow("-0.125") << -0.125 << "-0.13";
         QTest::newRow("0.005") << 0.005 << "0.01";
         QTest::newRow("just below a half") << 1.00499999 << "1.00";
         QTest::newRow("carry into a new digit") << 9.995 << "10.00";
-        QTest::newRow("two thirds") << -2.0 / 3.0 << "-0.67";
-        QTest::newRow("zero") << 0.0 << "0.00";
         QTest::newRow("negative zero") << -0.0 << "0.00";
         // A negative value that rounds to zero shows no minus sign.
         QTest::newRow("-0.004") << -0.004 << "0.00";
         QTest::newRow("-0.005") << -0.005 << "-0.01";
-        QTest::newRow("large") << 123456789.125 << "123456789.13";
         QTest::newRow("very large") << 1e20 << "100000000000000000000.00";
     }
     void formatRoundsHalvesAwayFromZero() {
@@ -130,10 +123,8 @@ class TestModel : public QObject {
         QTest::addColumn<Variant>("value");
         QTest::newRow("letters") << text("abc");
         QTest::newRow("empty text") << text("");
-        QTest::newRow("blanks") << text("   ");
         QTest::newRow("trailing garbage") << text("12x");
         QTest::newRow("infinity") << text("inf");
-        QTest::newRow("not a number") << text("nan");
         QTest::newRow("overflow") << text("1e999");
     }
     void variantErrors() {
@@ -161,34 +152,29 @@ class TestModel : public QObject {
         QTest::addColumn<QString>("stored");
         QTest::addColumn<bool>("vertical");
         QTest::addColumn<int>("expected");
-        QTest::newRow("inside") << "-7100" << false << -7100;
         QTest::newRow("horizontal low end") << "-7400" << false << -7400;
         QTest::newRow("horizontal high end") << "-7000" << false << -7000;
         QTest::newRow("below horizontal") << "-7401" << false << -7200;
         QTest::newRow("above horizontal") << "-6999" << false << -7200;
-        QTest::newRow("vertical inside") << "300" << true << 300;
         QTest::newRow("vertical low end") << "214" << true << 214;
         QTest::newRow("vertical high end") << "614" << true << 614;
         QTest::newRow("below vertical") << "213" << true << 414;
         QTest::newRow("above vertical") << "615" << true << 414;
         QTest::newRow("other caliper's value") << "-7200" << true << 414;
         QTest::newRow("blanks around") << "  300\t" << true << 300;
-        QTest::newRow("leading zeros") << "0300" << true << 300;
         QTest::newRow("many leading zeros") << "-0000000000000007100" << false << -7100;
         QTest::newRow("garbage") << "abc" << true << 414;
         QTest::newRow("empty") << "" << true << 414;
         QTest::newRow("minus only") << "-" << false << -7200;
         QTest::newRow("blank after minus") << "- 7100" << false << -7200;
         QTest::newRow("exponent") << "1e9" << true << 414;
-        QTest::newRow("plus sign") << "+5" << true << 414;
         QTest::newRow("plus sign in range") << "+300" << true << 414;
-        QTest::newRow("decimal") << "7.5" << true << 414;
         QTest::newRow("decimal in range") << "300.0" << true << 414;
         QTest::newRow("trailing letters") << "300abc" << true << 414;
         QTest::newRow("overflowing") << "99999999999999999999999" << true << 414;
+        QTest::newRow("2^32 + 300") << "4294967596" << true << 414;
         QTest::newRow("very long") << QString(100000, QLatin1Char('3')) << true << 414;
         QTest::newRow("arabic-indic digits") << QStringLiteral("\u0663\u0660\u0660") << true << 414;
-        QTest::newRow("full-width digits") << QStringLiteral("\uFF13\uFF10\uFF10") << true << 414;
         QTest::newRow("full-width, negative") << QStringLiteral("-\uFF17\uFF11\uFF10\uFF10") << false << -7200;
     }
     void validZeroPoint() {
