@@ -115,11 +115,9 @@ class TestRegion : public QObject {
         QTest::newRow("just below and above a half") << 2.4999 << 2.5001 << QSize(2, 3);
         QTest::newRow("beyond the picture") << 9.0 << 4.7 << QSize(4, 4);
         QTest::newRow("beyond any int") << 1e12 << 1e12 << QSize(4, 4);
-        QTest::newRow("only the key pixel") << 1.0 << 1.0 << QSize(0, 0);
         QTest::newRow("width 0.5") << 0.5 << 4.0 << QSize(0, 0);
         QTest::newRow("height 0") << 4.0 << 0.0 << QSize(0, 0);
         QTest::newRow("negative width") << -3.0 << 4.0 << QSize(0, 0);
-        QTest::newRow("height -0.5") << 4.0 << -0.5 << QSize(0, 0);
         QTest::newRow("no number") << nan << 4.0 << QSize(0, 0);
     }
     void scaleSize() {
@@ -192,46 +190,28 @@ class TestRegion : public QObject {
             std::copy(row.begin(), row.end(), reinterpret_cast<QRgb*>(image.scanLine(y)));
         }
 
-        // Searching whole rows makes the same calls as looking at one pixel after the other.
+        // Searching whole rows makes the same calls as looking at one pixel after the other: one
+        // rectangle per run of solid pixels, in row order.
         const kx::ImagePixels pixels(image);
         RecordingBuilder byRows, byPixels;
         RegionFromPicture(pixels, byRows);
         RegionFromPicture(PixelByPixel{pixels}, byPixels);
         QCOMPARE(byRows.calls, byPixels.calls);
-
-        const std::optional<QRegion> region = RegionFromPicture(image);
         const QRgb key = image.pixel(0, 0);
-        QRegion runs; // the rule followed literally: one rectangle per run, united one by one
-        int runCount = 0;
-        for (int y = 0; y < size.height(); ++y)
-            for (int x = 0, start = 0; x <= size.width(); ++x) {
-                const bool solid = x < size.width() && image.pixel(x, y) != key;
-                const bool wasSolid = x > 0 && image.pixel(x - 1, y) != key;
-                if (solid && !wasSolid) start = x;
-                if (!solid && wasSolid) {
-                    runs += QRect(start, y, x - start, 1);
-                    ++runCount;
-                }
-            }
-        QCOMPARE(region.has_value(), runCount > 0);
-        if (!region) return;
-        QVERIFY(region->rectCount() <= runCount);
-
-        // Every pixel is covered exactly once by the region's rectangles if it is solid, else never.
-        std::vector<int> cover(size_t(size.width()) * size.height());
-        for (const QRect& rect : *region) {
-            QVERIFY(QRect(QPoint(0, 0), size).contains(rect));
-            for (int y = rect.top(); y <= rect.bottom(); ++y)
-                for (int x = rect.left(); x <= rect.right(); ++x)
-                    ++cover[size_t(y) * size.width() + x];
-        }
+        QRegion solid;
+        int runs = 0;
         for (int y = 0; y < size.height(); ++y)
             for (int x = 0; x < size.width(); ++x)
-                if (cover[size_t(y) * size.width() + x] != (image.pixel(x, y) != key))
-                    QFAIL(qPrintable(QStringLiteral("pixel (%1, %2) wrong").arg(x).arg(y)));
-        // QRegion's own operations agree (they depend on the rectangles being properly banded).
-        QVERIFY(region->xored(runs).isEmpty());
-        for (int i = 0; i < 500; ++i) {
+                if (image.pixel(x, y) != key) {
+                    solid += QRect(x, y, 1, 1);
+                    runs += x == 0 || image.pixel(x - 1, y) == key;
+                }
+        QCOMPARE(byPixels.calls.filter("rect ").size(), runs);
+        QVERIFY(byPixels.made.xored(solid).isEmpty());
+        // The window region has the same pixels, and QRegion's own look-up agrees with them.
+        const std::optional<QRegion> region = RegionFromPicture(image);
+        QVERIFY(samePixels(region, solid));
+        for (int i = 0; region && i < 500; ++i) {
             const QPoint p(random.bounded(size.width()), random.bounded(size.height()));
             QCOMPARE(region->contains(p), image.pixel(p) != key);
         }
