@@ -82,42 +82,29 @@ private Q_SLOTS:
         QCOMPARE(p.shell.opened.size(), 2);
     }
 
-    void bannerClickOpensTheWebAddressAlsoWhileTheMagnifierRuns() {
+    // The banner opens the web page also while the magnifier runs; an opener that fails (file not
+    // found) changes nothing in the panel.
+    void bannerClickAndAFailingOpener() {
         const QUrl url(Start::webAddress(), QUrl::StrictMode);
         QVERIFY2(url.isValid() && (url.scheme() == "https" || url.scheme() == "http") && !url.host().isEmpty(),
                  qPrintable(Start::webAddress()));
-
         TestProgram p;
         p.start();
         Start& s = p.start_();
-        QTest::mouseClick(s.Picture1, Qt::LeftButton);
-        QCOMPARE(p.shell.opened, QStringList{Start::webAddress()});
-
-        QTest::mouseClick(s.Check3->widget(), Qt::LeftButton);
-        p.advance(50);
-        const int grabs = p.screen.grabs();
-        QTest::mouseClick(s.Picture1, Qt::LeftButton, {}, QPoint(20, 150));
-        QCOMPARE(p.shell.opened, (QStringList{Start::webAddress(), Start::webAddress()}));
-        QCOMPARE(s.Check3->value(), 1);
-        p.advance(50);
-        QCOMPARE(p.screen.grabs(), grabs + 1);
-    }
-
-    void failingOpenerChangesNothingInThePanel() {
-        TestProgram p;
-        p.start();
-        Start& s = p.start_();
-        p.shell.result = 2; // file not found
         QTest::mouseClick(s.Check3->widget(), Qt::LeftButton);
         p.advance(50);
         const QStringList before = panelState(p);
+        QTest::mouseClick(s.Picture1, Qt::LeftButton, {}, QPoint(20, 150));
+        QCOMPARE(p.shell.opened, QStringList{Start::webAddress()});
+        p.shell.result = 2;
         QTest::mouseClick(s.Command2, Qt::LeftButton);
         QTest::mouseClick(s.Picture1, Qt::LeftButton);
         pressF1On(s.Check4->widget());
-        QCOMPARE(p.shell.opened.size(), 3);
+        QCOMPARE(p.shell.opened.size(), 4);
         QCOMPARE(panelState(p), before);
+        const int grabs = p.screen.grabs();
         p.advance(50);
-        QCOMPARE(s.Check3->value(), 1);
+        QCOMPARE(p.screen.grabs(), grabs + 1);
     }
 };
 
