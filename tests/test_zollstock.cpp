@@ -26,56 +26,10 @@ QRegion frameRegion(int n) {
     return kx::RegionFromPicture(frames()[n]).value_or(QRegion());
 }
 
-// The frame Picture1 displays, found by its pixels; -1 when it is none of them.
-int shownFrame(Zollstock& z) {
-    const QImage shown = z.Picture1->drawing().convertToFormat(QImage::Format_RGB32);
-    for (int n = 0; n < 6; ++n)
-        if (shown == frames()[n]) return n;
-    return -1;
-}
-
-// Advances the clock `count` times by `ms` and notes what the window shows after each step: the frame
-// number, "=" when the step rebuilt no outline, "!" when the outline is not that of the frame, and
-// "hidden" in front while the window is invisible.
-QStringList run(TestProgram& p, int count, int ms = 30) {
-    Zollstock& z = p.zollstock();
-    QStringList seen;
-    for (int i = 0; i < count; ++i) {
-        const int callsBefore = p.windows.shapeCalls(&z);
-        p.advance(ms);
-        const int n = shownFrame(z);
-        const std::optional<QRegion> shape = p.windows.shape(&z);
-        QString s = QString::number(n);
-        if (p.windows.shapeCalls(&z) == callsBefore) s += QLatin1Char('=');
-        if (n < 0 || !shape || !shape->xored(frameRegion(n)).isEmpty()) s += QLatin1Char('!');
-        if (!z.isVisible()) s.prepend(QStringLiteral("hidden "));
-        seen << s;
-    }
-    return seen;
-}
-
 QStringList repeat(const QString& entry, int count) {
     QStringList list;
     for (int i = 0; i < count; ++i) list << entry;
     return list;
-}
-
-void clickStrip(TestProgram& p) {
-    QTest::mouseClick(p.start_().Picture6, Qt::LeftButton);
-}
-
-void clickEnd(TestProgram& p, int index) {
-    QTest::mouseClick(p.zollstock().Label1[index], Qt::LeftButton);
-}
-
-bool timersOff(Zollstock& z) {
-    return !z.Timer1->enabled() && !z.Timer2->enabled() && !z.Timer3->enabled();
-}
-
-// Unfolds completely from a fresh start.
-void unfoldFully(TestProgram& p) {
-    clickStrip(p);
-    p.advance(150);
 }
 
 } // namespace
@@ -83,179 +37,171 @@ void unfoldFully(TestProgram& p) {
 class TestZollstock : public QObject {
     Q_OBJECT
 
+    std::unique_ptr<TestProgram> p;
+    Zollstock* z = nullptr;
+
+    // The frame Picture1 displays, found by its pixels; -1 when it is none of them.
+    int shownFrame() const {
+        const QImage shown = z->Picture1->drawing().convertToFormat(QImage::Format_RGB32);
+        for (int n = 0; n < 6; ++n)
+            if (shown == frames()[n]) return n;
+        return -1;
+    }
+
+    // Advances the clock `count` times by `ms` and notes what the window shows after each step: the
+    // frame number, "=" when the step rebuilt no outline, "!" when the outline is not that of the
+    // frame, and "hidden" in front while the window is invisible.
+    QStringList run(int count, int ms = 30) {
+        QStringList seen;
+        for (int i = 0; i < count; ++i) {
+            const int callsBefore = p->windows.shapeCalls(z);
+            p->advance(ms);
+            const int n = shownFrame();
+            const std::optional<QRegion> shape = p->windows.shape(z);
+            QString s = QString::number(n);
+            if (p->windows.shapeCalls(z) == callsBefore) s += QLatin1Char('=');
+            if (n < 0 || !shape || !shape->xored(frameRegion(n)).isEmpty()) s += QLatin1Char('!');
+            if (!z->isVisible()) s.prepend(QStringLiteral("hidden "));
+            seen << s;
+        }
+        return seen;
+    }
+
+    void clickStrip() { QTest::mouseClick(p->start_().Picture6, Qt::LeftButton); }
+    void clickEnd(int index) { QTest::mouseClick(z->Label1[index], Qt::LeftButton); }
+    bool timersOff() const { return !z->Timer1->enabled() && !z->Timer2->enabled() && !z->Timer3->enabled(); }
+
+    // After the last fold frame the window hides 300 ms later, with every timer off.
+    void verifyHidesAfter300ms() {
+        QCOMPARE(run(1, 299), QStringList{"0="});
+        QCOMPARE(run(1, 1), QStringList{"hidden 0="});
+        QVERIFY(timersOff());
+        QCOMPARE(z->foldFrame(), -1);
+    }
+
 private Q_SLOTS:
+    void init() {
+        p = std::make_unique<TestProgram>();
+        p->start();
+        z = &p->zollstock();
+    }
+    void cleanup() { p.reset(); }
+
     void loadedHiddenWithTheOutlineOfTheClosedRule() {
-        TestProgram p;
-        p.start();
-        Zollstock& z = p.zollstock();
-        QVERIFY(p.app().isLoaded(kx::names::Zollstock));
-        QVERIFY(!z.isVisible());
-        QCOMPARE(z.size(), QSize(378, 189));
-        QCOMPARE(z.Picture1->geometry(), QRect(0, 0, 378, 189));
-        QCOMPARE(shownFrame(z), 0);
-        QVERIFY(p.windows.shape(&z).has_value());
-        QVERIFY(p.windows.shape(&z)->xored(frameRegion(0)).isEmpty());
-        QVERIFY(timersOff(z));
-        QCOMPARE(z.unfoldFrame(), 1);
-        QCOMPARE(z.foldFrame(), 4);
-        // Nothing moves on its own.
-        QCOMPARE(run(p, 3, 100), repeat("hidden 0=", 3));
-    }
-
-    void unfoldShowsFramesOneToFiveAndAReplayStartsWithAResetTick() {
-        TestProgram p;
-        p.start();
-        Zollstock& z = p.zollstock();
-        clickStrip(p);
-        QVERIFY(z.isVisible());
-        QVERIFY(z.Timer1->enabled());
-        QCOMPARE(run(p, 1, 29), QStringList{"0="});
-        QCOMPARE(run(p, 1, 1), QStringList{"1"});
-        QCOMPARE(run(p, 4), (QStringList{"2", "3", "4", "5"}));
-        QCOMPARE(z.unfoldFrame(), 6);
-        QVERIFY(timersOff(z));
-        QCOMPARE(run(p, 3), repeat("5=", 3));
-
-        // Clicking the strip again replays the unfold: one tick only resets the counter.
-        clickStrip(p);
-        QCOMPARE(run(p, 6), (QStringList{"5=", "1", "2", "3", "4", "5"}));
-        QCOMPARE(z.unfoldFrame(), 6);
-        QVERIFY(timersOff(z));
-        QVERIFY(z.isVisible());
-    }
-
-    void foldShowsFourToZeroAndHidesThreeHundredMillisecondsLater() {
-        TestProgram p;
-        p.start();
-        Zollstock& z = p.zollstock();
-        unfoldFully(p);
-        const int movesBefore = p.windows.moveLoopsStarted();
-        clickEnd(p, 1); // the right end exists while the rule is open
-        QCOMPARE(p.windows.moveLoopsStarted(), movesBefore); // an end area is no handle to drag
-        QVERIFY(z.Timer2->enabled());
-        QCOMPARE(run(p, 5), (QStringList{"4", "3", "2", "1", "0"}));
-        QVERIFY(z.Timer3->enabled());
-        QCOMPARE(run(p, 1, 299), QStringList{"0="});
-        QCOMPARE(run(p, 1, 1), QStringList{"hidden 0="});
-        QCOMPARE(z.Picture1->picture().convertToFormat(QImage::Format_RGB32), frames()[0]);
-        QVERIFY(timersOff(z));
-        QCOMPARE(z.foldFrame(), -1);
-
-        // A later cycle: the fold's first tick only resets its counter.
-        clickStrip(p);
-        QCOMPARE(run(p, 6), (QStringList{"0=", "1", "2", "3", "4", "5"}));
-        clickEnd(p, 0);
-        QCOMPARE(run(p, 6), (QStringList{"5=", "4", "3", "2", "1", "0"}));
-        QCOMPARE(run(p, 1, 299), QStringList{"0="});
-        QCOMPARE(run(p, 1, 1), QStringList{"hidden 0="});
-        QVERIFY(timersOff(z));
-        QCOMPARE(z.unfoldFrame(), 6);
-        QCOMPARE(z.foldFrame(), -1);
-    }
-
-    void foldStartedDuringTheUnfoldInterleavesWithIt() {
-        TestProgram p;
-        p.start();
-        Zollstock& z = p.zollstock();
-        clickStrip(p);
-        QCOMPARE(run(p, 2), (QStringList{"1", "2"}));
-        p.advance(15);
-        clickEnd(p, 0); // t = 75: unfold ticks at 90, 120, 150; fold ticks at 105, 135, ...
-        QVERIFY(z.Timer1->enabled());
-        QCOMPARE(run(p, 10, 15), (QStringList{"3", "4", "4", "3", "5", "2", "2=", "1", "1=", "0"}));
-        QVERIFY(!z.Timer1->enabled());
-        QCOMPARE(run(p, 1, 299), QStringList{"0="});
-        QCOMPARE(run(p, 1, 1), QStringList{"hidden 0="});
-        QVERIFY(timersOff(z));
-        QCOMPARE(z.unfoldFrame(), 6);
-        QCOMPARE(z.foldFrame(), -1);
-    }
-
-    void stripClickDuringTheFoldStopsItAndTheNextFoldResumes() {
-        TestProgram p;
-        p.start();
-        Zollstock& z = p.zollstock();
-        unfoldFully(p);
-        clickEnd(p, 0);
-        QCOMPARE(run(p, 2), (QStringList{"4", "3"}));
-        clickStrip(p);
-        QVERIFY(!z.Timer2->enabled());
-        QCOMPARE(z.foldFrame(), 2);
-        QCOMPARE(run(p, 6), (QStringList{"3=", "1", "2", "3", "4", "5"}));
-        QCOMPARE(z.foldFrame(), 2);
-        clickEnd(p, 1);
-        QCOMPARE(run(p, 3), (QStringList{"2", "1", "0"}));
-        QCOMPARE(run(p, 1, 300), QStringList{"hidden 0="});
-    }
-
-    void stripClickWhileTheHideIsPendingKeepsTheWindowAndUnfolds() {
-        TestProgram p;
-        p.start();
-        Zollstock& z = p.zollstock();
-        unfoldFully(p);
-        clickEnd(p, 0);
-        QCOMPARE(run(p, 5).last(), QStringLiteral("0"));
-        p.advance(200); // the hide is due in 100 ms
-        QVERIFY(z.Timer3->enabled());
-        clickStrip(p);
-        QVERIFY(!z.Timer3->enabled());
-        QCOMPARE(run(p, 6), (QStringList{"0=", "1", "2", "3", "4", "5"}));
-        QCOMPARE(run(p, 10, 100), repeat("5=", 10));
-        QVERIFY(timersOff(z));
-    }
-
-    void aFailedFrameResetsItsCounterAndTheSequenceStartsAgain() {
-        TestProgram p;
-        p.start();
-        Zollstock& z = p.zollstock();
-        clickStrip(p);
-        QCOMPARE(run(p, 2), (QStringList{"1", "2"}));
-        z.failNextFrame();
-        QCOMPARE(run(p, 1), QStringList{"2="}); // nothing changes, not even the outline
-        QCOMPARE(z.unfoldFrame(), 1);
-        QVERIFY(z.Timer1->enabled());
-        QCOMPARE(run(p, 5), (QStringList{"1", "2", "3", "4", "5"}));
-
-        clickEnd(p, 0);
-        QCOMPARE(run(p, 3), (QStringList{"4", "3", "2"}));
-        z.failNextFrame();
-        QCOMPARE(run(p, 1), QStringList{"2="});
-        QCOMPARE(z.foldFrame(), 4);
-        QVERIFY(z.Timer2->enabled());
-        QVERIFY(!z.Timer3->enabled());
-        QCOMPARE(run(p, 5), (QStringList{"4", "3", "2", "1", "0"}));
-        QCOMPARE(run(p, 1, 300), QStringList{"hidden 0="});
-    }
-
-    void endAreasLieOverTheRuleOnlyWhereItIs() {
-        TestProgram p;
-        p.start();
-        Zollstock& z = p.zollstock();
+        QVERIFY(!z->isVisible());
+        QCOMPARE(z->size(), QSize(378, 189));
+        QCOMPARE(z->Picture1->geometry(), QRect(0, 0, 378, 189));
+        QCOMPARE(shownFrame(), 0);
+        QVERIFY(p->windows.shape(z) && p->windows.shape(z)->xored(frameRegion(0)).isEmpty());
+        QVERIFY(timersOff());
+        QCOMPARE(run(3, 100), repeat("hidden 0=", 3)); // nothing moves on its own
+        // The left end area lies over the rule in every frame, the right one only when it is open.
         for (int n = 0; n < 6; ++n) {
-            const QRegion solid = frameRegion(n);
-            QVERIFY2(solid.intersects(z.Label1[0]->geometry()), qPrintable(QStringLiteral("F%1").arg(n)));
-            QCOMPARE(solid.intersects(z.Label1[1]->geometry()), n == 5);
+            QVERIFY2(frameRegion(n).intersects(z->Label1[0]->geometry()), qPrintable(QString::number(n)));
+            QCOMPARE(frameRegion(n).intersects(z->Label1[1]->geometry()), n == 5);
         }
     }
 
+    void unfoldShowsFramesOneToFiveAndAReplayStartsWithAResetTick() {
+        clickStrip();
+        QVERIFY(z->isVisible());
+        QCOMPARE(run(1, 29), QStringList{"0="});
+        QCOMPARE(run(1, 1), QStringList{"1"});
+        QCOMPARE(run(4), (QStringList{"2", "3", "4", "5"}));
+        QCOMPARE(z->unfoldFrame(), 6);
+        QVERIFY(timersOff());
+        QCOMPARE(run(3), repeat("5=", 3));
+        // Clicking the strip again replays the unfold: one tick only resets the counter.
+        clickStrip();
+        QCOMPARE(run(6), (QStringList{"5=", "1", "2", "3", "4", "5"}));
+        QCOMPARE(z->unfoldFrame(), 6);
+        QVERIFY(timersOff());
+        QVERIFY(z->isVisible());
+    }
+
+    void foldShowsFourToZeroAndHidesThreeHundredMillisecondsLater() {
+        clickStrip();
+        p->advance(150);
+        clickEnd(1); // the right end exists while the rule is open
+        QCOMPARE(p->windows.moveLoopsStarted(), 0); // an end area is no handle to drag
+        QCOMPARE(run(5), (QStringList{"4", "3", "2", "1", "0"}));
+        verifyHidesAfter300ms();
+        QCOMPARE(z->Picture1->picture().convertToFormat(QImage::Format_RGB32), frames()[0]);
+        // A later cycle: the fold's first tick only resets its counter.
+        clickStrip();
+        QCOMPARE(run(6), (QStringList{"0=", "1", "2", "3", "4", "5"}));
+        clickEnd(0);
+        QCOMPARE(run(6), (QStringList{"5=", "4", "3", "2", "1", "0"}));
+        verifyHidesAfter300ms();
+        QCOMPARE(z->unfoldFrame(), 6);
+    }
+
+    void foldStartedDuringTheUnfoldInterleavesWithIt() {
+        clickStrip();
+        QCOMPARE(run(2), (QStringList{"1", "2"}));
+        p->advance(15);
+        clickEnd(0); // t = 75: unfold ticks at 90, 120, 150; fold ticks at 105, 135, ...
+        QCOMPARE(run(10, 15), (QStringList{"3", "4", "4", "3", "5", "2", "2=", "1", "1=", "0"}));
+        verifyHidesAfter300ms();
+        QCOMPARE(z->unfoldFrame(), 6);
+    }
+
+    void stripClickDuringTheFoldStopsItAndTheNextFoldResumes() {
+        clickStrip();
+        p->advance(150);
+        clickEnd(0);
+        QCOMPARE(run(2), (QStringList{"4", "3"}));
+        clickStrip();
+        QCOMPARE(run(6), (QStringList{"3=", "1", "2", "3", "4", "5"}));
+        QCOMPARE(z->foldFrame(), 2);
+        clickEnd(1);
+        QCOMPARE(run(3), (QStringList{"2", "1", "0"}));
+        verifyHidesAfter300ms();
+    }
+
+    void stripClickWhileTheHideIsPendingKeepsTheWindowAndUnfolds() {
+        clickStrip();
+        p->advance(150);
+        clickEnd(0);
+        QCOMPARE(run(5).last(), QStringLiteral("0"));
+        p->advance(200); // the hide is due in 100 ms
+        clickStrip();
+        QCOMPARE(run(6), (QStringList{"0=", "1", "2", "3", "4", "5"}));
+        QCOMPARE(run(10, 100), repeat("5=", 10));
+        QVERIFY(timersOff());
+    }
+
+    void aFailedFrameResetsItsCounterAndTheSequenceStartsAgain() {
+        clickStrip();
+        QCOMPARE(run(2), (QStringList{"1", "2"}));
+        z->failNextFrame();
+        QCOMPARE(run(1), QStringList{"2="}); // nothing changes, not even the outline
+        QCOMPARE(z->unfoldFrame(), 1);
+        QCOMPARE(run(5), (QStringList{"1", "2", "3", "4", "5"}));
+        clickEnd(0);
+        QCOMPARE(run(3), (QStringList{"4", "3", "2"}));
+        z->failNextFrame();
+        QCOMPARE(run(1), QStringList{"2="});
+        QCOMPARE(z->foldFrame(), 4);
+        QCOMPARE(run(5), (QStringList{"4", "3", "2", "1", "0"}));
+        verifyHidesAfter300ms();
+    }
+
     void anyPressOnThePictureStartsTheMoveLoop() {
-        TestProgram p;
-        p.start();
-        Zollstock& z = p.zollstock();
-        unfoldFully(p);
-        const QPoint before = z.pos();
-        QTest::mousePress(z.Picture1, Qt::RightButton, Qt::ShiftModifier, QPoint(100, 176));
-        QCOMPARE(p.windows.moveLoopsStarted(), 1);
-        QVERIFY(p.windows.isMoving(&z));
-        p.windows.dragBy(QPoint(40, -25));
-        p.advance(30); // timers keep running during the move
-        p.windows.releaseMove();
-        QTest::mouseRelease(z.Picture1, Qt::RightButton, Qt::ShiftModifier, QPoint(140, 151));
-        QCOMPARE(z.pos(), before + QPoint(40, -25));
-        QTest::mousePress(z.Picture1, Qt::LeftButton, {}, QPoint(10, 176));
-        QCOMPARE(p.windows.moveLoopsStarted(), 2);
-        p.windows.releaseMove();
-        QTest::mouseRelease(z.Picture1, Qt::LeftButton, {}, QPoint(10, 176));
+        clickStrip();
+        p->advance(150);
+        const QPoint before = z->pos();
+        QTest::mousePress(z->Picture1, Qt::RightButton, Qt::ShiftModifier, QPoint(100, 176));
+        QVERIFY(p->windows.isMoving(z));
+        p->windows.dragBy(QPoint(40, -25));
+        p->advance(30); // timers keep running during the move
+        p->windows.releaseMove();
+        QTest::mouseRelease(z->Picture1, Qt::RightButton, Qt::ShiftModifier, QPoint(140, 151));
+        QCOMPARE(z->pos(), before + QPoint(40, -25));
+        QTest::mousePress(z->Picture1, Qt::LeftButton, {}, QPoint(10, 176));
+        QCOMPARE(p->windows.moveLoopsStarted(), 2);
+        p->windows.releaseMove();
+        QTest::mouseRelease(z->Picture1, Qt::LeftButton, {}, QPoint(10, 176));
     }
 };
 
