@@ -16,30 +16,25 @@ struct Platform : kx::test::Doubles {
     Application app{env};
 
     // A window that notes its load and unload handling; it can load and unload another window from them.
-    class Probe final : public Form {
-    public:
-        Probe(Platform& p, const QString& name) : Form(p.app, name), m_log(p.log) {}
+    struct Probe final : Form {
+        Probe(Platform& p, const QString& name, const QString& loadAlso, const QString& unloadAlso)
+            : Form(p.app, name), log(p.log), loadAlso(loadAlso), unloadAlso(unloadAlso) {}
         void Form_Load() override {
-            m_log << QStringLiteral("load ") + formName();
+            log << QStringLiteral("load ") + formName();
             if (!loadAlso.isEmpty()) app().form(loadAlso);
         }
         void Form_Unload() override {
-            m_log << QStringLiteral("unload ") + formName();
+            log << QStringLiteral("unload ") + formName();
             if (!unloadAlso.isEmpty()) app().unload(unloadAlso);
-            m_log << QStringLiteral("unloaded ") + formName();
+            log << QStringLiteral("unloaded ") + formName();
         }
-        QString loadAlso, unloadAlso;
-
-    private:
-        QStringList& m_log;
+        QStringList& log;
+        const QString loadAlso, unloadAlso;
     };
 
     void add(const QString& name, const QString& loadAlso = {}, const QString& unloadAlso = {}) {
         app.registerForm(name, [=, this](Application&) {
-            auto f = std::make_unique<Probe>(*this, name);
-            f->loadAlso = loadAlso;
-            f->unloadAlso = unloadAlso;
-            return f;
+            return std::make_unique<Probe>(*this, name, loadAlso, unloadAlso);
         });
     }
 };
