@@ -34,10 +34,11 @@ public:
     }
     void start(Engine* e, qint64 interval) {
         // A timer asking for less than one grid step ticks as fast as the platform lets timers tick;
-        // every other interval becomes whole grid steps. Timers whose interval is a multiple of the
-        // fastest one tick on the same instants, so that they share their wake-ups.
-        e->interval = interval < m_grid ? m_fastest : std::max<qint64>(1, (interval + m_grid / 2) / m_grid) * m_grid;
-        e->lattice = e->interval % m_fastest == 0 ? m_fastest : m_grid;
+        // other intervals become whole grid steps. The fastest timers and those of exactly that
+        // interval tick on its multiples, so that they share their wake-ups; every other timer keeps
+        // its own phase.
+        e->interval = interval < m_grid ? m_fastest : (interval + m_grid / 2) / m_grid * m_grid;
+        e->lattice = e->interval <= m_fastest ? m_fastest : 1;
         e->due = ceilTo(m_elapsed.elapsed() + e->interval, e->lattice);
         e->sequence = ++m_sequence;
         e->running = true;

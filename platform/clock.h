@@ -25,10 +25,10 @@ public:
 
 class GridScheduler;
 
-// Qt timers on a common grid: every interval becomes a whole number of grid steps and every tick falls
-// on the grid, so that timers due together wake the program once. A timer asking for less than one
-// grid step ticks every `fastest` milliseconds: how often a "1 ms" timer really ticks is the
-// platform's choice, and idle wake-ups cost power.
+// Qt timers. A timer asking for less than `grid` milliseconds ticks every `fastest` milliseconds: how
+// often a "1 ms" timer really ticks is the platform's choice, and idle wake-ups cost power. Those
+// timers and the ones whose interval is `fastest` tick on the multiples of `fastest`, so that they
+// wake the program once; every other interval becomes whole `grid` steps and keeps its own phase.
 class QtClock final : public Clock {
 public:
     explicit QtClock(std::chrono::milliseconds grid = std::chrono::milliseconds(1),
