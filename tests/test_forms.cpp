@@ -237,7 +237,7 @@ class TestForms : public QObject {
                                      "unloaded Main", "last"}));
     }
 
-    void focusNeedsAVisibleEnabledControl() {
+    void focusNeedsAShownWindowAndAVisibleEnabledControl() {
         Platform p;
         p.add("Main");
         Form& form = p.app.form("Main");
@@ -249,6 +249,9 @@ class TestForms : public QObject {
         setFocusTo(button);
         QCOMPARE(form.focusWidget(), button);
         QCOMPARE(p.windows.lastActivated(), &form);
+        form.setWindowStateValue(1);
+        QVERIFY_THROWS_EXCEPTION(FormsError, setFocusTo(button)); // the window is minimised
+        form.setWindowStateValue(0);
         QVERIFY_THROWS_EXCEPTION(FormsError, setFocusTo(hidden));
         button->setEnabled(false);
         QVERIFY_THROWS_EXCEPTION(FormsError, setFocusTo(button));
