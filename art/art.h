@@ -43,3 +43,4 @@ constexpr int kRulerFrameCount = 6;
 QImage rulerFrame(int n);
 
 } // namespace kx::art
+#include "art/scalestub.h"
