@@ -1,31 +1,29 @@
 #include "caliper/geometry.h"
 
 #include <cmath>
-#include <cstdint>
 
 namespace kx {
 
 namespace {
-constexpr int kSliderRiseTwips = 15;      // the horizontal slider's top above the beam's top
-constexpr int kSliderOverhangTwips = 2485; // the vertical slider's left from the beam's right edge
+constexpr double kSliderRiseTwips = 15;       // the horizontal slider's top above the beam's top
+constexpr double kSliderOverhangTwips = 2485; // the vertical slider's left from the beam's right edge
+constexpr double kHalfBasePixelTwips = 7.5;   // half a 96-dpi pixel
+
+int nearest(double pixels) {
+    return static_cast<int>(std::floor(pixels + 0.5));
+}
 } // namespace
 
-int roundHalfEven(double value) {
-    return static_cast<int>(std::nearbyint(value));
-}
-
-SliderRect placeSlider(Axis axis, const Placement& beam, double offset, int tx, int ty, int sliderWidthTwips) {
-    SliderRect r;
-    r.width = sliderWidthTwips;
-    r.height = static_cast<std::int32_t>((beam.bottom - beam.top) * ty);
+QRect placeSlider(Axis axis, const Placement& beam, double offset, double twipsPerPixel, int sliderWidth) {
+    const int height = beam.bottom - beam.top;
     if (axis == Axis::Horizontal) {
-        r.left = roundHalfEven(offset + static_cast<std::int32_t>(beam.right * tx));
-        r.top = static_cast<std::int32_t>(beam.top * ty) - kSliderRiseTwips;
-    } else {
-        r.left = static_cast<std::int32_t>(beam.right * tx) - kSliderOverhangTwips;
-        r.top = roundHalfEven(offset + static_cast<std::int32_t>(beam.top * ty));
+        const int left = beam.right + nearest(offset / twipsPerPixel);
+        const int top = beam.top - nearest(kSliderRiseTwips / twipsPerPixel);
+        return QRect(left, top, sliderWidth, height);
     }
-    return r;
+    const int left = beam.right - nearest(kSliderOverhangTwips / twipsPerPixel);
+    const int top = beam.top + static_cast<int>(std::floor((offset + kHalfBasePixelTwips) / twipsPerPixel));
+    return QRect(left, top, sliderWidth, height);
 }
 
 double dragStep(double distance, double step) {

@@ -19,7 +19,7 @@ struct SliderTwin {
     Variant Module1::*zero;
     bool zeroFromLabel2;          // the panel label holding the zero point: Label2 instead of Label1
     QRectF designClient;
-    QImage (*picture)();
+    QImage (*picture)(double scale);
     QRectF minus;                 // Command2
     QRectF readout;               // Label1
     Qt::Alignment readoutAlignment;
@@ -55,6 +55,10 @@ public:
     void Label2_MouseUp();
     void Check1_Click();
 
+    // The slider is drawn at its beam's scale, wherever it stands itself, and it never leaves its beam.
+    double wantedScale() const override;
+    bool keptOnScreen() const override { return false; }
+
     const SliderTwin& twin() const { return m_twin; }
     bool dragActive() const { return DragActive; }
     bool beamMaximized() const { return BeamMaximized; }
@@ -69,6 +73,9 @@ public:
     forms::Timer* Timer2;
     forms::Timer* Timer3;
     forms::Timer* Timer4;
+
+protected:
+    void scaleChanged(double oldScale) override;
 
 private:
     void nudge(int direction);
