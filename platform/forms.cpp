@@ -571,11 +571,13 @@ void Form::applyScale(double scale) {
         }
     }
     applyFonts();
-    for (auto* box : findChildren<PictureBox*>()) box->rescale();
+    // (The controls carry no meta-object of their own, so they are told apart by their C++ type.)
+    for (QWidget* w : findChildren<QWidget*>())
+        if (auto* box = dynamic_cast<PictureBox*>(w)) box->rescale();
     for (auto& apply : m_scaledHooks) apply(m_scale);
     scaleChanged(old);
     if (moving) env().windows.scaleMoveAnchor(this, scale / old);
-    else move(anchor - fromTopLeft.toPoint());
+    move(anchor - fromTopLeft.toPoint());
     m_rescaling = false;
 }
 
