@@ -14,6 +14,9 @@ namespace kx::forms {
 
 namespace {
 
+// The resolution the design's pixel and point sizes were made for.
+constexpr double kDesignDpi = 96.0;
+
 int vbButton(Qt::MouseButton b) {
     switch (b) {
     case Qt::LeftButton: return 1;
@@ -494,7 +497,6 @@ QRect Form::twipsRect(double left, double top, double width, double height) cons
 namespace {
 constexpr char kDesignRect[] = "kxDesignTwips";
 constexpr char kDesignFont[] = "kxDesignFont";
-constexpr double kDesignDpi = 96.0;
 } // namespace
 
 void Form::place(QWidget* control, double left, double top, double width, double height) {
@@ -515,7 +517,7 @@ void Form::applyFonts() {
     // Point sizes are those of a 96-dpi screen: at scale s they are drawn s times larger, whatever
     // resolution the toolkit renders points at.
     const double factor = m_scale * kDesignDpi / env().screen.fontDpi();
-    QFont base = QApplication::font();
+    QFont base = m_app.designFont();
     base.setPointSizeF(base.pointSizeF() * factor);
     setFont(base);
     for (QWidget* w : findChildren<QWidget*>()) {
@@ -646,7 +648,12 @@ void Form::moveEvent(QMoveEvent* event) {
     if (onMoved) onMoved();
 }
 
-Application::Application(Environment env) : m_env(env), m_path(QCoreApplication::applicationDirPath()) {
+Application::Application(Environment env)
+    : m_env(env), m_path(QCoreApplication::applicationDirPath()), m_designFont(QApplication::font()) {
+    // Tooltips, menus and message windows use the toolkit's font: make it the primary monitor's size.
+    QFont shown = m_designFont;
+    shown.setPointSizeF(m_designFont.pointSizeF() * m_env.primaryScale() * kDesignDpi / m_env.screen.fontDpi());
+    QApplication::setFont(shown);
     // A monitor that comes, goes or changes: every window takes the scale of where it stands now, and a
     // window left outside every monitor comes back onto one.
     m_env.screen.onScreensChanged = [this] {
@@ -659,6 +666,7 @@ Application::Application(Environment env) : m_env(env), m_path(QCoreApplication:
 
 Application::~Application() {
     m_env.screen.onScreensChanged = nullptr;
+    QApplication::setFont(m_designFont);
     for (auto& [name, form] : m_loaded) delete form;
     for (const QPointer<Form>& form : m_unloaded) delete form.data();
 }

@@ -380,6 +380,10 @@ public:
     // Runs the pending events once.
     void doEvents();
 
+    // The toolkit's font as the desktop set it, before the program sized it for the primary monitor:
+    // the windows' fonts are made from it for their own scale.
+    const QFont& designFont() const { return m_designFont; }
+
     QString title() const { return QStringLiteral("Kalibrix"); }
     QString path() const { return m_path; }
     void setPath(const QString& path) { m_path = path; }
@@ -392,6 +396,7 @@ private:
     std::map<QString, Form*> m_loaded;
     std::vector<QPointer<Form>> m_unloaded; // closed, waiting for the event loop to delete them
     QString m_path;
+    QFont m_designFont;
     QString m_helpFile;
     int m_unloading = 0; // nesting of unload calls: a window's unload may unload others
 };
