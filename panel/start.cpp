@@ -50,11 +50,10 @@ Start::Start(forms::Application& app, Module1& model) : Form(app, names::Start),
     pal.setColor(QPalette::Button, kPanelBackground);
     setPalette(pal);
     setAutoFillBackground(true);
-    // The design place, on the primary monitor and wholly on it.
+    // The design place, on the primary monitor and wholly on it (once more when it is framed, at load).
     placeWindowTwips(kClientLeft, kClientTop, kClientWidth, kClientHeight);
     setFixedSize(size());
-    const ScreenInfo primary = primaryScreen(e.screen.screens());
-    if (!primary.geometry.isEmpty()) move(keptInside(geometry(), primary.available).topLeft());
+    keepWhollyOnScreen();
 
     // Controls directly on the window.
     Frame1 = new forms::Frame(this, QString());
@@ -255,6 +254,7 @@ void Start::Form_Load() {
     else
         VScroll1_Change();
     app().doEvents();              // 11
+    keepWhollyOnScreen();
     Picture1->setAutoRedraw(false); // 12
     for (const QString& name : {names::Form1, names::Form2, names::Form31, names::Form42, names::Zollstock})
         app().load(name);                            // 13

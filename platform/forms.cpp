@@ -594,6 +594,21 @@ void Form::keepOnScreen() {
     move(pos() + (keptInside(frame, area).topLeft() - frame.topLeft()));
 }
 
+void Form::keepWhollyOnScreen() {
+    const QList<ScreenInfo> screens = env().screen.screens();
+    if (screens.isEmpty()) return;
+    // Before the window system has framed the window its frame is not known: the client area stands in.
+    const QRect frame = isVisible() ? frameGeometry() : geometry();
+    const ScreenInfo holder = screenAt(screens, frame.center());
+    const QRect area = holder.available.isEmpty() ? holder.geometry : holder.available;
+    const QPoint by = keptInside(frame, area).topLeft() - frame.topLeft();
+    if (by.isNull()) return;
+    if (isVisible())
+        move(pos() + by);
+    else
+        setGeometry(geometry().translated(by));
+}
+
 void Form::moveTwips(double left, double top, double width, double height) {
     const QRect r = twipsRect(left, top, width, height);
     if (size() != r.size()) resize(r.size());

@@ -314,6 +314,9 @@ public:
     virtual bool keptOnScreen() const { return true; }
     // Brings the window back onto the nearest monitor when no part of it lies on any.
     void keepOnScreen();
+    // Moves the window, frame and all, by the least amount that shows it wholly on the monitor that holds
+    // its centre.
+    void keepWhollyOnScreen();
 
     // Moves the window; position and size in twips.
     void moveTwips(double left, double top, double width, double height);
