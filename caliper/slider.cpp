@@ -88,6 +88,8 @@ Slider::Slider(forms::Application& app, Module1& model, const SliderTwin& twin)
         forms::setMousePointer(b, forms::MousePointer::Custom, hand);
         return b;
     };
+    // The buttons' only marking is their tooltip: shown also while another window is the active one.
+    setAttribute(Qt::WA_AlwaysShowToolTips);
     Command2 = nudgeButton(twin.minus, QStringLiteral(" - "));
     Label1 = new forms::Label(Picture1);
     place(Label1, twin.readout);
