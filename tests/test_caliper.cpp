@@ -432,11 +432,13 @@ private Q_SLOTS:
         QTest::addColumn<int>("unit");
         QTest::addColumn<bool>("comma");
         QTest::addColumn<bool>("narrowFonts"); // installed, as scripts/deps installs them
+        // Every unit at scale 1; at the other scales the longest, "zoll".
         for (double scale : {1.0, 1.5, 2.0})
             for (bool vertical : {false, true}) {
                 for (int unit = 0; unit < int(kUnits.size()); ++unit)
-                    QTest::addRow("%s, %g,%s", vertical ? "vertical" : "horizontal", scale, kUnits[unit].suffix)
-                        << vertical << scale << unit << (unit % 2 == 1) << true;
+                    if (scale == 1 || unit == 2)
+                        QTest::addRow("%s, %g,%s", vertical ? "vertical" : "horizontal", scale, kUnits[unit].suffix)
+                            << vertical << scale << unit << (unit % 2 == 1) << true;
                 QTest::addRow("%s, %g, zoll, no narrow font", vertical ? "vertical" : "horizontal", scale)
                     << vertical << scale << 2 << true << false;
             }
