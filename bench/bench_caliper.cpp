@@ -91,11 +91,16 @@ int main(int argc, char** argv) {
         const double dragged =
             medianMicroseconds([&] { beam.move(beam.pos() + QPoint(++drag % 2 ? 1 : -1, 0)); }, tick);
         const double readout = medianMicroseconds(nothing, [&] { slider.Timer2_Timer(); });
+        // A new reading on every tick: the readout's font is chosen again each time.
+        int nudge = 0;
+        const double readoutChanging = medianMicroseconds(
+            [&] { ++nudge % 2 ? slider.Command1_Click() : slider.Command2_Click(); }, [&] { slider.Timer2_Timer(); });
         std::printf("%s tracking tick: %.2f us at rest with the loaded text offset, %.2f us at rest with a "
                     "number, %.2f us moving the slider a pixel, %.2f us after a beam drag step\n",
                     axis, restingText, resting, moving, dragged);
-        std::printf("%s readout tick: %.2f us with the loaded text offset, %.2f us with a number\n", axis,
-                    readoutText, readout);
+        std::printf("%s readout tick: %.2f us with the loaded text offset, %.2f us with a number, %.2f us with a "
+                    "new reading\n",
+                    axis, readoutText, readout, readoutChanging);
     }
     program.shutDown();
     return 0;

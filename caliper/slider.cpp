@@ -2,9 +2,12 @@
 
 #include "art/art.h"
 #include "caliper/beam.h"
+#include "caliper/readout.h"
 #include "panel/formnames.h"
 #include "panel/start.h"
 #include "shaped/shapedwindow.h"
+
+#include <QFontDatabase>
 
 namespace kx {
 
@@ -26,7 +29,8 @@ const SliderTwin& horizontalSliderTwin() {
                                  QRectF(0, 0, 2565, 3195),
                                  &art::horizontalSlider,
                                  QRectF(120, 120, 255, 195),
-                                 QRectF(380, 120, 760, 195),
+                                 // between the nudge buttons, down to the sleeve's lower edge: two lines
+                                 QRectF(380, 120, 760, 360),
                                  Qt::AlignHCenter | Qt::AlignTop,
                                  QRectF(1150, 120, 255, 195),
                                  QRectF(0, 1080, 375, 1455),
@@ -45,7 +49,8 @@ const SliderTwin& verticalSliderTwin() {
                                  QRectF(0, 0, 4680, 3195),
                                  &art::verticalSlider,
                                  QRectF(2160, 120, 255, 195),
-                                 QRectF(2050, 600, 420, 435),
+                                 // across to the sleeve's right edge and down to the plus button
+                                 QRectF(2050, 600, 450, 600),
                                  Qt::AlignLeft | Qt::AlignTop,
                                  QRectF(2160, 1200, 255, 195),
                                  QRectF(0, 0, 1455, 375),
@@ -76,8 +81,10 @@ Slider::Slider(forms::Application& app, Module1& model, const SliderTwin& twin)
         b->setFocusPolicy(Qt::NoFocus);
         return b;
     };
+    // The buttons' only marking is their tooltip: shown also while another window is the active one.
+    setAttribute(Qt::WA_AlwaysShowToolTips);
     Command2 = nudgeButton(twin.minus, QStringLiteral(" - "));
-    Label1 = new forms::Label(Picture1, QStringLiteral("0"));
+    Label1 = new forms::Label(Picture1);
     place(Label1, twin.readout);
     Label1->setTransparent(true);
     Label1->setAlignment(twin.readoutAlignment);
@@ -87,6 +94,8 @@ Slider::Slider(forms::Application& app, Module1& model, const SliderTwin& twin)
         Label1->setPalette(p);
     }
     Label1->setAttribute(Qt::WA_TransparentForMouseEvents);
+    m_fontFamilies = QFontDatabase::families();
+    showReading(QStringLiteral("0"));
     Command1 = nudgeButton(twin.plus, QStringLiteral("+"));
     // The button faces and the pointing hand, drawn for the slider's scale.
     whenScaled([this](double scale) {
@@ -191,11 +200,21 @@ void Slider::Timer1_Timer() {
 
 void Slider::Timer2_Timer() {
     try {
-        Label1->setCaption(readingText(m.*m_twin.offset, m.*m_twin.zero, m, m.*m_twin.step));
+        showReading(readingText(m.*m_twin.offset, m.*m_twin.zero, m, m.*m_twin.step));
     } catch (const VariantError&) {
         return; // an offset or zero point that is not a number keeps the last reading
     }
     setCaption(Label1->caption());
+}
+
+void Slider::showReading(const QString& reading) {
+    if (reading != m_laidOut || Label1->size() != m_laidOutBox) {
+        const QSize box = Label1->size();
+        Label1->setFont(readoutLayout(reading, box, Label1->alignment(), scale(), m_fontFamilies).font);
+        m_laidOut = reading;
+        m_laidOutBox = Label1->size();
+    }
+    Label1->setCaption(reading);
 }
 
 void Slider::nudge(int direction) {

@@ -21,7 +21,7 @@ struct SliderTwin {
     QRectF designClient;
     QImage (*picture)(double scale);
     QRectF minus;                 // Command2
-    QRectF readout;               // Label1
+    QRectF readout;               // Label1, grown where the sleeve is solid and free (see the tables)
     Qt::Alignment readoutAlignment;
     QRectF plus;                  // Command1
     QRectF grip;                  // Label2
@@ -54,6 +54,8 @@ public:
     void Label2_MouseMove(float x, float y);
     void Label2_MouseUp();
     void Check1_Click();
+    // Shows a reading in Label1, in the font the readout's rule picks for it.
+    void showReading(const QString& reading);
 
     // The slider is drawn at its beam's scale, wherever it stands itself, and it never leaves its beam.
     double wantedScale() const override;
@@ -84,6 +86,9 @@ private:
     Module1& m;
     bool DragActive = false;
     bool BeamMaximized = false;
+    QStringList m_fontFamilies; // installed when the window was made
+    QString m_laidOut;          // the reading and Label1's size when its font was last chosen
+    QSize m_laidOutBox;
 };
 
 } // namespace kx

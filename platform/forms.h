@@ -22,6 +22,8 @@
 #include <stdexcept>
 #include <vector>
 
+class QPainter;
+
 namespace kx::forms {
 
 class Application;
@@ -118,14 +120,38 @@ private:
 // control or its window cannot take the focus (hidden, disabled).
 void setFocusTo(QWidget* control);
 
+// A caption as a label shows it in a box: broken into lines at blanks, each line placed by the
+// alignment. A word wider than the box is broken where it must be, before its decimal separator
+// when that part fits, so that no character is lost.
+struct CaptionLayout {
+    QFont font;
+    QStringList lines;     // consecutive pieces of the caption: joined, they give it back
+    QList<QPoint> origins; // where each line's text starts on its baseline, in the box
+    QRect ink;             // the pixels the lines cover, by the font's metrics
+    int lineHeight = 0;
+    bool wordsBroken = false;
+    // Every line lies whole within the box.
+    bool fits(QSize box) const;
+};
+CaptionLayout layoutCaption(const QString& caption, const QFont& font, QSize box, Qt::Alignment alignment);
+// Draws the lines with the painter's pen, in the layout's font.
+void drawCaption(QPainter& painter, const CaptionLayout& layout);
+
+// A label. Labels are never auto-sized here, so the caption wraps at blanks, as the classic label's
+// does when it is not auto-sized.
 class Label : public QLabel {
 public:
     explicit Label(QWidget* parent, const QString& caption = {});
     QString caption() const { return text(); }
     void setCaption(const QString& caption);
+    // The lines the label shows.
+    CaptionLayout captionLayout() const;
     MouseHandlers& mouse();
     // Transparent labels let the picture below show through.
     void setTransparent(bool transparent);
+
+protected:
+    void paintEvent(QPaintEvent*) override;
 
 private:
     MouseHooks* m_hooks = nullptr;

@@ -1,10 +1,13 @@
 // The two calipers on the test doubles: shaping, the on-top switch, the focus hand-over, the close
 // spot, the slider's tracking, nudges, drag handle and readout, all driven by the hand-turned clock.
 
+#include "caliper/readout.h"
 #include "shaped/regionfrompicture.h"
 #include "support/testprogram.h"
 
 #include <QMouseEvent>
+#include <QPainter>
+#include <QScopeGuard>
 #include <QTest>
 
 using namespace kx;
@@ -437,7 +440,10 @@ private Q_SLOTS:
                 QCOMPARE(t.form2().Label1->caption(), QStringLiteral("0"));
                 continue;
             }
-            if (ms == 50) QCOMPARE(t.form42().Label1->caption(), QStringLiteral("0.00 cm"));
+            if (ms == 50) { // the vertical readout wraps at the blank: the number, then the unit
+                QCOMPARE(t.form42().Label1->caption(), QStringLiteral("0.00 cm"));
+                QCOMPARE(t.form42().Label1->captionLayout().lines, QStringList({"0.00 ", "cm"}));
+            }
             QCOMPARE(t.form2().caption(), t.form2().Label1->caption());
             QCOMPARE(t.form42().caption(), t.form42().Label1->caption());
             if (ms % 50 == 1) {
@@ -448,6 +454,83 @@ private Q_SLOTS:
         t.advance(1);
         QCOMPARE(t.start_().Label3->caption(), QStringLiteral("0.26 cm"));  // 10 steps of 15 twips
         QCOMPARE(t.start_().Label4->caption(), QStringLiteral("-0.19 cm")); // 7 steps back
+    }
+
+    // The longest readings of each unit at scale 1000, with a full stop and with a comma, show whole in
+    // the readout at 1, 1.5 and 2 device pixels per pixel, also in the font the rule picks when no
+    // narrow font is installed: drawn unclipped where the label draws them, the text stays inside the
+    // label, which stays on the sleeve's solid pixels clear of the nudge buttons.
+    void readout_showsTheWholeReading_data() {
+        QTest::addColumn<bool>("vertical");
+        QTest::addColumn<double>("scale");
+        QTest::addColumn<int>("unit");
+        QTest::addColumn<bool>("comma");
+        QTest::addColumn<bool>("narrowFonts"); // installed, as scripts/deps installs them
+        // Every unit at scale 1; at the other scales the longest, "zoll".
+        for (double scale : {1.0, 1.5, 2.0})
+            for (bool vertical : {false, true}) {
+                for (int unit = 0; unit < int(kUnits.size()); ++unit)
+                    if (scale == 1 || unit == 2)
+                        QTest::addRow("%s, %g,%s", vertical ? "vertical" : "horizontal", scale, kUnits[unit].suffix)
+                            << vertical << scale << unit << (unit % 2 == 1) << true;
+                QTest::addRow("%s, %g, zoll, no narrow font", vertical ? "vertical" : "horizontal", scale)
+                    << vertical << scale << 2 << true << false;
+            }
+    }
+    void readout_showsTheWholeReading() {
+        QFETCH(bool, vertical);
+        QFETCH(double, scale);
+        QFETCH(int, unit);
+        QFETCH(bool, comma);
+        QFETCH(bool, narrowFonts);
+        const QLocale before;
+        QLocale::setDefault(comma ? QLocale(QLocale::German) : QLocale::c());
+        const auto restore = qScopeGuard([&] { QLocale::setDefault(before); });
+        TestProgram t;
+        t.screen.setTwipsPerPixel(15 / scale, 15 / scale);
+        Caliper c = shown(t, vertical);
+        Start& p = t.start_();
+        forms::OptionButton* const options[] = {p.Option2, p.Option3, p.Option4, p.Option5, p.Option6};
+        QTest::mouseClick(options[unit], Qt::LeftButton);
+        p.HScroll2->setValue(1000);
+        t.advance(1);
+        const Variant& zero = vertical ? t.m().ZeroY : t.m().ZeroX;
+        c.offset = Variant::fromDouble(zero.toDouble() - 99999.99 / 1000 * kUnits[unit].twipsPerUnit);
+        t.advance(50);
+        const QString reading = QStringLiteral("-99999") + (comma ? ',' : '.') + "99" + kUnits[unit].suffix;
+        forms::Label* label = c.slider.Label1;
+        QCOMPARE(label->caption(), reading);
+        QCOMPARE(c.slider.caption(), reading);
+        QCOMPARE(label->captionLayout().lines.join(QString()), reading);
+
+        const forms::CaptionLayout layout =
+            narrowFonts ? label->captionLayout() : readoutLayout(reading, label->size(), label->alignment(), scale, {});
+        QCOMPARE(layout.lines.join(QString()), reading);
+        QVERIFY(layout.font.pixelSize() >= 8 * scale);
+        QVERIFY2(!narrowFonts || !layout.wordsBroken, "the number is broken: is fonts-liberation installed?");
+        constexpr int margin = 20;
+        QImage drawn(label->size() + QSize(2 * margin, 2 * margin), QImage::Format_ARGB32_Premultiplied);
+        drawn.fill(Qt::transparent);
+        {
+            QPainter painter(&drawn);
+            painter.translate(margin, margin);
+            forms::drawCaption(painter, layout);
+        }
+        QRect ink;
+        for (int y = 0; y < drawn.height(); ++y)
+            for (int x = 0; x < drawn.width(); ++x)
+                if (qAlpha(drawn.pixel(x, y))) ink |= QRect(x, y, 1, 1);
+        QVERIFY2(QRect(QPoint(margin, margin), label->size()).contains(ink),
+                 qPrintable(QStringLiteral("text drawn at %1,%2 %3x%4 in a %5x%6 label")
+                                .arg(ink.x() - margin).arg(ink.y() - margin).arg(ink.width()).arg(ink.height())
+                                .arg(label->width()).arg(label->height())));
+
+        if (scale == 1) {
+            const QRegion solid = *RegionFromPicture(c.slider.Picture1->picture());
+            QVERIFY(QRegion(label->geometry()).subtracted(solid).isEmpty());
+            QVERIFY(!label->geometry().intersects(c.slider.Command1->geometry()));
+            QVERIFY(!label->geometry().intersects(c.slider.Command2->geometry()));
+        }
     }
 
     // A new zero point changes the readings but moves no slider; Command1 moves both sliders to it.

@@ -178,6 +178,29 @@ class TestForms : public QObject {
         QCOMPARE(hidden.drawing().size(), QSize(52, 32)); // at 200 % the border is 4 pixels wide
     }
 
+    // A label wraps its caption at blanks; only a word wider than the label is broken, before its
+    // decimal separator where that fits, and a character wider than the label takes a line alone.
+    void labelWrapsAtBlanks_data() {
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QString>("widest"); // the label is just wide enough for this
+        QTest::addColumn<QStringList>("lines");
+        QTest::newRow("fits") << "0.00 cm" << "0.00 cm" << QStringList{"0.00 cm"};
+        QTest::newRow("number, then unit") << "0.00 cm" << "0.00" << QStringList{"0.00 ", "cm"};
+        QTest::newRow("check box caption")
+            << "Kalibrix immer oben halten." << "Kalibrix immer" << QStringList{"Kalibrix immer ", "oben halten."};
+        QTest::newRow("number too wide") << "-99999.99 zoll" << "-99999" << QStringList{"-99999", ".99 ", "zoll"};
+        QTest::newRow("character too wide") << "WW" << "" << QStringList{"W", "W"};
+    }
+    void labelWrapsAtBlanks() {
+        QFETCH(QString, caption);
+        QFETCH(QString, widest);
+        QFETCH(QStringList, lines);
+        Label label(nullptr, caption);
+        const QRect fitting = layoutCaption(widest, label.font(), QSize(1000, 100), Qt::AlignLeft).ink;
+        label.resize(fitting.isEmpty() ? 1 : fitting.right() + 1, 100);
+        QCOMPARE(label.captionLayout().lines, lines);
+    }
+
     void twipsToPixels_data() {
         QTest::addColumn<float>("twipsPerPixel");
         QTest::addColumn<QRectF>("twips");

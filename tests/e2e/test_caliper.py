@@ -1,11 +1,14 @@
 #!/usr/bin/env python3
 """The two calipers on a real display under openbox, driven through the control panel and the
 sliders' own buttons: showing and hiding, the slider's place on its beam, nudging one pixel and
-repeating while a button is held, the reading in the slider's window title, the slider following
-its beam through a drag, and the close spot."""
+repeating while a button is held, the reading in the slider's window title and on the slider
+itself, the nudge buttons' tooltips, the slider following its beam through a drag, and the close
+spot."""
 
 import os
+import subprocess
 import sys
+import tempfile
 import time
 import unittest
 from dataclasses import dataclass
@@ -35,6 +38,7 @@ PRESS_BEFORE_MOVE = 0.1
 @dataclass(frozen=True)
 class Caliper:
     """What differs between the horizontal and the vertical caliper."""
+    name: str
     panel_button: tuple  # client-area point of its button on the control panel
     beam_title: str
     beam_size: tuple
@@ -48,10 +52,10 @@ class Caliper:
     drag: tuple  # how far the test drags the beam: keeps it on screen and off the panel
 
 
-HORIZONTAL = Caliper(panel_button=CHECK1, beam_title="Form1", beam_size=(508, 165),
+HORIZONTAL = Caliper(name="horizontal", panel_button=CHECK1, beam_title="Form1", beam_size=(508, 165),
                      slider_size=(100, 165), zero_offset=(28, -1), axis=(1, 0), plus=(85, 14),
                      minus=(16, 14), close_spot=(497, 17), grip=(300, 12), drag=(100, 300))
-VERTICAL = Caliper(panel_button=CHECK2, beam_title="Form3", beam_size=(165, 428),
+VERTICAL = Caliper(name="vertical", panel_button=CHECK2, beam_title="Form3", beam_size=(165, 428),
                    slider_size=(167, 428), zero_offset=(-1, 28), axis=(0, 1), plus=(152, 86),
                    minus=(152, 14), close_spot=(145, 421), grip=(150, 300), drag=(700, 30))
 
@@ -174,6 +178,26 @@ class Calipers(unittest.TestCase):
             d.release()
         return offset
 
+    def readout_picture(self, caliper, text):
+        """The slider's readout box as the program draws `text` into it: its place on the slider
+        and its pixels."""
+        out = subprocess.run([os.environ["KALIBRIX_READOUT_PICTURE"], caliper.name, text],
+                             env=self.display.env, stdin=subprocess.DEVNULL, capture_output=True,
+                             check=True, timeout=60).stdout
+        _magic, place, size, _maxval, pixels = out.split(b"\n", 4)
+        width, height = map(int, size.split())
+        return tuple(map(int, place[1:].split())), harness.Image(width, height, pixels)
+
+    def wait_tooltip(self, slider, point):
+        """Hovers over a point of the slider until a tooltip window of the program is mapped."""
+        d = self.display
+        before = set(d.window_ids(pid=self.program.pid))
+        g = d.geometry(slider)
+        d.move_mouse(g.x + point[0] - 1, g.y + point[1])
+        d.move_mouse(g.x + point[0], g.y + point[1])
+        harness.wait_until(lambda: set(d.window_ids(pid=self.program.pid)) - before, STEP_TIMEOUT,
+                           "a tooltip to show")
+
     # Cases -----------------------------------------------------------------------------------
 
     def check_caliper(self, caliper):
@@ -254,6 +278,38 @@ class Calipers(unittest.TestCase):
             self.click_in(vertical, VERTICAL.plus)
         self.wait_title(vertical, "2.00 pic", "the vertical slider's title")
         self.assertEqual(self.display.window_name(horizontal), "1.00 pic")
+
+    def test_readouts_show_the_whole_reading(self):
+        """Ten ' - ' in Pixel: each slider shows "-10.00 pic" exactly as the program's own font rule
+        draws it into the readout box. The nudge buttons' tooltips show while the panel is the
+        active window."""
+        d = self.display
+        self.click_panel(UNIT_BUTTONS["pic"])
+        for caliper in (HORIZONTAL, VERTICAL):
+            slider = self.show(caliper)[1]
+            d.tool("xdotool", "windowactivate", "--sync", str(self.panel), check=True)
+            self.wait_tooltip(slider, caliper.plus)
+            self.assertEqual(d.active_window(), self.panel)
+            for _ in range(10):
+                self.click_in(slider, caliper.minus)
+            self.wait_title(slider, "-10.00 pic")
+            (x, y), drawn = self.readout_picture(caliper, "-10.00 pic")
+            # The sleeve under the box is dark blue; only the light yellow text has much red.
+            self.assertTrue(max(drawn.rgb[0::3]) > 0xA0, "no reading in the drawn box")
+
+            def on_screen():
+                g = d.geometry(slider)
+                return d.screenshot(g.x + x, g.y + y, drawn.width, drawn.height)
+
+            try:
+                harness.wait_until(lambda: on_screen().rgb == drawn.rgb, STEP_TIMEOUT,
+                                   f"the {caliper.name} readout to show '-10.00 pic' as drawn")
+            except TimeoutError:
+                folder = tempfile.mkdtemp(prefix="kalibrix-readout-")
+                drawn.save_png(os.path.join(folder, "drawn.png"))
+                on_screen().save_png(os.path.join(folder, "screen.png"))
+                raise AssertionError(f"the {caliper.name} readout differs from the drawn one: "
+                                     f"see {folder}") from None
 
 
 if __name__ == "__main__":
