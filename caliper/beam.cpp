@@ -62,7 +62,7 @@ Beam::Beam(forms::Application& app, Module1&, const BeamTwin& twin) : Form(app, 
 
     Picture1 = new forms::PictureBox(this, e);
     Picture1->setAutoSize(true);
-    Picture1->setPicture(twin.picture());
+    Picture1->setPicture(twin.picture(1.0));
     Label1 = new forms::Label(Picture1);
     place(Label1, twin.closeSpot);
     Label1->setTransparent(true);

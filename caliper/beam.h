@@ -17,7 +17,7 @@ struct BeamTwin {
     QString caption;
     bool hasIcon;
     QRectF designClient;
-    QImage (*picture)();
+    QImage (*picture)(double scale);
     QRectF closeSpot;    // Label1, in Picture1
     QRectF openHandHolder;  // Picture2
     QRectF grabHandHolder;  // Picture3

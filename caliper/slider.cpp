@@ -70,7 +70,7 @@ Slider::Slider(forms::Application& app, Module1& model, const SliderTwin& twin)
 
     Picture1 = new forms::PictureBox(this, e);
     Picture1->setAutoSize(true);
-    Picture1->setPicture(twin.picture());
+    Picture1->setPicture(twin.picture(1.0));
     Picture1->setFocusPolicy(Qt::StrongFocus);
     forms::setMousePointer(Picture1, forms::MousePointer::Arrow);
 

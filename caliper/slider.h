@@ -19,7 +19,7 @@ struct SliderTwin {
     Variant Module1::*zero;
     bool zeroFromLabel2;          // the panel label holding the zero point: Label2 instead of Label1
     QRectF designClient;
-    QImage (*picture)();
+    QImage (*picture)(double scale);
     QRectF minus;                 // Command2
     QRectF readout;               // Label1, grown where the sleeve is solid and free (see the tables)
     Qt::Alignment readoutAlignment;
