@@ -26,13 +26,14 @@ constexpr int kLargestLetters = 22;      // pixel size of the letters for a shor
 constexpr int kSmallestLetters = 6;
 
 // The square, #203878 in its corners and lighter towards the middle.
-QImage ground() {
-    QImage image(kBannerSize, kBannerSize, QImage::Format_RGB32);
-    const double centre = (kBannerSize - 1) / 2.0;
+QImage ground(double scale) {
+    const int size = toDevice(kBannerSize, scale);
+    QImage image(size, size, QImage::Format_RGB32);
+    const double centre = (size - 1) / 2.0;
     const double reach = std::hypot(centre, centre);
-    for (int y = 0; y < kBannerSize; ++y) {
+    for (int y = 0; y < size; ++y) {
         auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < kBannerSize; ++x) {
+        for (int x = 0; x < size; ++x) {
             const double t = std::min(1.0, std::hypot(x - centre, y - centre) / reach);
             auto channel = [t](int corner, int middle) {
                 return int(std::lround(middle + (corner - middle) * t));
@@ -53,16 +54,18 @@ bool canDrawText() {
 }
 
 // Writes `text` along the diagonal from the top-left to the bottom-right corner, turned by a
-// further `extraTurn` degrees about the middle.
-void writeDiagonally(QImage& image, const QString& text, double extraTurn) {
+// further `extraTurn` degrees about the middle. The letters are sized in device pixels, so that
+// they are hinted for the screen they are shown on.
+void writeDiagonally(QImage& image, const QString& text, double extraTurn, double scale) {
     if (text.isEmpty() || !canDrawText()) return;
 
     QFont font(QStringLiteral("Sans Serif"));
     font.setStyleHint(QFont::SansSerif);
     font.setBold(true);
-    const double room = kBannerSize * std::sqrt(2.0) - 2 * kDiagonalMargin;
-    int size = kLargestLetters;
-    for (; size > kSmallestLetters; --size) {
+    const double room = image.width() * std::sqrt(2.0) - 2 * kDiagonalMargin * scale;
+    const int smallest = std::max(1, int(std::lround(kSmallestLetters * scale)));
+    int size = std::max(smallest, int(std::lround(kLargestLetters * scale)));
+    for (; size > smallest; --size) {
         font.setPixelSize(size);
         if (QFontMetricsF(font).horizontalAdvance(text) <= room) break;
     }
@@ -71,26 +74,27 @@ void writeDiagonally(QImage& image, const QString& text, double extraTurn) {
     QPainter p(&image);
     p.setRenderHint(QPainter::TextAntialiasing);
     p.setFont(font);
-    p.translate(kBannerSize / 2.0, kBannerSize / 2.0);
+    p.translate(image.width() / 2.0, image.height() / 2.0);
     p.rotate(45.0 + extraTurn);
     const QRectF box(-room / 2, -size, room, 2.0 * size);
+    const double shadow = kShadowOffset * scale;
     p.setPen(QColor(kShadow));
-    p.drawText(box.translated(kShadowOffset, kShadowOffset), Qt::AlignCenter, text);
+    p.drawText(box.translated(shadow, shadow), Qt::AlignCenter, text);
     p.setPen(QColor(kLetterYellow));
     p.drawText(box, Qt::AlignCenter, text);
 }
 
 } // namespace
 
-QImage banner(const QString& webAddress) {
-    QImage image = ground();
-    writeDiagonally(image, webAddress, 0.0);
+QImage banner(const QString& webAddress, double scale) {
+    QImage image = ground(scale);
+    writeDiagonally(image, webAddress, 0.0, scale);
     return image;
 }
 
-QImage bannerUpsideDown(const QString& webAddress) {
-    QImage image = ground();
-    writeDiagonally(image, webAddress, 180.0);
+QImage bannerUpsideDown(const QString& webAddress, double scale) {
+    QImage image = ground(scale);
+    writeDiagonally(image, webAddress, 180.0, scale);
     return image;
 }
 

@@ -17,6 +17,15 @@ using raster::Shape;
 
 constexpr QRgb kBody = 0xFF003C80; // dark blue of all solid caliper parts
 
+// Paints a jaw's measuring edge over the solid pixels of the device columns and rows given: at least
+// the mapped design column, and at least one line wide so that it covers the bevel's outer stripe
+// whole.
+void paintEdge(QImage& image, const Shape& shape, PixelRun columns, PixelRun rows, QRgb colour) {
+    for (int y = rows.first; y <= rows.last; ++y)
+        for (int x = columns.first; x <= columns.last; ++x)
+            if (shape.solid(x, y)) image.setPixel(x, y, colour);
+}
+
 // ---- Beam (P11, and P13 before its turn) ----------------------------------------------------------
 
 constexpr int kBeamHeight = 165;
@@ -49,31 +58,30 @@ const Bevel kBeamBevel{
     {0xFF000F20, 0xFF000F20, 0xFF001329, 0xFF002248, 0xFF00336D}, // right, outermost first
     kBody};
 
-// The beam lying horizontally, bar along the top, fixed jaw hanging down at the left.
-QImage drawBeam(int length) {
-    Shape shape(length, kBeamHeight);
-    shape.setRow(0, 1, length - 1); // pixel (0, 0) stays key colour
+// The beam lying horizontally, bar along the top, fixed jaw hanging down at the left. The vertical
+// beam is this drawing turned, so it is drawn on mirrored rows (see raster::Axis).
+QImage drawBeam(int length, double scale, bool forTurning) {
+    Shape shape(raster::Grid(length, kBeamHeight, scale, forTurning));
+    shape.setRows(0, 0, 1, length - 1); // pixel (0, 0) stays key colour
     shape.setRows(1, kBarLastRow, 0, length - 1);
     shape.setRows(kBarLastRow + 1, kJawUpperLastRow, 0, kJawUpperLastX);
     shape.setRows(kJawUpperLastRow + 1, kJawStepLastRow, 0, kJawStepLastX);
     shape.setRows(kJawStepLastRow + 1, kJawFullLastRow, 0, kFixedEdgeX);
-    const int taperSteps = kTaperLastRow - (kJawFullLastRow + 1);
-    for (int y = kJawFullLastRow + 1; y <= kTaperLastRow; ++y)
-        shape.setRow(y,
-                     raster::lerpRound(kTaperFirstLeft, kTaperLastLeft, y - kJawFullLastRow - 1, taperSteps),
-                     kFixedEdgeX);
+    shape.setRows(kJawFullLastRow + 1, kTaperLastRow, {kTaperFirstLeft, kTaperLastLeft}, kFixedEdgeX);
 
     QImage image = raster::shadeShape(shape, kBeamBevel);
-    for (int y = kFixedEdgeFirstRow; y <= kTaperLastRow; ++y)
-        image.setPixel(kFixedEdgeX, y, kFixedEdgeColour);
+    const raster::Grid& grid = shape.grid();
+    const PixelRun edgeColumn = grid.x.run(kFixedEdgeX, kFixedEdgeX);
+    paintEdge(image, shape, {std::min(edgeColumn.first, edgeColumn.last + 1 - grid.line), edgeColumn.last},
+              grid.y.run(kFixedEdgeFirstRow, kTaperLastRow), kFixedEdgeColour);
 
-    const int dotLeft = length - kDotInsetFromEnd;
-    for (int dy = 0; dy < kDotSize; ++dy)
-        for (int dx = 0; dx < kDotSize; ++dx) {
-            const bool corner = (dx == 0 || dx == kDotSize - 1) && (dy == 0 || dy == kDotSize - 1);
-            const bool rim = dx == 0 || dy == 0 || dx == kDotSize - 1 || dy == kDotSize - 1;
-            if (!corner) image.setPixel(dotLeft + dx, kDotTop + dy, rim ? kDotRim : kDotLight);
-        }
+    // The dot, its rim one line wide.
+    const PixelRun dotX = grid.x.run(length - kDotInsetFromEnd, length - kDotInsetFromEnd + kDotSize - 1);
+    const PixelRun dotY = grid.y.run(kDotTop, kDotTop + kDotSize - 1);
+    const QRect dot(QPoint(dotX.first, dotY.first), QPoint(dotX.last, dotY.last));
+    const int rim = grid.line;
+    raster::fillDot(image, dot, kDotRim);
+    raster::fillRect(image, dot.adjusted(rim, rim, -rim, -rim), kDotLight);
     return image;
 }
 
@@ -110,22 +118,20 @@ const Bevel kSliderBevel{
     {0xFF001630, 0xFF001D3F, 0xFF002651, 0xFF002F63, 0xFF003877}, // right, outermost first
     kBody};
 
-QImage drawSlider(const SliderRows& rows) {
-    Shape shape(kSliderWidth, kSliderHeight);
+QImage drawSlider(const SliderRows& rows, double scale, bool forTurning) {
+    Shape shape(raster::Grid(kSliderWidth, kSliderHeight, scale, forTurning));
     shape.setRows(0, rows.sleeveLast, 0, kSliderWidth - 1);
-    if (rows.keyCorner) shape.setRow(0, 1, kSliderWidth - 1);
+    if (rows.keyCorner) shape.setRows(0, 0, 1, kSliderWidth - 1);
     shape.setRows(rows.sleeveLast + 1, rows.jawUpperLast, kSliderJawUpperFirstX, kSliderJawLastX);
     shape.setRows(rows.jawUpperLast + 1, rows.jawStepLast, kSliderJawStepFirstX, kSliderJawLastX);
     shape.setRows(rows.jawStepLast + 1, rows.jawFullLast, 0, kSliderJawLastX);
-    const int taperSteps = rows.taperLast - (rows.jawFullLast + 1);
-    for (int y = rows.jawFullLast + 1; y <= rows.taperLast; ++y)
-        shape.setRow(
-            y, 0,
-            raster::lerpRound(kTaperFirstRight, rows.taperLastRight, y - rows.jawFullLast - 1, taperSteps));
+    shape.setRows(rows.jawFullLast + 1, rows.taperLast, 0, {kTaperFirstRight, rows.taperLastRight});
 
     QImage image = raster::shadeShape(shape, kSliderBevel);
-    for (int y = rows.jawStepLast + 1; y <= rows.taperLast; ++y)
-        image.setPixel(0, y, kMovingEdgeColour);
+    const raster::Grid& grid = shape.grid();
+    const PixelRun edgeColumn = grid.x.run(0, 0);
+    paintEdge(image, shape, {0, std::max(edgeColumn.last, grid.line - 1)},
+              grid.y.run(rows.jawStepLast + 1, rows.taperLast), kMovingEdgeColour);
     return image;
 }
 
@@ -140,49 +146,56 @@ QRgb mix(QRgb a, QRgb b, double t) {
 
 } // namespace
 
-QImage horizontalBeam() {
-    return drawBeam(kHorizontalBeamLength);
+QImage horizontalBeam(double scale) {
+    return drawBeam(kHorizontalBeamLength, scale, false);
 }
 
-QImage verticalBeam() {
-    return raster::turnClockwise(drawBeam(kVerticalBeamLength));
+QImage verticalBeam(double scale) {
+    return raster::turnClockwise(drawBeam(kVerticalBeamLength, scale, true));
 }
 
-QImage horizontalSlider() {
-    return drawSlider(kHorizontalSliderRows);
+QImage horizontalSlider(double scale) {
+    return drawSlider(kHorizontalSliderRows, scale, false);
 }
 
-QImage verticalSlider() {
-    return raster::turnClockwise(drawSlider(kVerticalSliderRows));
+QImage verticalSlider(double scale) {
+    return raster::turnClockwise(drawSlider(kVerticalSliderRows, scale, true));
 }
 
-QImage nudgeButtonFace() {
+QImage nudgeButtonFace(double scale) {
     constexpr QRgb kTop = 0xFFCFD1D4;
     constexpr QRgb kMiddle = 0xFF9DA2A8;
     constexpr QRgb kLow = 0xFF7C8187;
     constexpr QRgb kInnerShadow = 0xFF5B5F63;
     constexpr QRgb kCorner = 0xFF27292A;
-    constexpr int kMiddleRow = 7;
-    constexpr int kLast = kButtonSize - 1;
+    constexpr double kMiddleRow = 7;
+    constexpr double kLastFaceRow = kButtonSize - 2;
 
-    QImage image(kButtonSize, kButtonSize, QImage::Format_RGB32);
-    for (int y = 0; y < kButtonSize; ++y) {
-        for (int x = 0; x < kButtonSize; ++x) {
+    const int size = toDevice(kButtonSize, scale);
+    const int line = lineWidth(scale);
+    const int last = size - 1;
+    QImage image(size, size, QImage::Format_RGB32);
+    for (int y = 0; y < size; ++y) {
+        auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
+        // The face shades by design row: the centre of this device row in design pixels.
+        const double designRow = (y + 0.5) / scale - 0.5;
+        for (int x = 0; x < size; ++x) {
             QRgb c;
-            if (y == 0 || x == 0) {
+            if (y < line || x < line) {
                 c = qRgb(0xFF, 0xFF, 0xFF); // the raised face's light edge
-            } else if (y == kLast || x == kLast) {
+            } else if (y > last - line || x > last - line) {
                 // Outer shadow, darkest towards the bottom-right corner.
-                const int along = (y == kLast ? x : y);
-                c = mix(kInnerShadow, kCorner, double(along) / kLast);
-            } else if (y == kLast - 1 || x == kLast - 1) {
+                const int along = (y > last - line ? x : y);
+                c = mix(kInnerShadow, kCorner, double(along) / last);
+            } else if (y > last - 2 * line || x > last - 2 * line) {
                 c = kInnerShadow;
-            } else if (y <= kMiddleRow) {
-                c = mix(kTop, kMiddle, double(y - 1) / (kMiddleRow - 1));
+            } else if (designRow <= kMiddleRow) {
+                c = mix(kTop, kMiddle, std::clamp((designRow - 1) / (kMiddleRow - 1), 0.0, 1.0));
             } else {
-                c = mix(kMiddle, kLow, double(y - kMiddleRow) / (kLast - 1 - kMiddleRow));
+                c = mix(kMiddle, kLow,
+                        std::clamp((designRow - kMiddleRow) / (kLastFaceRow - kMiddleRow), 0.0, 1.0));
             }
-            image.setPixel(x, y, c);
+            row[x] = c;
         }
     }
     return image;

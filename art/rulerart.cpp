@@ -3,6 +3,7 @@
 #include "art/art.h"
 #include "art/raster.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <numbers>
@@ -28,26 +29,30 @@ constexpr std::array<int, 6> kCentimetreX{0, 38, 75, 113, 150, 188};
 constexpr std::array<int, 5> kHalfX{20, 57, 94, 132, 169};
 
 struct Tick {
-    int x;
-    int length;
+    int x;      // device column of its left side
+    int length; // device pixels
 };
 
-// Every tick of a ruler piece, left to right: centimetres and half centimetres, and four
-// millimetre ticks spread evenly between each neighbouring pair of them.
-std::vector<Tick> rulerTicks() {
+// Every tick of a ruler piece drawn on `grid`, left to right: centimetres and half centimetres at
+// their design columns mapped, and four millimetre ticks spread evenly between each neighbouring
+// pair of them. Each is a line wide; one at the very end keeps inside the piece.
+std::vector<Tick> rulerTicks(const raster::Grid& grid) {
     std::vector<Tick> marks;
     for (std::size_t i = 0; i < kCentimetreX.size(); ++i) {
-        marks.push_back({kCentimetreX[i], kCentimetreTick});
-        if (i < kHalfX.size()) marks.push_back({kHalfX[i], kHalfTick});
+        marks.push_back({grid.x.at(kCentimetreX[i]), toDevice(kCentimetreTick, grid.scale)});
+        if (i < kHalfX.size()) marks.push_back({grid.x.at(kHalfX[i]), toDevice(kHalfTick, grid.scale)});
     }
+    const int millimetre = toDevice(kMillimetreTick, grid.scale);
     std::vector<Tick> ticks;
     for (std::size_t i = 0; i < marks.size(); ++i) {
         ticks.push_back(marks[i]);
         if (i + 1 == marks.size()) break;
         for (int k = 1; k < kMillimetresPerHalf; ++k)
             ticks.push_back(
-                {raster::lerpRound(marks[i].x, marks[i + 1].x, k, kMillimetresPerHalf), kMillimetreTick});
+                {raster::lerpRound(marks[i].x, marks[i + 1].x, k, kMillimetresPerHalf), millimetre});
     }
+    for (Tick& t : ticks)
+        t.x = std::min(t.x, grid.x.length() - grid.line);
     return ticks;
 }
 
@@ -65,26 +70,27 @@ constexpr int kRivetInset = 7; // first rivet column, counted from the free end
 constexpr int kRivetTop = 8;
 constexpr int kRivetSize = 4;
 
-// One 189 x 16 segment, upper edge up, ticks hanging from it, the rivet at the free end.
-QImage drawSegment(bool freeEndLeft) {
-    QImage seg(kRulerLength, kRulerThickness, QImage::Format_RGB32);
+// One segment, upper edge up, ticks hanging from it, the rivet at the free end: the 189 x 16
+// design segment drawn `height` device rows thick on `grid`.
+QImage drawSegment(const raster::Grid& grid, int height, bool freeEndLeft) {
+    const int width = grid.x.length();
+    const int line = grid.line;
+    QImage seg(width, height, QImage::Format_RGB32);
     seg.fill(kRulerYellow);
-    for (int y = 0; y < int(kTopBand.size()); ++y)
-        for (int x = 0; x < kRulerLength; ++x)
-            seg.setPixel(x, y, kTopBand[std::size_t(y)]);
-    for (int i = 0; i < int(kShadow.size()); ++i)
-        for (int x = 0; x < kRulerLength; ++x)
-            seg.setPixel(x, kRulerThickness - int(kShadow.size()) + i, kShadow[std::size_t(i)]);
-    for (const Tick& t : rulerTicks())
-        for (int y = 0; y < t.length; ++y)
-            seg.setPixel(t.x, y, kTickBlue);
+    for (std::size_t i = 0; i < kTopBand.size(); ++i)
+        raster::fillRect(seg, QRect(0, int(i) * line, width, line), kTopBand[i]);
+    for (std::size_t i = 0; i < kShadow.size(); ++i)
+        raster::fillRect(seg, QRect(0, height - int(kShadow.size() - i) * line, width, line), kShadow[i]);
+    for (const Tick& t : rulerTicks(grid))
+        raster::fillRect(seg, QRect(t.x, 0, line, t.length), kTickBlue);
 
+    // The rivet: a round dot with a shine at its upper left.
     const int left = freeEndLeft ? kRivetInset : kRulerLength - kRivetInset - kRivetSize;
-    for (int dy = 0; dy < kRivetSize; ++dy)
-        for (int dx = 0; dx < kRivetSize; ++dx) {
-            const bool corner = (dx == 0 || dx == kRivetSize - 1) && (dy == 0 || dy == kRivetSize - 1);
-            if (!corner) seg.setPixel(left + dx, kRivetTop + dy, (dx == 1 && dy == 1) ? kRivetShine : kRivet);
-        }
+    const PixelRun xs = grid.x.run(left, left + kRivetSize - 1);
+    const PixelRun ys = toDevice(PixelRun{kRivetTop, kRivetTop + kRivetSize - 1}, grid.scale);
+    const QRect rivet(QPoint(xs.first, ys.first), QPoint(xs.last, ys.last));
+    raster::fillDot(seg, rivet, kRivet);
+    raster::fillRect(seg, QRect(rivet.topLeft() + QPoint(line, line), QSize(line, line)), kRivetShine);
     return seg;
 }
 
@@ -122,71 +128,158 @@ constexpr std::array<Extent, kRulerFrameCount> kExtents{{
     {0, 168, 377, 183},
 }};
 
+constexpr double kGrowthStep = 0.125; // device pixels
+constexpr double kMostGrowth = 1.0;
 constexpr int kSubsamples = 4; // per axis, for the colours inside the turned segment
 
-// Draws `seg` turned by `pose` into `frame`. A pixel belongs to the segment when its centre does;
-// its colour is the mean of the sub-samples that fall on the segment, so the turned ticks are
-// smoothed without blending the outline into the key colour.
-void drawTurned(QImage& frame, const QImage& seg, const FramePose& pose, const Extent& clip) {
-    const double radians = pose.angle * std::numbers::pi / 180.0;
-    const double c = std::cos(radians);
-    const double s = std::sin(radians);
-    const double pivotV = kRulerThickness / 2.0;
-    auto toSegment = [&](double fx, double fy, double& u, double& v) {
-        const double dx = fx - pose.pivotX;
-        const double dy = fy - pose.pivotY;
-        u = dx * c - dy * s;
-        v = dx * s + dy * c + pivotV;
-    };
-    auto onSegment = [](double u, double v) {
-        return u > 0 && u < kRulerLength && v > 0 && v < kRulerThickness;
-    };
+// The second segment turned into its place in one frame at a scale: which frame pixels it covers
+// and their colours. A pixel belongs to the segment when its centre lies on it, or within the
+// margin (device pixels) of it; its colour is the mean of the sub-samples that fall there, so the
+// turned ticks are smoothed without blending the outline into the key colour.
+class TurnedSegment {
+  public:
+    TurnedSegment(const QImage& seg, const FramePose& pose, double scale)
+        : m_seg(seg), m_c(std::cos(pose.angle * std::numbers::pi / 180.0)),
+          m_s(std::sin(pose.angle * std::numbers::pi / 180.0)), m_pivotX(pose.pivotX * scale),
+          m_pivotY(pose.pivotY * scale), m_length(kRulerLength * scale), m_thickness(kRulerThickness * scale),
+          m_toColumn(seg.width() / m_length), m_toRow(seg.height() / m_thickness) {}
 
-    for (int y = clip.top; y <= clip.bottom; ++y) {
-        for (int x = clip.left; x <= clip.right; ++x) {
-            double u = 0;
-            double v = 0;
-            toSegment(x + 0.5, y + 0.5, u, v);
-            if (!onSegment(u, v)) continue;
-            int r = 0, g = 0, b = 0, n = 0;
-            for (int j = 0; j < kSubsamples; ++j)
-                for (int i = 0; i < kSubsamples; ++i) {
-                    toSegment(x + (i + 0.5) / kSubsamples, y + (j + 0.5) / kSubsamples, u, v);
-                    if (!onSegment(u, v)) continue;
-                    const QRgb p = seg.pixel(int(u), int(v));
-                    r += qRed(p);
-                    g += qGreen(p);
-                    b += qBlue(p);
-                    ++n;
-                }
-            frame.setPixel(x, y, qRgb((r + n / 2) / n, (g + n / 2) / n, (b + n / 2) / n));
-        }
+    void setMargin(double margin) { m_margin = margin; }
+
+    // The pixels of frame row y within `clip` that the segment covers (they are one run, as the
+    // segment is convex).
+    PixelRun row(int y, const QRect& clip) const {
+        // Where the row's centre line crosses the segment, widened by a pixel against rounding,
+        // then narrowed pixel by pixel with the same test as the colours use.
+        const double fy = y + 0.5, dy = fy - m_pivotY;
+        double from = -1e9, to = 1e9; // along the row, relative to the pivot
+        auto limit = [&](double slope, double offset, double low, double high) {
+            if (slope == 0.0) {
+                if (offset <= low || offset >= high) from = 1e9;
+                return;
+            }
+            const double a = (low - offset) / slope, b = (high - offset) / slope;
+            from = std::max(from, std::min(a, b));
+            to = std::min(to, std::max(a, b));
+        };
+        limit(m_c, -dy * m_s, -m_margin, m_length + m_margin);
+        limit(m_s, dy * m_c + pivotV(), -m_margin, m_thickness + m_margin);
+        if (from >= to) return {};
+        PixelRun run{int(std::max<double>(clip.left(), std::floor(from + m_pivotX - 0.5) - 1)),
+                     int(std::min<double>(clip.right(), std::ceil(to + m_pivotX - 0.5) + 1))};
+        while (run.first <= run.last && !covers(run.first + 0.5, fy))
+            ++run.first;
+        while (run.last >= run.first && !covers(run.last + 0.5, fy))
+            --run.last;
+        return run;
     }
-}
+
+    QRgb colour(int x, int y) const {
+        int r = 0, g = 0, b = 0, n = 0;
+        for (int j = 0; j < kSubsamples; ++j)
+            for (int i = 0; i < kSubsamples; ++i) {
+                double u = 0, v = 0;
+                toSegment(x + (i + 0.5) / kSubsamples, y + (j + 0.5) / kSubsamples, u, v);
+                if (!onSegment(u, v)) continue;
+                const QRgb p = pixelAt(u, v);
+                r += qRed(p);
+                g += qGreen(p);
+                b += qBlue(p);
+                ++n;
+            }
+        if (n == 0) { // only the centre of a grown edge pixel is on the segment
+            double u = 0, v = 0;
+            toSegment(x + 0.5, y + 0.5, u, v);
+            return pixelAt(u, v);
+        }
+        return qRgb((r + n / 2) / n, (g + n / 2) / n, (b + n / 2) / n);
+    }
+
+  private:
+    double pivotV() const { return m_thickness / 2.0; }
+    void toSegment(double fx, double fy, double& u, double& v) const {
+        const double dx = fx - m_pivotX;
+        const double dy = fy - m_pivotY;
+        u = dx * m_c - dy * m_s;
+        v = dx * m_s + dy * m_c + pivotV();
+    }
+    bool onSegment(double u, double v) const {
+        return u > -m_margin && u < m_length + m_margin && v > -m_margin && v < m_thickness + m_margin;
+    }
+    bool covers(double fx, double fy) const {
+        double u = 0, v = 0;
+        toSegment(fx, fy, u, v);
+        return onSegment(u, v);
+    }
+    QRgb pixelAt(double u, double v) const {
+        const int column = std::clamp(int(u * m_toColumn), 0, m_seg.width() - 1);
+        const int row = std::clamp(int(v * m_toRow), 0, m_seg.height() - 1);
+        return reinterpret_cast<const QRgb*>(m_bits + row * m_bytesPerLine)[column];
+    }
+
+    const QImage& m_seg;
+    const uchar* m_bits = m_seg.constBits();
+    qsizetype m_bytesPerLine = m_seg.bytesPerLine();
+    double m_c, m_s;
+    double m_pivotX, m_pivotY;
+    // The segment's true size; its picture may be a fraction of a pixel shorter or thinner.
+    double m_length, m_thickness;
+    double m_toColumn, m_toRow;
+    double m_margin = 0.0;
+};
 
 } // namespace
 
-QImage rulerStrip() {
-    QImage strip(kRulerLength, kRulerThickness, QImage::Format_RGB32);
+QImage rulerStrip(double scale) {
+    const raster::Grid grid(kRulerLength, kRulerThickness, scale);
+    QImage strip(grid.x.length(), grid.y.length(), QImage::Format_RGB32);
     strip.fill(kRulerYellow);
-    for (const Tick& t : rulerTicks())
-        for (int i = 0; i < t.length; ++i)
-            strip.setPixel(t.x, kRulerThickness - 1 - i, kTickBlue);
+    for (const Tick& t : rulerTicks(grid))
+        raster::fillRect(strip, QRect(t.x, strip.height() - t.length, grid.line, t.length), kTickBlue);
     return strip;
 }
 
-QImage rulerFrame(int n) {
+QImage rulerFrame(int n, double scale) {
     if (n < 0 || n >= kRulerFrameCount) return QImage();
-    static const QImage lower = drawSegment(true);
-    static const QImage upper = drawSegment(false);
+    const raster::Grid frameGrid(kFrameWidth, kFrameHeight, scale);
+    const PixelRun lowerRows = frameGrid.y.run(kLowerTop, kLowerTop + kRulerThickness - 1);
+    const raster::Grid segmentGrid(kRulerLength, kRulerThickness, scale);
+    const QImage lower = drawSegment(segmentGrid, lowerRows.length(), true);
+    const QImage upper = drawSegment(segmentGrid, lowerRows.length(), false);
+    const QRect lowerBox(0, lowerRows.first, lower.width(), lower.height());
+    const Extent& e = kExtents[std::size_t(n)];
+    const QRect extent = toDevice(QRect(QPoint(e.left, e.top), QPoint(e.right, e.bottom)), scale);
 
-    QImage frame(kFrameWidth, kFrameHeight, QImage::Format_RGB32);
+    // The poses give the design frames their exact outlines. At other scales an outline may fall a
+    // pixel short of the mapped one; the segment then grows by fractions of a pixel until it
+    // reaches it.
+    TurnedSegment turned(upper, kPoses[std::size_t(n)], scale);
+    std::vector<PixelRun> rows(std::size_t(extent.height()));
+    for (double margin = 0.0;; margin += kGrowthStep) {
+        turned.setMargin(margin);
+        QRect covered = lowerBox;
+        for (int y = extent.top(); y <= extent.bottom(); ++y) {
+            const PixelRun run = rows[std::size_t(y - extent.top())] = turned.row(y, extent);
+            if (!run.empty()) covered |= QRect(QPoint(run.first, y), QPoint(run.last, y));
+        }
+        if (covered == extent || margin >= kMostGrowth) break;
+    }
+
+    // The lower segment will cover what lies behind it.
+    QImage frame(frameGrid.x.length(), frameGrid.y.length(), QImage::Format_RGB32);
     frame.fill(raster::kKeyWhite);
-    drawTurned(frame, upper, kPoses[std::size_t(n)], kExtents[std::size_t(n)]);
+    for (int y = extent.top(); y <= extent.bottom(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(frame.scanLine(y));
+        PixelRun run = rows[std::size_t(y - extent.top())];
+        if (y >= lowerBox.top() && y <= lowerBox.bottom())
+            run.first = std::max(run.first, lowerBox.right() + 1);
+        for (int x = run.first; x <= run.last; ++x)
+            line[x] = turned.colour(x, y);
+    }
     // The lower segment lies in front, across the hinge.
-    for (int y = 0; y < kRulerThickness; ++y)
-        for (int x = 0; x < kRulerLength; ++x)
-            frame.setPixel(x, kLowerTop + y, lower.pixel(x, y));
+    for (int y = 0; y < lower.height(); ++y)
+        std::copy_n(reinterpret_cast<const QRgb*>(lower.constScanLine(y)), lower.width(),
+                    reinterpret_cast<QRgb*>(frame.scanLine(lowerRows.first + y)));
     return frame;
 }
 

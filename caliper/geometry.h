@@ -11,10 +11,10 @@ enum class Axis { Horizontal, Vertical };
 
 // The slider's window rectangle in device pixels for the beam's normal-position rectangle (device
 // pixels), the slider offset (twips) and the beam's twips per device pixel.
-// Horizontal: the left edge stands offset twips from the beam's right edge, the top 15 twips (one
-// 96-dpi pixel) above the beam's top. Vertical: the top edge stands offset twips below the beam's top,
-// the left edge 2485 twips left of the beam's right edge. The height becomes the beam's height; the
-// width stays the slider's own.
+// Horizontal: the left edge stands offset twips from the beam's right edge, the top one 96-dpi pixel
+// above the beam's top. Vertical: the top edge stands offset twips below the beam's top, the left edge
+// one 96-dpi pixel left of the beam's left edge. The height becomes the beam's height; the width stays
+// the slider's own.
 // Along the beam the slider stands on the device pixel nearest to its offset. The vertical one rounds
 // from half a 96-dpi pixel (7.5 twips) up, as whole 96-dpi pixels do: its default zero point, 414
 // twips (27.6 px at 96 dpi), is where the jaws touch at 28 px, and on finer pixels it must still be.

@@ -29,7 +29,7 @@ struct Caliper {
     // pixel left of it.
     QPoint atZero() const {
         const int s = qRound(beam.scale());
-        return vertical ? QPoint(-1, 28 * s) : QPoint(28 * s, -s);
+        return vertical ? QPoint(-s, 28 * s) : QPoint(28 * s, -s);
     }
     // n pixels away from the fixed jaw.
     QPoint along(int n) const { return vertical ? QPoint(0, n) : QPoint(n, 0); }
