@@ -1,6 +1,7 @@
 #include "panel/program.h"
 #include "platform/clock.h"
 #include "platform/qtwindowsystem.h"
+#include "platform/scaling.h"
 #include "platform/settingsstore.h"
 
 #include <QApplication>
@@ -21,6 +22,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s\n", qPrintable(problem));
         return kNoDisplayExitCode;
     }
+    kx::takeOverScaling();
     QApplication qapp(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kalibrix"));
     QApplication::setQuitOnLastWindowClosed(false);

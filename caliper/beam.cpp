@@ -22,6 +22,7 @@ const BeamTwin& horizontalBeamTwin() {
                                true,
                                QRectF(195, 195, 7725, 3210),
                                &art::horizontalBeam,
+                               &Module1::PixelTwipsX,
                                QRectF(7320, 120, 375, 495),
                                QRectF(1200, 2640, 375, 495),
                                QRectF(1680, 2640, 375, 495),
@@ -41,6 +42,7 @@ const BeamTwin& verticalBeamTwin() {
                                false,
                                QRectF(1140, 765, 4680, 7950),
                                &art::verticalBeam,
+                               &Module1::PixelTwipsY,
                                QRectF(1920, 6240, 375, 495),
                                QRectF(1200, 2640, 375, 495),
                                QRectF(1680, 2640, 375, 495),
@@ -51,37 +53,39 @@ const BeamTwin& verticalBeamTwin() {
     return twin;
 }
 
-Beam::Beam(forms::Application& app, Module1&, const BeamTwin& twin) : Form(app, twin.name), m_twin(twin) {
+Beam::Beam(forms::Application& app, Module1& model, const BeamTwin& twin)
+    : Form(app, twin.name), m_twin(twin), m(model) {
     forms::Environment& e = env();
-    auto place = [&e](QWidget* w, const QRectF& r) { w->setGeometry(e.twipsRect(r.x(), r.y(), r.width(), r.height())); };
 
     setCaption(twin.caption);
     if (twin.hasIcon) setWindowIcon(QIcon(QPixmap::fromImage(art::horizontalCaliperIcon())));
-    setGeometry(e.twipsRect(twin.designClient.x(), twin.designClient.y(), twin.designClient.width(),
-                            twin.designClient.height()));
+    placeWindowTwips(twin.designClient.x(), twin.designClient.y(), twin.designClient.width(),
+                     twin.designClient.height());
 
     Picture1 = new forms::PictureBox(this, e);
     Picture1->setAutoSize(true);
-    Picture1->setPicture(twin.picture(1.0));
+    Picture1->setPicture(twin.picture);
     Label1 = new forms::Label(Picture1);
     place(Label1, twin.closeSpot);
     Label1->setTransparent(true);
-    const art::CursorArt pointing = art::pointingHandCursor();
-    forms::setMousePointer(Label1, forms::MousePointer::Custom, forms::makeCursor(pointing.image, pointing.hotSpot));
     Label1->setToolTip(QStringLiteral("Ende"));
 
-    const art::CursorArt open = art::openHandCursor();
-    const art::CursorArt grab = art::grabbingHandCursor();
-    m_openHandHotSpot = open.hotSpot;
-    m_grabHandHotSpot = grab.hotSpot;
     Picture2 = new forms::PictureBox(this, e);
     place(Picture2, twin.openHandHolder);
-    Picture2->setPicture(open.image);
+    Picture2->setPicture([](double scale) { return art::openHandCursor(scale).image; });
     Picture2->setVisible(twin.cursorHoldersVisible);
     Picture3 = new forms::PictureBox(this, e);
     place(Picture3, twin.grabHandHolder);
-    Picture3->setPicture(grab.image);
+    Picture3->setPicture([](double scale) { return art::grabbingHandCursor(scale).image; });
     Picture3->setVisible(twin.cursorHoldersVisible);
+    // The hands are drawn for the beam's scale, with their hot spots.
+    whenScaled([this](double scale) {
+        const art::CursorArt pointing = art::pointingHandCursor(scale);
+        forms::setMousePointer(Label1, forms::MousePointer::Custom,
+                               forms::makeCursor(pointing.image, pointing.hotSpot));
+        m_openHand = forms::makeCursor(Picture2->picture(), art::openHandCursor(scale).hotSpot);
+        m_grabHand = forms::makeCursor(Picture3->picture(), art::grabbingHandCursor(scale).hotSpot);
+    });
 
     Check1 = new forms::CheckBox(twin.check1InPicture ? static_cast<QWidget*>(Picture1) : this,
                                  forms::CheckBox::Style::Standard, QStringLiteral("Check1"));
@@ -107,6 +111,14 @@ void Beam::Form_Load() {
     shaped::shapeAtLoad(*this, *Picture1);
 }
 
+void Beam::scaleChanged(double) {
+    // Drawn anew for the monitor it has come to: its size and outline follow the new picture, a nudge
+    // is one pixel of this monitor, and the slider is drawn and placed for it at once.
+    shaped::fitToPicture(*this, *Picture1);
+    m.*m_twin.pixelTwips = Variant::fromSingle(twipsPerPixel());
+    if (app().isLoaded(m_twin.slider)) app().form<Slider>(m_twin.slider).Timer1_Timer();
+}
+
 void Beam::Form_Unload() {
     app().unload(m_twin.slider);
 }
@@ -122,20 +134,19 @@ void Beam::Check1_Click() {
     shaped::applyOnTop(*this, Check1->value());
 }
 
-void Beam::setPointer(const QImage& picture, QPoint hotSpot) {
-    const QCursor cursor = forms::makeCursor(picture, hotSpot);
+void Beam::setPointer(const QCursor& cursor) {
     forms::setMousePointer(Picture1, forms::MousePointer::Custom, cursor);
     forms::setMousePointer(this, forms::MousePointer::Custom, cursor);
 }
 
 void Beam::Picture1_MouseDown() {
     Timer1->setEnabled(true);
-    setPointer(Picture3->picture(), m_grabHandHotSpot);
+    setPointer(m_grabHand); // the picture of Picture3
     shaped::dragToMove(*this);
 }
 
 void Beam::Picture1_MouseMove() {
-    setPointer(Picture2->picture(), m_openHandHotSpot);
+    setPointer(m_openHand); // the picture of Picture2
     // Bring the slider back in front of its beam; a slider that cannot take the focus is skipped.
     try {
         forms::setFocusTo(app().form<Slider>(m_twin.slider).Picture1);

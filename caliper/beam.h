@@ -18,6 +18,7 @@ struct BeamTwin {
     bool hasIcon;
     QRectF designClient;
     QImage (*picture)(double scale);
+    Variant Module1::*pixelTwips; // the twips per screen pixel where this caliper stands
     QRectF closeSpot;    // Label1, in Picture1
     QRectF openHandHolder;  // Picture2
     QRectF grabHandHolder;  // Picture3
@@ -56,11 +57,15 @@ public:
     forms::Timer* Timer1;
     forms::Timer* Timer2;
 
+protected:
+    void scaleChanged(double oldScale) override;
+
 private:
-    void setPointer(const QImage& picture, QPoint hotSpot);
+    void setPointer(const QCursor& cursor);
     const BeamTwin& m_twin;
-    QPoint m_openHandHotSpot;
-    QPoint m_grabHandHotSpot;
+    Module1& m;
+    QCursor m_openHand;
+    QCursor m_grabHand;
 };
 
 } // namespace kx

@@ -61,31 +61,24 @@ const SliderTwin& verticalSliderTwin() {
 Slider::Slider(forms::Application& app, Module1& model, const SliderTwin& twin)
     : Form(app, twin.name), m_twin(twin), m(model) {
     forms::Environment& e = env();
-    auto place = [&e](QWidget* w, const QRectF& r) { w->setGeometry(e.twipsRect(r.x(), r.y(), r.width(), r.height())); };
 
     setCaption(QString());
     if (twin.axis == Axis::Horizontal) setWindowIcon(QIcon(QPixmap::fromImage(art::horizontalCaliperIcon())));
-    setGeometry(e.twipsRect(twin.designClient.x(), twin.designClient.y(), twin.designClient.width(),
-                            twin.designClient.height()));
+    placeWindowTwips(twin.designClient.x(), twin.designClient.y(), twin.designClient.width(),
+                     twin.designClient.height());
 
     Picture1 = new forms::PictureBox(this, e);
     Picture1->setAutoSize(true);
-    Picture1->setPicture(twin.picture(1.0));
+    Picture1->setPicture(twin.picture);
     Picture1->setFocusPolicy(Qt::StrongFocus);
     forms::setMousePointer(Picture1, forms::MousePointer::Arrow);
 
-    const art::CursorArt pointing = art::pointingHandCursor();
-    const QCursor hand = forms::makeCursor(pointing.image, pointing.hotSpot);
-    const QIcon face(QPixmap::fromImage(art::nudgeButtonFace()));
     auto nudgeButton = [&](const QRectF& r, const QString& tip) {
         auto* b = new forms::CommandButton(Picture1);
         place(b, r);
-        b->setIcon(face);
-        b->setIconSize(b->size());
         b->setFlat(true);
         b->setToolTip(tip);
         b->setFocusPolicy(Qt::NoFocus);
-        forms::setMousePointer(b, forms::MousePointer::Custom, hand);
         return b;
     };
     // The buttons' only marking is their tooltip: shown also while another window is the active one.
@@ -104,6 +97,17 @@ Slider::Slider(forms::Application& app, Module1& model, const SliderTwin& twin)
     m_fontFamilies = QFontDatabase::families();
     showReading(QStringLiteral("0"));
     Command1 = nudgeButton(twin.plus, QStringLiteral("+"));
+    // The button faces and the pointing hand, drawn for the slider's scale.
+    whenScaled([this](double scale) {
+        const QIcon face(QPixmap::fromImage(art::nudgeButtonFace(scale)));
+        const art::CursorArt pointing = art::pointingHandCursor(scale);
+        const QCursor hand = forms::makeCursor(pointing.image, pointing.hotSpot);
+        for (forms::CommandButton* b : {Command1, Command2}) {
+            b->setIcon(face);
+            b->setIconSize(b->size());
+            forms::setMousePointer(b, forms::MousePointer::Custom, hand);
+        }
+    });
     Label2 = new forms::Label(Picture1);
     place(Label2, twin.grip);
     Label2->setTransparent(true);
@@ -151,10 +155,18 @@ bool Slider::Form_QueryUnload() {
     return false;
 }
 
+double Slider::wantedScale() const {
+    return app().isLoaded(m_twin.beam) ? app().form(m_twin.beam).scale() : Form::wantedScale();
+}
+
+void Slider::scaleChanged(double) {
+    shaped::fitToPicture(*this, *Picture1);
+}
+
 void Slider::Timer1_Timer() {
-    const int tx = roundHalfEven(env().screen.twipsPerPixelX());
-    const int ty = roundHalfEven(env().screen.twipsPerPixelY());
-    const std::optional<Placement> beam = env().windows.placement(&app().form(m_twin.beam));
+    updateScale(); // drawn for the monitor its beam has come to
+    auto& beamWindow = app().form(m_twin.beam);
+    const std::optional<Placement> beam = env().windows.placement(&beamWindow);
     if (!beam) return;
     switch (beam->showCmd) {
     case ShowState::Hidden:
@@ -168,8 +180,10 @@ void Slider::Timer1_Timer() {
         }
         const Variant& offset = m.*m_twin.offset;
         if (!offset.isNumeric()) return; // keeps the last place until the offset is a number again
-        const SliderRect r = placeSlider(m_twin.axis, *beam, offset.toDouble(), tx, ty, roundHalfEven(widthTwips()));
-        moveTwips(r.left, r.top, r.width, r.height);
+        // The beam's own twips per pixel, unrounded: the same step as the nudges.
+        const QRect r = placeSlider(m_twin.axis, *beam, offset.toDouble(), beamWindow.twipsPerPixel(), width());
+        if (size() != r.size()) resize(r.size());
+        if (pos() != r.topLeft()) move(r.topLeft());
         break;
     }
     case ShowState::Minimized:
@@ -186,21 +200,17 @@ void Slider::Timer1_Timer() {
 
 void Slider::Timer2_Timer() {
     try {
-        showReading(readingText(m.*m_twin.offset, m.*m_twin.zero, m));
+        showReading(readingText(m.*m_twin.offset, m.*m_twin.zero, m, m.*m_twin.step));
     } catch (const VariantError&) {
         return; // an offset or zero point that is not a number keeps the last reading
     }
     setCaption(Label1->caption());
 }
 
-double Slider::deviceScale() const {
-    return 15.0 / env().screen.twipsPerPixelX();
-}
-
 void Slider::showReading(const QString& reading) {
     if (reading != m_laidOut || Label1->size() != m_laidOutBox) {
         const QSize box = Label1->size();
-        Label1->setFont(readoutLayout(reading, box, Label1->alignment(), deviceScale(), m_fontFamilies).font);
+        Label1->setFont(readoutLayout(reading, box, Label1->alignment(), scale(), m_fontFamilies).font);
         m_laidOut = reading;
         m_laidOutBox = Label1->size();
     }

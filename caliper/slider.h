@@ -57,6 +57,10 @@ public:
     // Shows a reading in Label1, in the font the readout's rule picks for it.
     void showReading(const QString& reading);
 
+    // The slider is drawn at its beam's scale, wherever it stands itself, and it never leaves its beam.
+    double wantedScale() const override;
+    bool keptOnScreen() const override { return false; }
+
     const SliderTwin& twin() const { return m_twin; }
     bool dragActive() const { return DragActive; }
     bool beamMaximized() const { return BeamMaximized; }
@@ -72,11 +76,12 @@ public:
     forms::Timer* Timer3;
     forms::Timer* Timer4;
 
+protected:
+    void scaleChanged(double oldScale) override;
+
 private:
     void nudge(int direction);
     void cancelHandOvers();
-    // Device pixels per 1/96 inch.
-    double deviceScale() const;
     const SliderTwin& m_twin;
     Module1& m;
     bool DragActive = false;

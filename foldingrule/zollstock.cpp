@@ -29,32 +29,35 @@ constexpr std::array<std::array<int, 4>, 2> kEndAreas{{{0, 2520, 255, 300}, {540
 Zollstock::Zollstock(forms::Application& app) : Form(app, names::Zollstock) {
     forms::Environment& e = env();
     setCaption(QStringLiteral("Form3"));
-    setGeometry(e.twipsRect(3765, 2520, 6120, 2910));
+    placeWindowTwips(3765, 2520, 6120, 2910);
 
     Picture1 = new forms::PictureBox(this, e);
-    Picture1->setGeometry(e.twipsRect(0, 0, 5670, 2835));
+    place(Picture1, 0, 0, 5670, 2835);
     Picture1->setBorderStyle(0);
     Picture1->setAutoSize(true);
-    Picture1->setPicture(art::rulerFrame(0));
-    const art::CursorArt open = art::openHandCursor();
-    forms::setMousePointer(Picture1, forms::MousePointer::Custom, forms::makeCursor(open.image, open.hotSpot));
+    Picture1->setPicture([](double scale) { return art::rulerFrame(0, scale); });
 
-    const art::CursorArt pointing = art::pointingHandCursor();
     for (int i = 0; i < 2; ++i) {
         Label1[i] = new forms::Label(Picture1);
         const auto& r = kEndAreas[i];
-        Label1[i]->setGeometry(e.twipsRect(r[0], r[1], r[2], r[3]));
+        place(Label1[i], r[0], r[1], r[2], r[3]);
         Label1[i]->setTransparent(true);
-        forms::setMousePointer(Label1[i], forms::MousePointer::Custom,
-                               forms::makeCursor(pointing.image, pointing.hotSpot));
         Label1[i]->setToolTip(QStringLiteral("Ende"));
         Label1[i]->mouse().click = [this, i] { Label1_Click(i); };
     }
+    whenScaled([this](double scale) {
+        const art::CursorArt open = art::openHandCursor(scale);
+        forms::setMousePointer(Picture1, forms::MousePointer::Custom, forms::makeCursor(open.image, open.hotSpot));
+        const art::CursorArt pointing = art::pointingHandCursor(scale);
+        for (forms::Label* end : Label1)
+            forms::setMousePointer(end, forms::MousePointer::Custom,
+                                   forms::makeCursor(pointing.image, pointing.hotSpot));
+    });
     for (int n = 0; n < art::kRulerFrameCount; ++n) {
         Picture2[n] = new forms::PictureBox(this, e);
         const auto& r = kFrameStores[n];
-        Picture2[n]->setGeometry(e.twipsRect(r[0], r[1], r[2], r[3]));
-        Picture2[n]->setPicture(art::rulerFrame(n));
+        place(Picture2[n], r[0], r[1], r[2], r[3]);
+        Picture2[n]->setPicture([n](double scale) { return art::rulerFrame(n, scale); });
         Picture2[n]->setVisible(n == 0); // element 0 lies right of the client area
     }
 
@@ -65,6 +68,10 @@ Zollstock::Zollstock(forms::Application& app) : Form(app, names::Zollstock) {
     Timer2->setHandler([this] { Timer2_Timer(); });
     Timer3->setHandler([this] { Timer3_Timer(); });
     Picture1->mouse().down = [this](int, int, float, float) { Picture1_MouseDown(); };
+}
+
+void Zollstock::scaleChanged(double) {
+    shaped::fitToPicture(*this, *Picture1);
 }
 
 void Zollstock::Form_Load() {
@@ -90,7 +97,7 @@ void Zollstock::showFrame(int n) {
     if (std::exchange(m_failNext, false) || n < 0 || n >= art::kRulerFrameCount)
         throw std::out_of_range("frame store");
     shaped::clearShape(*this);
-    Picture1->setPicture(Picture2[n]->picture());
+    Picture1->setPicture(*Picture2[n]);
     shaped::reshape(*this, *Picture1);
 }
 
@@ -129,7 +136,7 @@ void Zollstock::Timer2_Timer() {
 }
 
 void Zollstock::Timer3_Timer() {
-    Picture1->setPicture(Picture2[0]->picture());
+    Picture1->setPicture(*Picture2[0]);
     setVisibleState(false);
     Timer3->setEnabled(false);
 }

@@ -33,6 +33,9 @@ public:
     forms::Timer* Timer2;
     forms::Timer* Timer3;
 
+protected:
+    void scaleChanged(double oldScale) override;
+
 private:
     void showFrame(int n);
     std::int16_t UnfoldFrame = 0;

@@ -14,10 +14,11 @@ std::int16_t roundToEven16(double v) {
 }
 } // namespace
 
-QRect magnifierSource(QPoint pointer, int viewWidth, int viewHeight) {
+QRect magnifierSource(QPoint pointer, int viewWidth, int viewHeight, double scale) {
     const std::int16_t sw = roundToEven16(kOneThird * viewWidth);
     const std::int16_t sh = roundToEven16(kOneThird * viewHeight);
-    return QRect(pointer.x() - kPointerOffset, pointer.y() - kPointerOffset, sw, sh);
+    const int offset = static_cast<int>(std::lround(kPointerOffset * scale));
+    return QRect(pointer.x() - offset, pointer.y() - offset, sw, sh);
 }
 
 Magnifier::Magnifier(forms::Environment& env, forms::PictureBox& view) : m_env(env), m_view(view) {}
@@ -28,7 +29,7 @@ void Magnifier::refresh() {
     m_view.setScaleMode(forms::PictureBox::ScaleMode::Pixels);
     const std::int16_t w = roundToEven16(m_view.scaleWidth());
     const std::int16_t h = roundToEven16(m_view.scaleHeight());
-    const QRect source = magnifierSource(pointer, w, h);
+    const QRect source = magnifierSource(pointer, w, h, m_view.scale());
     const QImage shot = m_env.screen.grab(source);
     if (shot.isNull()) return;
     QPainter p(&m_view.drawing());

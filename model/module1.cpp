@@ -9,7 +9,7 @@
 
 namespace kx {
 
-double reading(const Variant& offset, const Variant& zero, std::int16_t twipsPerUnit, std::int16_t scale) {
+double reading(const Variant& offset, const Variant& zero, double twipsPerUnit, std::int16_t scale) {
     const Variant difference = offset - zero;
     const Variant quotient = difference / Variant::fromDouble(twipsPerUnit);
     return quotient.toDouble() * scale;
@@ -65,8 +65,12 @@ QString formatReading(double value, const QLocale& locale) {
     return text;
 }
 
-QString readingText(const Variant& offset, const Variant& zero, const Module1& m, const QLocale& locale) {
-    return formatReading(reading(offset, zero, m.TwipsPerUnit, m.ScaleFactor), locale) + m.UnitSuffix.text();
+QString readingText(const Variant& offset, const Variant& zero, const Module1& m, const Variant& pixelTwips,
+                    const QLocale& locale) {
+    const double perUnit = m.UnitIsScreenPixel && pixelTwips.isNumeric() && pixelTwips.toDouble() > 0
+                               ? pixelTwips.toDouble()
+                               : m.TwipsPerUnit;
+    return formatReading(reading(offset, zero, perUnit, m.ScaleFactor), locale) + m.UnitSuffix.text();
 }
 
 int validZeroPoint(const QString& stored, const StoredZeroPoint& point) {

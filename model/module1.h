@@ -17,10 +17,13 @@ struct Module1 {
     Variant ZeroX;         // offset at which the horizontal reading is zero (text of the panel's Label1)
     Variant ZeroY;         // the same for the vertical caliper (Label2)
     std::int16_t TwipsPerUnit = 0;
+    // The unit counts the screen's own pixels (Pixel): a reading divides by the caliper's twips per
+    // pixel instead of TwipsPerUnit, which keeps the 96-dpi figure of 15.
+    bool UnitIsScreenPixel = false;
     Variant UnitSuffix; // begins with a blank, e.g. " cm"
     std::int16_t ScaleFactor = 0;
-    Variant PixelTwipsX; // twips per screen pixel (a Single)
-    Variant PixelTwipsY;
+    Variant PixelTwipsX; // twips per screen pixel (a Single) where the horizontal caliper stands
+    Variant PixelTwipsY; // the same for the vertical caliper
     quintptr DesktopWindow = 0;
     quintptr DesktopDC = 0;
 };
@@ -30,27 +33,30 @@ struct Unit {
     const char* caption;
     std::int16_t twipsPerUnit;
     const char* suffix;
+    bool screenPixel; // counts the screen's device pixels, whatever their density
 };
 
 // The five units, in the order of the option buttons Option2 to Option6.
 inline constexpr std::array<Unit, 5> kUnits{{
-    {"Option2", "Zentimeter", 567, " cm"}, // 1440 / 2.54, rounded
-    {"Option3", "Pixel", 15, " pic"},      // a fixed 15, whatever the screen's density
-    {"Option4", "Zoll", 1440, " zoll"},
-    {"Option5", "Twips", 1, " twi"},
-    {"Option6", "Punkt", 20, " pkt"}, // 1440 / 72
+    {"Option2", "Zentimeter", 567, " cm", false}, // 1440 / 2.54, rounded
+    {"Option3", "Pixel", 15, " pic", true},       // 15 twips at 96 dpi; the screen's own pixels elsewhere
+    {"Option4", "Zoll", 1440, " zoll", false},
+    {"Option5", "Twips", 1, " twi", false},
+    {"Option6", "Punkt", 20, " pkt", false}, // 1440 / 72
 }};
 
 // (offset - zero) / twipsPerUnit * scale, in double precision. Throws VariantError when the offset
 // or the zero point is a text that is not a number, or when twipsPerUnit is 0.
-double reading(const Variant& offset, const Variant& zero, std::int16_t twipsPerUnit, std::int16_t scale);
+double reading(const Variant& offset, const Variant& zero, double twipsPerUnit, std::int16_t scale);
 
 // Formats with the pattern "0.00": at least one digit before the decimal separator, exactly two after
 // it, no grouping, halves rounded away from zero. A value that rounds to zero shows no minus sign.
 QString formatReading(double value, const QLocale& locale = QLocale());
 
 // The reading text of one caliper: the formatted reading followed by the unit suffix, e.g. "2.12 cm".
-QString readingText(const Variant& offset, const Variant& zero, const Module1& m,
+// pixelTwips is the caliper's twips per screen pixel (PixelTwipsX or PixelTwipsY), the divisor of the
+// Pixel unit.
+QString readingText(const Variant& offset, const Variant& zero, const Module1& m, const Variant& pixelTwips,
                     const QLocale& locale = QLocale());
 
 // A stored zero point: its settings key, its default and its valid range.

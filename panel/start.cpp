@@ -24,23 +24,23 @@ constexpr int kMagnifierLimitMs = 30000;
 constexpr int kMirrorMs = 1;
 const char* const kHelpTopic = "helpContextId";
 
-QFont dialogFont(double points, bool bold) {
-    QFont f(QStringLiteral("MS Sans Serif"));
-    f.setPointSizeF(points);
-    f.setBold(bold);
-    return f;
-}
+const QString kDialogFont = QStringLiteral("MS Sans Serif");
+constexpr double kClientWidth = 5925, kClientHeight = 2955;
+constexpr double kClientLeft = 3795, kClientTop = 1425;
 
-void setIconPicture(QAbstractButton* button, const QImage& picture) {
-    button->setIcon(QIcon(QPixmap::fromImage(picture)));
-    button->setIconSize(picture.size());
+// A button's picture, drawn for the panel's scale.
+void setIconPicture(forms::Form& form, QAbstractButton* button, QImage (*picture)(double)) {
+    form.whenScaled([button, picture](double scale) {
+        const QImage image = picture(scale);
+        button->setIcon(QIcon(QPixmap::fromImage(image)));
+        button->setIconSize(image.size());
+    });
 }
 
 } // namespace
 
 Start::Start(forms::Application& app, Module1& model) : Form(app, names::Start), m(model) {
     forms::Environment& e = env();
-    auto place = [&e](QWidget* w, double l, double t, double wd, double h) { w->setGeometry(e.twipsRect(l, t, wd, h)); };
 
     setCaption(QStringLiteral("Kalibrix"));
     setBorderStyle(1);
@@ -50,12 +50,10 @@ Start::Start(forms::Application& app, Module1& model) : Form(app, names::Start),
     pal.setColor(QPalette::Button, kPanelBackground);
     setPalette(pal);
     setAutoFillBackground(true);
-    const QRect client = e.twipsRect(3795, 1425, 5925, 2955);
-    setFixedSize(client.size());
-    move(client.topLeft());
-
-    const art::CursorArt hand = art::pointingHandCursor();
-    const QCursor handCursor = forms::makeCursor(hand.image, hand.hotSpot);
+    // The design place, on the primary monitor and wholly on it (once more when it is framed, at load).
+    placeWindowTwips(kClientLeft, kClientTop, kClientWidth, kClientHeight);
+    setFixedSize(size());
+    keepWhollyOnScreen();
 
     // Controls directly on the window.
     Frame1 = new forms::Frame(this, QString());
@@ -66,11 +64,10 @@ Start::Start(forms::Application& app, Module1& model) : Form(app, names::Start),
     Picture1 = new forms::PictureBox(this, e);
     place(Picture1, 2880, 120, 2760, 2760);
     Picture1->setAutoSize(true);
-    Picture1->setPicture(art::bannerUpsideDown(webAddress()));
-    forms::setMousePointer(Picture1, forms::MousePointer::Custom, handCursor);
+    Picture1->setPicture([](double scale) { return art::bannerUpsideDown(webAddress(), scale); });
     Picture4 = new forms::PictureBox(this, e);
     place(Picture4, 2520, 4440, 735, 1095);
-    Picture4->setPicture(art::banner(webAddress()));
+    Picture4->setPicture([](double scale) { return art::banner(webAddress(), scale); });
     Picture4->setVisible(false);
     Command3 = new forms::CommandButton(this);
     place(Command3, 5680, 120, 200, 2760);
@@ -88,27 +85,27 @@ Start::Start(forms::Application& app, Module1& model) : Form(app, names::Start),
     // Frame1: calipers, tools, units, ruler strip.
     Check1 = new forms::CheckBox(Frame1, forms::CheckBox::Style::Graphical);
     place(Check1->widget(), 120, 240, 855, 975);
-    setIconPicture(Check1->widget(), art::horizontalCaliperIcon());
+    setIconPicture(*this, Check1->widget(), &art::horizontalCaliperIcon);
     Check3 = new forms::CheckBox(Frame1, forms::CheckBox::Style::Graphical);
     place(Check3->widget(), 1080, 240, 375, 375);
-    setIconPicture(Check3->widget(), art::magnifierIcon());
+    setIconPicture(*this, Check3->widget(), &art::magnifierIcon);
     Check3->widget()->setProperty(kHelpTopic, 1);
     Command1 = new forms::CommandButton(Frame1);
     place(Command1, 1440, 240, 375, 375);
-    setIconPicture(Command1, art::crossIcon());
+    setIconPicture(*this, Command1, &art::crossIcon);
     Command1->setProperty(kHelpTopic, 8);
     Check4 = new forms::CheckBox(Frame1, forms::CheckBox::Style::Graphical);
     place(Check4->widget(), 1800, 240, 375, 375);
-    setIconPicture(Check4->widget(), art::setSquareIcon());
+    setIconPicture(*this, Check4->widget(), &art::setSquareIcon);
     Check4->widget()->setProperty(kHelpTopic, 9);
     Command2 = new forms::CommandButton(Frame1);
     place(Command2, 2160, 240, 375, 375);
-    setIconPicture(Command2, art::questionMarkIcon());
-    Command2->setFont(dialogFont(8.25, true));
+    setIconPicture(*this, Command2, &art::questionMarkIcon);
+    setDesignFont(Command2, kDialogFont, 8.25, true);
     Command2->setProperty(kHelpTopic, 7);
     Check2 = new forms::CheckBox(Frame1, forms::CheckBox::Style::Graphical);
     place(Check2->widget(), 120, 1440, 855, 975);
-    setIconPicture(Check2->widget(), art::verticalCaliperIcon());
+    setIconPicture(*this, Check2->widget(), &art::verticalCaliperIcon);
     forms::OptionButton** options[] = {&Option2, &Option3, &Option4, &Option5, &Option6};
     const int optionTopics[] = {6, 4, 5, 2, 3};
     for (int i = 0; i < 5; ++i) {
@@ -119,12 +116,11 @@ Start::Start(forms::Application& app, Module1& model) : Form(app, names::Start),
     Option2->setValue(true);
     Picture6 = new forms::PictureBox(Frame1, e);
     place(Picture6, 120, 2520, 2415, 255);
-    Picture6->setPicture(art::rulerStrip());
-    forms::setMousePointer(Picture6, forms::MousePointer::Custom, handCursor);
+    Picture6->setPicture(static_cast<QImage (*)(double)>(&art::rulerStrip));
     Picture6->setToolTip(QStringLiteral("Zollstock"));
 
     // Frame2: calibration and scale.
-    Image1 = new forms::Image(Frame2, art::horizontalCaliperIcon());
+    Image1 = new forms::Image(Frame2, QImage());
     place(Image1, 120, 360, 480, 480);
     Label1 = new forms::Label(Frame2);
     place(Label1, 720, 360, 135, 255);
@@ -132,7 +128,7 @@ Start::Start(forms::Application& app, Module1& model) : Form(app, names::Start),
     Label4 = new forms::Label(Frame2, QStringLiteral("Label4"));
     place(Label4, 840, 240, 1455, 255);
     Label4->setAlignment(Qt::AlignRight | Qt::AlignTop);
-    Image2 = new forms::Image(Frame2, art::verticalCaliperIcon());
+    Image2 = new forms::Image(Frame2, QImage());
     place(Image2, 1680, 480, 480, 480);
     Label2 = new forms::Label(Frame2);
     place(Label2, 2280, 960, 135, 255);
@@ -149,10 +145,10 @@ Start::Start(forms::Application& app, Module1& model) : Form(app, names::Start),
     place(Label5, 120, 1440, 855, 255);
     Label6 = new forms::Label(Frame2, QStringLiteral("1 x"));
     place(Label6, 1080, 1560, 495, 375);
-    Label6->setFont(dialogFont(12, true));
+    setDesignFont(Label6, kDialogFont, 12, true);
     Label7 = new forms::Label(Frame2, QStringLiteral("1"));
     place(Label7, 1560, 1560, 735, 375);
-    Label7->setFont(dialogFont(12, true));
+    setDesignFont(Label7, kDialogFont, 12, true);
     HScroll2 = new forms::ScrollBar(Frame2, Qt::Horizontal);
     place(HScroll2, 480, 1920, 1815, 255);
     HScroll2->setRange(1, 1000);
@@ -172,6 +168,18 @@ Start::Start(forms::Application& app, Module1& model) : Form(app, names::Start),
                                    Command2, Check3->widget(), Command3, Check4->widget(), HScroll1,
                                    VScroll1, Check5->widget(), HScroll2};
     for (int i = 1; i < tabOrder.size(); ++i) setTabOrder(tabOrder[i - 1], tabOrder[i]);
+
+    whenScaled([this](double scale) {
+        Image1->setPixmap(QPixmap::fromImage(art::horizontalCaliperIcon(scale)));
+        Image2->setPixmap(QPixmap::fromImage(art::verticalCaliperIcon(scale)));
+    });
+    // The pointing hand over the picture view and the ruler strip.
+    whenScaled([this](double scale) {
+        const art::CursorArt hand = art::pointingHandCursor(scale);
+        const QCursor cursor = forms::makeCursor(hand.image, hand.hotSpot);
+        forms::setMousePointer(Picture1, forms::MousePointer::Custom, cursor);
+        forms::setMousePointer(Picture6, forms::MousePointer::Custom, cursor);
+    });
 
     m_magnifier = std::make_unique<Magnifier>(e, *Picture1);
 
@@ -206,6 +214,10 @@ Start::Start(forms::Application& app, Module1& model) : Form(app, names::Start),
 
 Start::~Start() = default;
 
+void Start::scaleChanged(double) {
+    setFixedSize(twipsRect(0, 0, kClientWidth, kClientHeight).size());
+}
+
 void Start::Form_Load() {
     SettingsStore& store = env().settings;
     setVisibleState(true);                                         // 1
@@ -216,6 +228,7 @@ void Start::Form_Load() {
         // A panel the window system did not show cannot take the focus; start-up goes on.
     }
     m.TwipsPerUnit = kUnits[0].twipsPerUnit;                      // 4
+    m.UnitIsScreenPixel = kUnits[0].screenPixel;
     m.UnitSuffix = Variant::fromText(QString::fromLatin1(kUnits[0].suffix));
     HScroll1->setMaximum(kHorizontalZero.maximum); // 5
     HScroll1->setMinimum(kHorizontalZero.minimum);
@@ -241,6 +254,7 @@ void Start::Form_Load() {
     else
         VScroll1_Change();
     app().doEvents();              // 11
+    keepWhollyOnScreen();
     Picture1->setAutoRedraw(false); // 12
     for (const QString& name : {names::Form1, names::Form2, names::Form31, names::Form42, names::Zollstock})
         app().load(name);                            // 13
@@ -251,7 +265,7 @@ void Start::Form_Load() {
     Timer1->setInterval(kMagnifierRefreshMs); // 17
     m.DesktopWindow = env().screen.desktopWindow(); // 18
     m.DesktopDC = env().screen.getDC(m.DesktopWindow);
-    Picture1->setPicture(Picture4->picture());                  // 19
+    Picture1->setPicture(*Picture4);                            // 19
     forms::setMousePointer(this, forms::MousePointer::Default); // 20
     setCaliperOnTop(Check5->value());                           // 21
 }
@@ -288,7 +302,7 @@ void Start::Check3_Click() {
     if (Check3->value() == 0) {
         Timer1->setEnabled(false);
         Timer2->setEnabled(false);
-        Picture1->setPicture(Picture4->picture());
+        Picture1->setPicture(*Picture4);
     }
 }
 
@@ -333,6 +347,7 @@ void Start::Command3_Click() {
 
 void Start::selectUnit(int index) {
     m.TwipsPerUnit = kUnits[index].twipsPerUnit;
+    m.UnitIsScreenPixel = kUnits[index].screenPixel;
     m.UnitSuffix = Variant::fromText(QString::fromLatin1(kUnits[index].suffix));
 }
 

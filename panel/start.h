@@ -91,6 +91,7 @@ public:
 
 protected:
     bool event(QEvent* event) override;
+    void scaleChanged(double oldScale) override;
 
 private:
     void selectUnit(int index);

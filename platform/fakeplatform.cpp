@@ -27,7 +27,14 @@ void FakeWindowSystem::beginMove(QWidget* window, std::function<void()> onFinish
     ++m_moveLoops;
     m_moving = window;
     m_windowAtPress = window->pos();
+    m_cursorAtPress = m_cursor;
     m_onFinished = std::move(onFinished);
+}
+
+void FakeWindowSystem::scaleMoveAnchor(QWidget* window, double factor) {
+    if (!isMoving(window)) return;
+    const QPointF grabbed = QPointF(m_cursorAtPress - m_windowAtPress) * factor;
+    m_windowAtPress = m_cursorAtPress - grabbed.toPoint();
 }
 
 bool FakeWindowSystem::isMoving(QWidget* window) const {
@@ -35,6 +42,7 @@ bool FakeWindowSystem::isMoving(QWidget* window) const {
 }
 
 void FakeWindowSystem::dragBy(QPoint delta) {
+    m_cursor = m_cursorAtPress + delta;
     if (m_moving) m_moving->move(m_windowAtPress + delta);
 }
 
@@ -83,6 +91,16 @@ FakeScreen::FakeScreen() : m_desktop(1280, 800, QImage::Format_RGB32) {
         auto* line = reinterpret_cast<QRgb*>(m_desktop.scanLine(y));
         for (int x = 0; x < m_desktop.width(); ++x) line[x] = patternColor(x, y);
     }
+}
+
+QList<ScreenInfo> FakeScreen::screens() const {
+    if (!m_screens.isEmpty()) return m_screens;
+    ScreenInfo only;
+    only.name = QStringLiteral("fake");
+    only.geometry = only.available = m_desktop.rect();
+    only.scale = 15.0 / m_tppX;
+    only.primary = true;
+    return {only};
 }
 
 QImage FakeScreen::grab(const QRect& rect) const {

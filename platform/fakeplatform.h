@@ -18,6 +18,7 @@ public:
     bool isTopmost(QWidget* window) const override;
     void beginMove(QWidget* window, std::function<void()> onFinished) override;
     bool isMoving(QWidget* window) const override;
+    void scaleMoveAnchor(QWidget* window, double factor) override;
     std::optional<Placement> placement(QWidget* window) const override;
     void activate(QWidget* window) override;
     QPoint cursorPos() const override { return m_cursor; }
@@ -47,6 +48,7 @@ private:
     QPointer<QWidget> m_lastActivated;
     QPointer<QWidget> m_moving;
     QPoint m_windowAtPress;
+    QPoint m_cursorAtPress;
     std::function<void()> m_onFinished;
     QPoint m_cursor;
     int m_moveLoops = 0;
@@ -57,6 +59,9 @@ public:
     FakeScreen();
     float twipsPerPixelX() const override { return m_tppX; }
     float twipsPerPixelY() const override { return m_tppY; }
+    // One 1280 x 800 monitor at the scale of the twips per pixel, unless the test sets others.
+    QList<ScreenInfo> screens() const override;
+    void setScreens(QList<ScreenInfo> screens) { m_screens = std::move(screens); }
     QRect desktopGeometry() const override { return m_desktop.rect(); }
     QImage grab(const QRect& rect) const override;
     quintptr getDC(quintptr) override {
@@ -80,6 +85,7 @@ public:
 
 private:
     float m_tppX = 15.0f, m_tppY = 15.0f;
+    QList<ScreenInfo> m_screens;
     QImage m_desktop;
     bool m_failing = false;
     mutable int m_grabs = 0;

@@ -14,6 +14,9 @@ namespace kx::forms {
 
 namespace {
 
+// The resolution the design's pixel and point sizes were made for.
+constexpr double kDesignDpi = 96.0;
+
 int vbButton(Qt::MouseButton b) {
     switch (b) {
     case Qt::LeftButton: return 1;
@@ -75,6 +78,10 @@ int Environment::toPixelsY(double twips) const {
 
 QRect Environment::twipsRect(double left, double top, double width, double height) const {
     return QRect(toPixelsX(left), toPixelsY(top), toPixelsX(width), toPixelsY(height));
+}
+
+double Environment::primaryScale() const {
+    return primaryScreen(screen.screens()).scale;
 }
 
 QCursor makeCursor(const QImage& image, QPoint hotSpot) {
@@ -391,25 +398,88 @@ ScrollBar::ScrollBar(QWidget* parent, Qt::Orientation orientation) : QScrollBar(
 
 PictureBox::PictureBox(QWidget* parent, Environment& env) : QWidget(parent), m_env(env) {
     setAttribute(Qt::WA_OpaquePaintEvent);
+    m_drawnScale = scale();
+}
+
+double PictureBox::scale() const {
+    const auto* form = dynamic_cast<const Form*>(window());
+    return form ? form->scale() : m_env.primaryScale();
+}
+
+float PictureBox::twipsPerPixel() const {
+    return twipsPerPixelAt(scale());
+}
+
+int PictureBox::borderWidth() const {
+    // The standard border is 2 pixels wide at 96 dpi.
+    return m_border ? std::max(1, qRound(2 * m_drawnScale)) : 0;
 }
 
 QSize PictureBox::innerSize() const {
-    const int b = m_border ? 2 : 0;
+    const int b = borderWidth();
     return QSize(std::max(0, width() - 2 * b), std::max(0, height() - 2 * b));
 }
 
 double PictureBox::scaleWidth() const {
     const int w = innerSize().width();
-    return m_scaleMode == ScaleMode::Pixels ? w : w * static_cast<double>(m_env.screen.twipsPerPixelX());
+    return m_scaleMode == ScaleMode::Pixels ? w : w * static_cast<double>(twipsPerPixel());
 }
 
 double PictureBox::scaleHeight() const {
     const int h = innerSize().height();
-    return m_scaleMode == ScaleMode::Pixels ? h : h * static_cast<double>(m_env.screen.twipsPerPixelY());
+    return m_scaleMode == ScaleMode::Pixels ? h : h * static_cast<double>(twipsPerPixel());
+}
+
+const QImage& PictureBox::picture() const {
+    if (m_stale) {
+        m_picture = m_source(m_drawnScale);
+        m_stale = false;
+    }
+    return m_picture;
+}
+
+void PictureBox::setPicture(PictureSource source) {
+    m_source = std::move(source);
+    m_drawnScale = scale();
+    m_picture = m_source ? m_source(m_drawnScale) : QImage();
+    m_stale = false;
+    if (m_autoSize) fitToPicture();
+    cls();
 }
 
 void PictureBox::setPicture(const QImage& picture) {
+    m_source = nullptr;
     m_picture = picture;
+    m_stale = false;
+    if (m_autoSize) fitToPicture();
+    cls();
+}
+
+void PictureBox::setPicture(const PictureBox& other) {
+    if (other.m_source && other.m_drawnScale == scale()) {
+        // Same scale: share the drawn picture instead of drawing it again.
+        m_source = other.m_source;
+        m_drawnScale = other.m_drawnScale;
+        m_picture = other.picture();
+        m_stale = false;
+        if (m_autoSize) fitToPicture();
+        cls();
+    } else if (other.m_source) {
+        setPicture(other.m_source);
+    } else {
+        setPicture(other.picture());
+    }
+}
+
+void PictureBox::rescale() {
+    const double s = scale();
+    if (s == m_drawnScale) return;
+    m_drawnScale = s;
+    if (m_source) {
+        // A box nobody sees draws its picture when it is asked for it.
+        m_stale = true;
+        if (isVisibleTo(window()) || m_autoSize) picture();
+    }
     if (m_autoSize) fitToPicture();
     cls();
 }
@@ -433,9 +503,10 @@ void PictureBox::setBorderStyle(int style) {
 }
 
 void PictureBox::fitToPicture() {
-    if (m_picture.isNull()) return;
-    const int b = m_border ? 2 : 0;
-    resize(m_picture.width() + 2 * b, m_picture.height() + 2 * b);
+    const QImage& p = picture();
+    if (p.isNull()) return;
+    const int b = borderWidth();
+    resize(p.width() + 2 * b, p.height() + 2 * b);
 }
 
 void PictureBox::setBackColor(QColor colour) {
@@ -445,11 +516,19 @@ void PictureBox::setBackColor(QColor colour) {
 
 void PictureBox::cls() {
     const QSize inner = innerSize();
-    if (m_drawing.size() != inner) m_drawing = QImage(inner, QImage::Format_RGB32);
+    const QImage& p = picture();
+    if (!p.isNull() && p.size() == inner && p.format() == QImage::Format_RGB32) {
+        // The picture covers the whole box: the drawing starts as the picture itself and shares its
+        // pixels until something is drawn.
+        m_drawing = p;
+        update();
+        return;
+    }
+    if (m_drawing.size() != inner || m_drawing.isDetached() == false) m_drawing = QImage(inner, QImage::Format_RGB32);
     m_drawing.fill(m_back);
-    if (!m_picture.isNull() && !inner.isEmpty()) {
-        QPainter p(&m_drawing);
-        p.drawImage(QPoint(0, 0), m_picture);
+    if (!p.isNull() && !inner.isEmpty()) {
+        QPainter painter(&m_drawing);
+        painter.drawImage(QPoint(0, 0), p);
     }
     update();
 }
@@ -460,18 +539,19 @@ void PictureBox::resizeEvent(QResizeEvent*) {
 
 void PictureBox::paintEvent(QPaintEvent*) {
     QPainter p(this);
-    const int b = m_border ? 2 : 0;
+    const int b = borderWidth();
     if (b) {
-        // The standard sunken border: dark outer and darker inner line at the top and left,
-        // light lines at the bottom and right.
+        // The standard sunken border: a dark outer and a darker inner line at the top and left, light
+        // lines at the bottom and right, each half the border wide.
         const QRect r = rect();
+        const int o = b / 2, i = b - o; // outer and inner line widths
         p.fillRect(r, QColor(0xFF, 0xFF, 0xFF));
-        p.fillRect(QRect(r.left(), r.top(), r.width() - 1, 1), QColor(0xA0, 0xA0, 0xA0));
-        p.fillRect(QRect(r.left(), r.top(), 1, r.height() - 1), QColor(0xA0, 0xA0, 0xA0));
-        p.fillRect(QRect(r.left() + 1, r.top() + 1, r.width() - 3, 1), QColor(0x69, 0x69, 0x69));
-        p.fillRect(QRect(r.left() + 1, r.top() + 1, 1, r.height() - 3), QColor(0x69, 0x69, 0x69));
-        p.fillRect(QRect(r.left() + 1, r.bottom() - 1, r.width() - 2, 1), QColor(0xE3, 0xE3, 0xE3));
-        p.fillRect(QRect(r.right() - 1, r.top() + 1, 1, r.height() - 2), QColor(0xE3, 0xE3, 0xE3));
+        p.fillRect(QRect(r.left(), r.top(), r.width() - o, o), QColor(0xA0, 0xA0, 0xA0));
+        p.fillRect(QRect(r.left(), r.top(), o, r.height() - o), QColor(0xA0, 0xA0, 0xA0));
+        p.fillRect(QRect(r.left() + o, r.top() + o, r.width() - o - b, i), QColor(0x69, 0x69, 0x69));
+        p.fillRect(QRect(r.left() + o, r.top() + o, i, r.height() - o - b), QColor(0x69, 0x69, 0x69));
+        p.fillRect(QRect(r.left() + o, r.bottom() - b + 1, r.width() - 2 * o, i), QColor(0xE3, 0xE3, 0xE3));
+        p.fillRect(QRect(r.right() - b + 1, r.top() + o, i, r.height() - 2 * o), QColor(0xE3, 0xE3, 0xE3));
     }
     p.drawImage(QPoint(b, b), m_drawing);
 }
@@ -484,6 +564,8 @@ MouseHandlers& PictureBox::mouse() {
 Form::Form(Application& app, const QString& name) : QWidget(nullptr), m_app(app), m_name(name) {
     setAttribute(Qt::WA_DeleteOnClose, false);
     setObjectName(name);
+    m_scale = app.env().primaryScale();
+    applyFonts();
 }
 
 Form::~Form() = default;
@@ -521,22 +603,149 @@ void Form::setWindowStateValue(int state) {
     setWindowState(s);
 }
 
+float Form::twipsPerPixel() const {
+    return twipsPerPixelAt(m_scale);
+}
+
+int Form::toPixels(double twips) const {
+    return qRound(twips / twipsPerPixel());
+}
+
+QRect Form::twipsRect(double left, double top, double width, double height) const {
+    return QRect(toPixels(left), toPixels(top), toPixels(width), toPixels(height));
+}
+
+namespace {
+constexpr char kDesignRect[] = "kxDesignTwips";
+constexpr char kDesignFont[] = "kxDesignFont";
+} // namespace
+
+void Form::place(QWidget* control, double left, double top, double width, double height) {
+    control->setProperty(kDesignRect, QRectF(left, top, width, height));
+    control->setGeometry(twipsRect(left, top, width, height));
+}
+
+void Form::setDesignFont(QWidget* control, const QString& family, double points, bool bold) {
+    QFont f(family);
+    f.setPointSizeF(points);
+    f.setBold(bold);
+    control->setProperty(kDesignFont, f);
+    f.setPointSizeF(points * m_scale * kDesignDpi / env().screen.fontDpi());
+    control->setFont(f);
+}
+
+void Form::applyFonts() {
+    // Point sizes are those of a 96-dpi screen: at scale s they are drawn s times larger, whatever
+    // resolution the toolkit renders points at.
+    const double factor = m_scale * kDesignDpi / env().screen.fontDpi();
+    QFont base = m_app.designFont();
+    base.setPointSizeF(base.pointSizeF() * factor);
+    setFont(base);
+    for (QWidget* w : findChildren<QWidget*>()) {
+        const QVariant design = w->property(kDesignFont);
+        if (!design.isValid()) continue;
+        QFont f = design.value<QFont>();
+        f.setPointSizeF(f.pointSizeF() * factor);
+        w->setFont(f);
+    }
+}
+
+void Form::whenScaled(std::function<void(double)> apply) {
+    apply(m_scale);
+    m_scaledHooks.push_back(std::move(apply));
+}
+
+void Form::placeWindowTwips(double left, double top, double width, double height) {
+    const QPoint origin = primaryScreen(env().screen.screens()).geometry.topLeft();
+    setGeometry(twipsRect(left, top, width, height).translated(origin));
+}
+
+double Form::wantedScale() const {
+    const QPoint at = env().windows.isMoving(const_cast<Form*>(this)) ? env().windows.cursorPos()
+                                                                       : frameGeometry().center();
+    return screenAt(env().screen.screens(), at).scale;
+}
+
+void Form::setLoaded() {
+    m_loaded = true;
+    updateScale();
+}
+
+void Form::updateScale() {
+    if (!m_loaded || m_rescaling) return;
+    const double wanted = wantedScale();
+    if (wanted > 0 && wanted != m_scale) applyScale(wanted);
+}
+
+void Form::applyScale(double scale) {
+    m_rescaling = true;
+    const double old = m_scale;
+    const bool moving = env().windows.isMoving(this);
+    // The point that stays where it is: the pressed point under the pointer during a move, else the
+    // window's centre.
+    const QPoint anchor = moving ? env().windows.cursorPos() : geometry().center();
+    const QPointF fromTopLeft = QPointF(anchor - pos()) * (scale / old);
+    m_scale = scale;
+    for (QWidget* w : findChildren<QWidget*>()) {
+        const QVariant design = w->property(kDesignRect);
+        if (design.isValid()) {
+            const QRectF r = design.toRectF();
+            w->setGeometry(twipsRect(r.x(), r.y(), r.width(), r.height()));
+        }
+    }
+    applyFonts();
+    // (The controls carry no meta-object of their own, so they are told apart by their C++ type.)
+    for (QWidget* w : findChildren<QWidget*>())
+        if (auto* box = dynamic_cast<PictureBox*>(w)) box->rescale();
+    for (auto& apply : m_scaledHooks) apply(m_scale);
+    scaleChanged(old);
+    if (moving) env().windows.scaleMoveAnchor(this, scale / old);
+    move(anchor - fromTopLeft.toPoint());
+    m_rescaling = false;
+}
+
+void Form::keepOnScreen() {
+    const QList<ScreenInfo> screens = env().screen.screens();
+    if (screens.isEmpty()) return;
+    const QRect frame = frameGeometry();
+    for (const ScreenInfo& s : screens)
+        if (s.geometry.intersects(frame)) return;
+    const ScreenInfo nearest = screenAt(screens, frame.center());
+    const QRect area = nearest.available.isEmpty() ? nearest.geometry : nearest.available;
+    move(pos() + (keptInside(frame, area).topLeft() - frame.topLeft()));
+}
+
+void Form::keepWhollyOnScreen() {
+    const QList<ScreenInfo> screens = env().screen.screens();
+    if (screens.isEmpty()) return;
+    // Before the window system has framed the window its frame is not known: the client area stands in.
+    const QRect frame = isVisible() ? frameGeometry() : geometry();
+    const ScreenInfo holder = screenAt(screens, frame.center());
+    const QRect area = holder.available.isEmpty() ? holder.geometry : holder.available;
+    const QPoint by = keptInside(frame, area).topLeft() - frame.topLeft();
+    if (by.isNull()) return;
+    if (isVisible())
+        move(pos() + by);
+    else
+        setGeometry(geometry().translated(by));
+}
+
 void Form::moveTwips(double left, double top, double width, double height) {
-    const QRect r = env().twipsRect(left, top, width, height);
+    const QRect r = twipsRect(left, top, width, height);
     if (size() != r.size()) resize(r.size());
     if (pos() != r.topLeft()) move(r.topLeft());
 }
 
 double Form::widthTwips() const {
-    return width() * static_cast<double>(env().screen.twipsPerPixelX());
+    return width() * static_cast<double>(twipsPerPixel());
 }
 
 double Form::heightTwips() const {
-    return height() * static_cast<double>(env().screen.twipsPerPixelY());
+    return height() * static_cast<double>(twipsPerPixel());
 }
 
 void Form::setClientSizeTwips(double width, double height) {
-    resize(env().toPixelsX(width), env().toPixelsY(height));
+    resize(toPixels(width), toPixels(height));
 }
 
 void Form::setFocusToForm() {
@@ -571,12 +780,29 @@ void Form::closeEvent(QCloseEvent* event) {
 
 void Form::moveEvent(QMoveEvent* event) {
     QWidget::moveEvent(event);
+    updateScale();
     if (onMoved) onMoved();
 }
 
-Application::Application(Environment env) : m_env(env), m_path(QCoreApplication::applicationDirPath()) {}
+Application::Application(Environment env)
+    : m_env(env), m_path(QCoreApplication::applicationDirPath()), m_designFont(QApplication::font()) {
+    // Tooltips, menus and message windows use the toolkit's font: make it the primary monitor's size.
+    QFont shown = m_designFont;
+    shown.setPointSizeF(m_designFont.pointSizeF() * m_env.primaryScale() * kDesignDpi / m_env.screen.fontDpi());
+    QApplication::setFont(shown);
+    // A monitor that comes, goes or changes: every window takes the scale of where it stands now, and a
+    // window left outside every monitor comes back onto one.
+    m_env.screen.onScreensChanged = [this] {
+        for (auto& [name, form] : m_loaded) {
+            form->updateScale();
+            if (form->isVisible() && form->keptOnScreen()) form->keepOnScreen();
+        }
+    };
+}
 
 Application::~Application() {
+    m_env.screen.onScreensChanged = nullptr;
+    QApplication::setFont(m_designFont);
     for (auto& [name, form] : m_loaded) delete form;
     for (const QPointer<Form>& form : m_unloaded) delete form.data();
 }
@@ -593,6 +819,7 @@ Form& Application::form(const QString& name) {
     // Registered before the load handling runs, so that a reference from within it finds the window.
     m_loaded[name] = created;
     created->Form_Load();
+    created->setLoaded();
     return *created;
 }
 

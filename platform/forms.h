@@ -46,10 +46,17 @@ struct Environment {
     SettingsStore& settings;
     Shell& shell;
 
+    // Conversions at the primary monitor's twips per pixel; a window converts at its own (Form).
     int toPixelsX(double twips) const;
     int toPixelsY(double twips) const;
     QRect twipsRect(double left, double top, double width, double height) const;
+    // The primary monitor's scale, and the resolution at which the toolkit renders font points.
+    double primaryScale() const;
 };
+
+// A picture drawn for a scale (device pixels per 96-dpi pixel), so that it can be drawn again when its
+// window comes to a monitor of another scale.
+using PictureSource = std::function<QImage(double scale)>;
 
 // Set on the widget that receives the release ending a move loop: the release belongs to the loop,
 // and the widget's handlers do not see it.
@@ -227,13 +234,23 @@ public:
     enum class ScaleMode { Twips = 1, Pixels = 3 };
     PictureBox(QWidget* parent, Environment& env);
 
-    const QImage& picture() const { return m_picture; }
+    // The picture as drawn for the box's window's scale.
+    const QImage& picture() const;
+    // A picture drawn again for every scale of the window.
+    void setPicture(PictureSource source);
+    // A fixed picture, the same at every scale.
     void setPicture(const QImage& picture);
+    // The other box's picture, drawn for this box's scale.
+    void setPicture(const PictureBox& other);
+    // Device pixels per 96-dpi pixel of the box's window.
+    double scale() const;
+    // Draws the picture again for a new scale of the window (its window calls this).
+    void rescale();
     bool autoSize() const { return m_autoSize; }
     void setAutoSize(bool on);
     bool autoRedraw() const { return m_autoRedraw; }
     void setAutoRedraw(bool on) { m_autoRedraw = on; }
-    // 0 none, 1 the standard sunken border (2 pixels on each side).
+    // 0 none, 1 the standard sunken border (2 pixels on each side at 96 dpi).
     int borderStyle() const { return m_border; }
     void setBorderStyle(int style);
     ScaleMode scaleMode() const { return m_scaleMode; }
@@ -255,8 +272,13 @@ protected:
 
 private:
     void fitToPicture();
+    int borderWidth() const;
+    float twipsPerPixel() const;
     Environment& m_env;
-    QImage m_picture;
+    PictureSource m_source;
+    mutable QImage m_picture;
+    mutable bool m_stale = false; // drawn for another scale; drawn again when needed
+    double m_drawnScale = 1.0;
     QImage m_drawing;
     QColor m_back{0xE0, 0xE0, 0xE0};
     bool m_autoSize = false;
@@ -293,6 +315,35 @@ public:
     // 0 normal, 1 minimised, 2 maximised.
     int windowStateValue() const;
     void setWindowStateValue(int state);
+    // Device pixels per 96-dpi pixel in this window, and the twips of one of its pixels.
+    double scale() const { return m_scale; }
+    float twipsPerPixel() const;
+    int toPixels(double twips) const;
+    QRect twipsRect(double left, double top, double width, double height) const;
+    // Puts a control at its design place (twips in its container); it keeps that place, and its font,
+    // when the window's scale changes.
+    void place(QWidget* control, double left, double top, double width, double height);
+    void place(QWidget* control, const QRectF& twips) { place(control, twips.x(), twips.y(), twips.width(), twips.height()); }
+    // A font of the design (its size in points at 96 dpi), kept through scale changes.
+    void setDesignFont(QWidget* control, const QString& family, double points, bool bold);
+    // Runs apply now, and again with the new scale whenever the window's scale changes.
+    void whenScaled(std::function<void(double scale)> apply);
+    // The window's design place on the primary monitor: twips from the monitor's top-left corner.
+    void placeWindowTwips(double left, double top, double width, double height);
+    // The scale the window should have where it stands: that of the monitor holding the pointer while the
+    // window is being moved, else that of the monitor holding the window's centre.
+    virtual double wantedScale() const;
+    // Takes the wanted scale, if it differs, keeping the pointer (while moving) or the window's centre
+    // where it is.
+    void updateScale();
+    // Whether the window is brought back onto a monitor when it lies outside every one.
+    virtual bool keptOnScreen() const { return true; }
+    // Brings the window back onto the nearest monitor when no part of it lies on any.
+    void keepOnScreen();
+    // Moves the window, frame and all, by the least amount that shows it wholly on the monitor that holds
+    // its centre.
+    void keepWhollyOnScreen();
+
     // Moves the window; position and size in twips.
     void moveTwips(double left, double top, double width, double height);
     double widthTwips() const;
@@ -307,13 +358,25 @@ public:
     // Called after every change of the window's position.
     std::function<void()> onMoved;
 
+    // Set once the window's load handling has finished; from then on it follows the monitors' scales.
+    void setLoaded();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
+    // After the controls, fonts and pictures have been laid out again for a new scale: what the window
+    // itself does (shaped windows take their picture's new size and outline).
+    virtual void scaleChanged(double /*oldScale*/) {}
 
 private:
+    void applyScale(double scale);
+    void applyFonts();
     Application& m_app;
     QString m_name;
+    double m_scale = 1.0;
+    bool m_loaded = false;
+    bool m_rescaling = false;
+    std::vector<std::function<void(double)>> m_scaledHooks;
     int m_borderStyle = 1;
     std::vector<std::unique_ptr<Timer>> m_timers;
     MouseHooks* m_hooks = nullptr;
@@ -346,6 +409,10 @@ public:
     // Runs the pending events once.
     void doEvents();
 
+    // The toolkit's font as the desktop set it, before the program sized it for the primary monitor:
+    // the windows' fonts are made from it for their own scale.
+    const QFont& designFont() const { return m_designFont; }
+
     QString title() const { return QStringLiteral("Kalibrix"); }
     QString path() const { return m_path; }
     void setPath(const QString& path) { m_path = path; }
@@ -358,6 +425,7 @@ private:
     std::map<QString, Form*> m_loaded;
     std::vector<QPointer<Form>> m_unloaded; // closed, waiting for the event loop to delete them
     QString m_path;
+    QFont m_designFont;
     QString m_helpFile;
     int m_unloading = 0; // nesting of unload calls: a window's unload may unload others
 };

@@ -1,6 +1,7 @@
 #include "platform/qtwindowsystem.h"
 
 #include "platform/forms.h"
+#include "platform/scaling.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -17,7 +18,7 @@
 namespace kx {
 
 namespace {
-constexpr float kTwipsPerInch = 1440.0f;
+constexpr double kBaseDpi = 96.0;
 
 // Results in the classic shell's convention.
 constexpr int kOpenSucceeded = 42;
@@ -86,6 +87,12 @@ void QtWindowSystem::beginMove(QWidget* window, std::function<void()> onFinished
 
 bool QtWindowSystem::isMoving(QWidget* window) const {
     return m_moving && m_moving == window;
+}
+
+void QtWindowSystem::scaleMoveAnchor(QWidget* window, double factor) {
+    if (!isMoving(window)) return;
+    const QPointF grabbed = QPointF(m_cursorAtPress - m_windowAtPress) * factor;
+    m_windowAtPress = m_cursorAtPress - grabbed.toPoint();
 }
 
 bool QtWindowSystem::eventFilter(QObject* watched, QEvent* event) {
@@ -163,14 +170,58 @@ QPoint QtWindowSystem::cursorPos() const {
     return QCursor::pos();
 }
 
-float QtScreen::twipsPerPixelX() const {
+QtScreen::QtScreen() {
+    auto changed = [this] {
+        if (onScreensChanged) onScreensChanged();
+    };
+    auto watch = [this, changed](QScreen* screen) {
+        QObject::connect(screen, &QScreen::geometryChanged, &m_watcher, changed);
+        QObject::connect(screen, &QScreen::availableGeometryChanged, &m_watcher, changed);
+        QObject::connect(screen, &QScreen::logicalDotsPerInchChanged, &m_watcher, changed);
+    };
+    for (QScreen* screen : QGuiApplication::screens()) watch(screen);
+    QObject::connect(qApp, &QGuiApplication::screenAdded, &m_watcher, [watch, changed](QScreen* screen) {
+        watch(screen);
+        changed();
+    });
+    QObject::connect(qApp, &QGuiApplication::screenRemoved, &m_watcher, changed);
+    QObject::connect(qApp, &QGuiApplication::primaryScreenChanged, &m_watcher, changed);
+}
+
+QtScreen::~QtScreen() = default;
+
+double QtScreen::fontDpi() const {
     QScreen* s = QGuiApplication::primaryScreen();
-    return s ? kTwipsPerInch / static_cast<float>(s->logicalDotsPerInchX()) : 15.0f;
+    return s ? s->logicalDotsPerInchY() : kBaseDpi;
+}
+
+QList<ScreenInfo> QtScreen::screens() const {
+    QList<ScreenInfo> result;
+    const QList<QScreen*> all = QGuiApplication::screens();
+    QScreen* primary = QGuiApplication::primaryScreen();
+    const RequestedScaling& requested = requestedScaling();
+    for (int i = 0; i < all.size(); ++i) {
+        QScreen* s = all[i];
+        ScreenInfo info;
+        info.name = s->name();
+        info.geometry = s->geometry();
+        info.available = s->availableGeometry();
+        // With Qt's own scaling off the font resolution (Xft.dpi) comes through as the logical dpi.
+        info.scale = s->logicalDotsPerInchX() / kBaseDpi * requested.factorFor(info.name, i);
+        info.physicalSizeMm = s->physicalSize();
+        info.primary = s == primary;
+        result.append(info);
+    }
+    return result;
+}
+
+float QtScreen::twipsPerPixelX() const {
+    const QList<ScreenInfo> all = screens();
+    return all.isEmpty() ? 15.0f : twipsPerPixelAt(primaryScreen(all).scale);
 }
 
 float QtScreen::twipsPerPixelY() const {
-    QScreen* s = QGuiApplication::primaryScreen();
-    return s ? kTwipsPerInch / static_cast<float>(s->logicalDotsPerInchY()) : 15.0f;
+    return twipsPerPixelX();
 }
 
 QRect QtScreen::desktopGeometry() const {

@@ -20,6 +20,7 @@ public:
     bool isTopmost(QWidget* window) const override;
     void beginMove(QWidget* window, std::function<void()> onFinished) override;
     bool isMoving(QWidget* window) const override;
+    void scaleMoveAnchor(QWidget* window, double factor) override;
     std::optional<Placement> placement(QWidget* window) const override;
     void activate(QWidget* window) override;
     QPoint cursorPos() const override;
@@ -38,10 +39,17 @@ private:
 
 class QtScreen final : public Screen {
 public:
+    QtScreen();
+    ~QtScreen() override;
+    double fontDpi() const override;
     float twipsPerPixelX() const override;
     float twipsPerPixelY() const override;
+    QList<ScreenInfo> screens() const override;
     QRect desktopGeometry() const override;
     QImage grab(const QRect& rect) const override;
+
+private:
+    QObject m_watcher; // receives the toolkit's monitor changes for as long as this object lives
 };
 
 // Opens documents with the desktop's opener (xdg-open on Linux) as a separate process, passing the

@@ -4,6 +4,8 @@
 #include <QPoint>
 #include <QRect>
 #include <QRegion>
+#include <QList>
+#include <QSizeF>
 #include <QString>
 #include <QWidget>
 #include <functional>
@@ -36,6 +38,9 @@ public:
     // is not delivered to the window. Returns at once; onFinished runs at the release.
     virtual void beginMove(QWidget* window, std::function<void()> onFinished = {}) = 0;
     virtual bool isMoving(QWidget* window) const = 0;
+    // The window being moved has been drawn again factor times larger around the pointer: the point of
+    // the window that was pressed is now factor times further from its top-left corner.
+    virtual void scaleMoveAnchor(QWidget* window, double factor) = 0;
     // The window's show state and normal-position rectangle; nullopt when it cannot be queried.
     virtual std::optional<Placement> placement(QWidget* window) const = 0;
     // Makes the window the active one, in front of the others of its layer.
@@ -44,12 +49,42 @@ public:
     virtual QPoint cursorPos() const = 0;
 };
 
-// The screen: pixel density and the desktop's pixels.
+// One monitor of the desktop, in device pixels. scale is the number of device pixels per 96-dpi pixel
+// the desktop asks for on it (1, 1.25, 1.5, 2, ...): pictures, controls and fonts are drawn that much
+// larger there, and a twip is 1/1440 of a 96 * scale dpi inch.
+struct ScreenInfo {
+    QString name;
+    QRect geometry;  // in the desktop's device pixels
+    QRect available; // without panels and docks
+    double scale = 1.0;
+    QSizeF physicalSizeMm; // as the monitor reports it; empty when unknown
+    bool primary = false;
+};
+
+// Twips per device pixel at a scale: 15 at 96 dpi.
+float twipsPerPixelAt(double scale);
+
+// The monitor holding a point: the one that contains it, else the nearest one. An empty info (scale 1)
+// when there is no monitor at all.
+ScreenInfo screenAt(const QList<ScreenInfo>& screens, QPoint point);
+ScreenInfo primaryScreen(const QList<ScreenInfo>& screens);
+// The rectangle moved by the least amount that puts it wholly inside the area (its top-left corner when
+// it is larger than the area).
+QRect keptInside(const QRect& rect, const QRect& area);
+
+// The screen: pixel density, its monitors and the desktop's pixels.
 class Screen {
 public:
     virtual ~Screen() = default;
+    // Twips per device pixel of the primary monitor.
     virtual float twipsPerPixelX() const = 0;
     virtual float twipsPerPixelY() const = 0;
+    // Every monitor, the primary one included.
+    virtual QList<ScreenInfo> screens() const = 0;
+    // The resolution at which the toolkit renders font sizes given in points.
+    virtual double fontDpi() const { return 96.0; }
+    // Runs whenever a monitor comes, goes, or changes its place or size.
+    std::function<void()> onScreensChanged;
     // The virtual desktop's bounding rectangle in screen pixels.
     virtual QRect desktopGeometry() const = 0;
     // A copy of the desktop's pixels in rect, always rect's size; pixels outside every screen are black.

@@ -10,9 +10,13 @@ void shapeAtLoad(forms::Form& window, forms::PictureBox& picture) {
     picture.setAutoSize(true);                                   // 3
     picture.setBorderStyle(0);                                   // 4
     window.setBorderStyle(0);                                    // 5
+    fitToPicture(window, picture); // 6, 7, 8
+}
+
+void fitToPicture(forms::Form& window, forms::PictureBox& picture) {
     picture.move(0, 0);
-    window.resize(picture.size()); // 6
-    reshape(window, picture);      // 7, 8
+    window.resize(picture.size());
+    reshape(window, picture);
 }
 
 void reshape(forms::Form& window, forms::PictureBox& picture) {

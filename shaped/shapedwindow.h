@@ -13,6 +13,10 @@ namespace shaped {
 // input only where the picture is not the key colour.
 void shapeAtLoad(forms::Form& window, forms::PictureBox& picture);
 
+// After the picture has been drawn again for a new scale: the window takes the box's new size and the
+// outline of the new picture.
+void fitToPicture(forms::Form& window, forms::PictureBox& picture);
+
 // Rebuilds the outline from the picture the box shows now.
 void reshape(forms::Form& window, forms::PictureBox& picture);
 

@@ -24,8 +24,13 @@ struct Caliper {
     bool vertical;
 
     QPoint sliderFromBeam() const { return slider.pos() - beam.pos(); }
-    // Where the slider stands at the stored default zero point: the jaws touch.
-    QPoint atZero() const { return vertical ? QPoint(-1, 28) : QPoint(28, -1); }
+    // Where the slider stands at the stored default zero point: the jaws touch, 28 96-dpi pixels from
+    // the beam's left or top; the horizontal slider one 96-dpi pixel above the beam, the vertical one a
+    // pixel left of it.
+    QPoint atZero() const {
+        const int s = qRound(beam.scale());
+        return vertical ? QPoint(-s, 28 * s) : QPoint(28 * s, -s);
+    }
     // n pixels away from the fixed jaw.
     QPoint along(int n) const { return vertical ? QPoint(0, n) : QPoint(n, 0); }
     // n clicks on "+", or -n clicks on " - ".
@@ -344,21 +349,50 @@ private Q_SLOTS:
         QCOMPARE(c.slider.pos(), QPoint(p.left, p.top) + c.atZero());
     }
 
-    void drag_sliderRidesOnTheMovingBeam_data() { bothCalipers(); }
+    // Also across two monitors side by side, the right one at 200 %: where the pointer brings the beam
+    // onto it, beam and slider are drawn twice as large around the pointer, the slider stays on its
+    // beam with the jaws touching, and a nudge is one pixel of that monitor.
+    void drag_sliderRidesOnTheMovingBeam_data() {
+        QTest::addColumn<bool>("vertical");
+        QTest::addColumn<bool>("twoMonitors");
+        QTest::newRow("horizontal") << false << false;
+        QTest::newRow("vertical") << true << false;
+        QTest::newRow("horizontal, onto a 200 % monitor") << false << true;
+        QTest::newRow("vertical, onto a 200 % monitor") << true << true;
+    }
     void drag_sliderRidesOnTheMovingBeam() {
         QFETCH(bool, vertical);
+        QFETCH(bool, twoMonitors);
         TestProgram t;
+        if (twoMonitors) {
+            const ScreenInfo left{QStringLiteral("LEFT"), {0, 0, 1280, 800}, {0, 0, 1280, 800}, 1.0, {}, true};
+            const ScreenInfo right{QStringLiteral("RIGHT"), {1280, 0, 1280, 800}, {1280, 0, 1280, 800}, 2.0, {}, false};
+            t.screen.setScreens({left, right});
+        }
         Caliper c = shown(t, vertical);
         QCOMPARE(c.slider.size(), QSize(c.slider.Picture1->width(), c.beam.height()));
         const QPoint beamAt = c.beam.pos();
+        const QPoint grabbed(10, 10);
+        t.windows.setCursorPos(beamAt + grabbed);
         c.beam.Picture1_MouseDown();
         for (int i = 1; i <= 10; ++i) {
-            const QPoint delta(i * 34, -i * 18); // ends above the screen's top
+            const QPoint delta(i * (twoMonitors ? 140 : 34), -i * (twoMonitors ? 1 : 18)); // ends above the top
             t.windows.dragBy(delta);
-            QCOMPARE(c.beam.pos(), beamAt + delta);
+            const double s = c.beam.scale();
+            QCOMPARE(s, twoMonitors && t.windows.cursorPos().x() >= 1280 ? 2.0 : 1.0);
+            QCOMPARE(c.beam.pos(), t.windows.cursorPos() - grabbed * s); // the pressed point under the pointer
+            QCOMPARE(c.beam.size(), vertical ? QSize(165, 428) * s : QSize(508, 165) * s);
+            QCOMPARE(c.slider.scale(), s);
             QCOMPARE(c.sliderFromBeam(), c.atZero()); // at once, not only at the next tracking tick
             t.advance(i % 2);
             QCOMPARE(c.sliderFromBeam(), c.atZero());
+        }
+        if (twoMonitors) {
+            QCOMPARE((vertical ? t.m().PixelTwipsY : t.m().PixelTwipsX).toDouble(), 7.5);
+            c.nudge(3);
+            t.advance(50);
+            QCOMPARE(c.sliderFromBeam(), c.atZero() + c.along(3));
+            QCOMPARE(c.slider.Label1->caption(), QStringLiteral("0.04 cm")); // 22.5 twips
         }
         t.advance(50); // the hand-over fires during the move
         QCOMPARE(t.windows.lastActivated(), &c.slider);

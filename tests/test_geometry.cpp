@@ -1,7 +1,7 @@
 // Where the slider stands on its beam, the rounding it relies on and the drag handle's step.
 
 #include "caliper/geometry.h"
-#include "support/testprogram.h"
+#include "model/variant.h"
 
 #include <QTest>
 
@@ -15,93 +15,75 @@ Placement normalAt(int left, int top, int width, int height) {
     return Placement{ShowState::Normal, left, top, left + width, top + height};
 }
 
-// The slider's window rectangle in pixels after the forms layer has converted the twips.
-QRect sliderPixels(Axis axis, const Placement& beam, double offset, float twipsPerPixel, int sliderWidthPx) {
-    test::Doubles d;
-    d.screen.setTwipsPerPixel(twipsPerPixel, twipsPerPixel);
-    const int t = roundHalfEven(twipsPerPixel);
-    const SliderRect r = placeSlider(axis, beam, offset, t, t, roundHalfEven(sliderWidthPx * twipsPerPixel));
-    return d.env.twipsRect(r.left, r.top, r.width, r.height);
-}
-
 } // namespace
 
 class TestGeometry : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    // At 15 twips per pixel with the stored default zero points the jaws touch: the horizontal slider
-    // stands 28 px right of the beam's left edge and one pixel above it, the vertical one 28 px below
-    // the beam's top (27.6 rounded) and 2485 twips (165.67 px, so 1 px past the 165-px beam) left of
-    // its right edge. Either way the slider takes the beam's height and keeps its own width.
+    // With the stored default zero points the jaws touch at every scale: the moving jaw's edge stands
+    // 28 96-dpi pixels (28 * scale device pixels) past the beam's left or top edge. At 96 dpi the
+    // horizontal slider also stands one pixel above the beam and the vertical one 2485 twips (165.67 px,
+    // so 1 px past the 165-px beam) left of its right edge; either way it takes the beam's height and
+    // keeps its own width.
     void defaultZeroPointsTouchTheJaws_data() {
         QTest::addColumn<Axis>("axis");
+        QTest::addColumn<double>("scale");
         QTest::addColumn<QRect>("beam");
-        QTest::addColumn<double>("offset");
-        QTest::addColumn<QRect>("slider");
+        QTest::addColumn<QRect>("slider"); // null: only the touching edge is checked
         const QRect hBeam(13, 13, 508, 165), vBeam(76, 51, 165, 428);
-        QTest::newRow("horizontal") << Axis::Horizontal << hBeam << -7200.0 << QRect(41, 12, 100, 165);
+        QTest::newRow("horizontal") << Axis::Horizontal << 1.0 << hBeam << QRect(41, 12, 100, 165);
         QTest::newRow("horizontal, off the left screen edge")
-            << Axis::Horizontal << hBeam.translated(-300, -20) << -7200.0 << QRect(-259, -8, 100, 165);
-        QTest::newRow("vertical") << Axis::Vertical << vBeam << 414.0 << QRect(75, 79, 167, 428);
+            << Axis::Horizontal << 1.0 << hBeam.translated(-300, -20) << QRect(-259, -8, 100, 165);
+        QTest::newRow("vertical") << Axis::Vertical << 1.0 << vBeam << QRect(75, 79, 167, 428);
         QTest::newRow("vertical, above the screen")
-            << Axis::Vertical << vBeam.translated(-80, -50) << 414.0 << QRect(-5, 29, 167, 428);
+            << Axis::Vertical << 1.0 << vBeam.translated(-80, -50) << QRect(-5, 29, 167, 428);
+        for (double s : {1.25, 1.5, 1.75, 2.0, 3.0}) {
+            const QByteArray at = " at " + QByteArray::number(s);
+            QTest::newRow("horizontal" + at) << Axis::Horizontal << s << QRect(-700, 9, int(508 * s), 300) << QRect();
+            QTest::newRow("vertical" + at) << Axis::Vertical << s << QRect(1300, -40, 300, int(428 * s)) << QRect();
+        }
     }
     void defaultZeroPointsTouchTheJaws() {
         QFETCH(Axis, axis);
+        QFETCH(double, scale);
         QFETCH(QRect, beam);
-        QFETCH(double, offset);
         QFETCH(QRect, slider);
-        const int ownWidth = axis == Axis::Horizontal ? 100 : 167;
-        const QRect got = sliderPixels(axis, normalAt(beam.x(), beam.y(), beam.width(), beam.height()), offset,
-                                       15.0f, ownWidth);
-        QCOMPARE(got, slider);
+        const bool horizontal = axis == Axis::Horizontal;
+        const QRect got = placeSlider(axis, normalAt(beam.x(), beam.y(), beam.width(), beam.height()),
+                                      horizontal ? -7200.0 : 414.0, twipsPerPixelAt(scale), horizontal ? 100 : 167);
+        if (!slider.isNull()) QCOMPARE(got, slider);
+        const int touch = int(28 * scale);
+        QCOMPARE(horizontal ? got.left() - beam.left() : got.top() - beam.top(), touch);
+        QCOMPARE(got.height(), beam.height());
     }
 
-    // The twips handed to Move, for other densities and for offsets that are no whole number: the offset
-    // is added unrounded and the sum rounded half to even; the 15 and 2485 twips stay fixed.
-    void twipsHandedToMove_data() {
-        QTest::addColumn<Axis>("axis");
-        QTest::addColumn<double>("offset");
-        QTest::addColumn<int>("twipsPerPixel");
-        QTest::addColumn<QList<int>>("expected"); // left, top, width, height
-        // Beam: left 100, top 50, right 608, bottom 215 (508 x 165 px); slider 1500 twips wide.
-        QTest::newRow("h 15") << Axis::Horizontal << -7200.0 << 15 << QList<int>{1920, 735, 1500, 2475};
-        QTest::newRow("h 12") << Axis::Horizontal << -7200.0 << 12 << QList<int>{96, 585, 1500, 1980};
-        QTest::newRow("h half down to even") << Axis::Horizontal << -7199.5 << 15 << QList<int>{1920, 735, 1500, 2475};
-        QTest::newRow("h half up to even") << Axis::Horizontal << -7198.5 << 15 << QList<int>{1922, 735, 1500, 2475};
-        QTest::newRow("h just past half") << Axis::Horizontal << -7199.49 << 15 << QList<int>{1921, 735, 1500, 2475};
-        QTest::newRow("v 15") << Axis::Vertical << 414.0 << 15 << QList<int>{6635, 1164, 1500, 2475};
-        QTest::newRow("v half up to even") << Axis::Vertical << 415.5 << 15 << QList<int>{6635, 1166, 1500, 2475};
-        QTest::newRow("v negative half") << Axis::Vertical << -752.5 << 15 << QList<int>{6635, -2, 1500, 2475};
+    // Each nudge adds the screen's twips per pixel (a Single) to the offset; however many there are, the
+    // moving jaw stands exactly that many device pixels from where it started, on both axes.
+    void nudgesMoveWholeDevicePixels_data() {
+        QTest::addColumn<double>("scale");
+        for (double s : {1.0, 1.25, 1.5, 1.75, 2.0, 3.0}) QTest::newRow(QByteArray::number(s)) << s;
     }
-    void twipsHandedToMove() {
-        QFETCH(Axis, axis);
-        QFETCH(double, offset);
-        QFETCH(int, twipsPerPixel);
-        QFETCH(QList<int>, expected);
-        const SliderRect r = placeSlider(axis, normalAt(100, 50, 508, 165), offset, twipsPerPixel, twipsPerPixel, 1500);
-        QCOMPARE((QList<int>{r.left, r.top, r.width, r.height}), expected);
-    }
-
-    void roundHalfEven_data() {
-        QTest::addColumn<double>("value");
-        QTest::addColumn<int>("rounded");
-        QTest::newRow("0.5") << 0.5 << 0;
-        QTest::newRow("1.5") << 1.5 << 2;
-        QTest::newRow("2.5") << 2.5 << 2;
-        QTest::newRow("7.5 (192 dpi)") << 7.5 << 8;
-        QTest::newRow("-0.5") << -0.5 << 0;
-        QTest::newRow("-1.5") << -1.5 << -2;
-        QTest::newRow("-2.5") << -2.5 << -2;
-        QTest::newRow("just above half") << 2.5000001 << 3;
-        QTest::newRow("15 from a single") << double(1440.0f / 96.0f) << 15;
-        QTest::newRow("large") << 2147483646.5 << 2147483646;
-    }
-    void roundHalfEven() {
-        QFETCH(double, value);
-        QFETCH(int, rounded);
-        QCOMPARE(kx::roundHalfEven(value), rounded);
+    void nudgesMoveWholeDevicePixels() {
+        QFETCH(double, scale);
+        const Variant step = Variant::fromSingle(twipsPerPixelAt(scale));
+        const Placement beam = normalAt(-100, 300, int(508 * scale), int(428 * scale));
+        for (Axis axis : {Axis::Horizontal, Axis::Vertical}) {
+            const bool horizontal = axis == Axis::Horizontal;
+            const Variant zero = Variant::fromText(horizontal ? QStringLiteral("-7200") : QStringLiteral("414"));
+            auto edge = [&](const Variant& offset) {
+                const QRect r = placeSlider(axis, beam, offset.toDouble(), step.toDouble(), 100);
+                return horizontal ? r.left() : r.top();
+            };
+            const int start = edge(zero);
+            Variant forward = zero, back = zero;
+            for (int k = 1; k <= 1000; ++k) {
+                forward = forward + step;
+                back = back - step;
+                if (edge(forward) != start + k || edge(back) != start - k)
+                    QFAIL(qPrintable(QStringLiteral("nudge %1 drifted").arg(k)));
+            }
+        }
     }
 
     // The pointer's distance from the measuring edge, limited to one pixel's twips either way.

@@ -27,18 +27,40 @@ class TestLayout : public QObject {
     Q_OBJECT
 
   private Q_SLOTS:
+    // On one 96-dpi screen, and on a 200 % primary monitor right of a 150 % one, where the panel opens
+    // wholly on the primary monitor, twice as large.
+    void initialViewAndValues_data() {
+        QTest::addColumn<bool>("twoMonitors");
+        QTest::addColumn<QRect>("panel");
+        QTest::addColumn<QRect>("picture1");
+        QTest::addColumn<QRect>("command3");
+        QTest::newRow("96 dpi") << false << QRect(253, 95, 395, 197) << QRect(192, 8, 184, 184)
+                                << QRect(379, 8, 13, 184);
+        QTest::newRow("200 % primary, right") << true << QRect(1768, 190, 790, 394) << QRect(384, 16, 368, 368)
+                                              << QRect(757, 16, 27, 368);
+    }
     void initialViewAndValues() {
+        QFETCH(bool, twoMonitors);
+        QFETCH(QRect, panel);
+        QFETCH(QRect, picture1);
+        QFETCH(QRect, command3);
         TestProgram t;
+        if (twoMonitors) {
+            const QRect left(0, 0, 1280, 800), right(1280, 0, 1280, 800);
+            t.screen.setScreens({{QStringLiteral("LEFT"), left, left, 1.5, {}, false},
+                                 {QStringLiteral("RIGHT"), right, right, 2.0, {}, true}});
+        }
         t.start();
         kx::Start& s = t.start_();
         QCOMPARE(s.caption(), QStringLiteral("Kalibrix"));
-        QCOMPARE(s.size(), QSize(395, 197));
+        QCOMPARE(s.geometry(), panel); // the client area
+        QVERIFY(t.screen.screens().last().available.contains(s.frameGeometry()));
         // The right half shows the banner, not the calibration frame.
         QVERIFY(s.Picture1->isVisible());
         QVERIFY(!s.Frame2->isVisibleTo(&s));
-        QCOMPARE(s.Picture1->geometry(), QRect(192, 8, 184, 184));
+        QCOMPARE(s.Picture1->geometry(), picture1);
         // The minimise strip: 200 twips wide, as tall as the picture, at the right edge.
-        QCOMPARE(s.Command3->geometry(), QRect(379, 8, 13, 184));
+        QCOMPARE(s.Command3->geometry(), command3);
         QCOMPARE(s.Check5->value(), 1);
         QVERIFY(s.Option2->value());
         // The scale: 1 to 1000, at 1, and the label agrees.
@@ -55,7 +77,7 @@ class TestLayout : public QObject {
         QCOMPARE(s.Picture6->toolTip(), QStringLiteral("Zollstock"));
         for (QWidget* picture : {static_cast<QWidget*>(s.Picture1), static_cast<QWidget*>(s.Picture6)}) {
             QCOMPARE(picture->cursor().shape(), Qt::BitmapCursor);
-            QCOMPARE(picture->cursor().hotSpot(), QPoint(5, 0));
+            QCOMPARE(picture->cursor().hotSpot(), QPoint(5, 0) * (panel.width() / 395));
         }
     }
 

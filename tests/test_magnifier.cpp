@@ -12,14 +12,16 @@ using kx::test::TestProgram;
 
 namespace {
 
-// The view expected for a pointer position: every desktop pixel of the square from 30 pixels above
-// and left of the pointer as a 3 x 3 block; black where the square leaves the desktop.
-QImage expectedView(const TestProgram& p, QPoint pointer) {
-    QImage view(180, 180, QImage::Format_RGB32);
+// The view expected for a pointer position: every desktop pixel of the square from 30 96-dpi pixels
+// above and left of the pointer as a 3 x 3 block; black where the square leaves the desktop. At a
+// scale the view is 180 * scale device pixels and every device pixel of the desktop is such a block.
+QImage expectedView(const TestProgram& p, QPoint pointer, double scale = 1.0) {
+    const int size = int(180 * scale), offset = int(30 * scale + 0.5);
+    QImage view(size, size, QImage::Format_RGB32);
     const QImage& desktop = p.screen.desktop();
-    for (int y = 0; y < 180; ++y)
-        for (int x = 0; x < 180; ++x) {
-            const QPoint source = pointer - QPoint(30, 30) + QPoint(x / 3, y / 3);
+    for (int y = 0; y < size; ++y)
+        for (int x = 0; x < size; ++x) {
+            const QPoint source = pointer - QPoint(offset, offset) + QPoint(x / 3, y / 3);
             view.setPixel(x, y, desktop.rect().contains(source) ? desktop.pixel(source) : qRgb(0, 0, 0));
         }
     return view;
@@ -55,12 +57,13 @@ private Q_SLOTS:
         QTest::newRow("other size") << QPoint(10, 500) << QSize(50, 101) << QRect(-20, 470, 17, 34);
         QTest::newRow("left of the primary screen") << QPoint(-1500, 20) << QSize(181, 179)
                                                     << QRect(-1530, -10, 60, 60);
+        QTest::newRow("200 %") << QPoint(100, 100) << QSize(360, 360) << QRect(40, 40, 120, 120);
     }
     void sourceSquareIsAThirdOfTheViewFromThirtyPixelsBeforeThePointer() {
         QFETCH(QPoint, pointer);
         QFETCH(QSize, view);
         QFETCH(QRect, source);
-        QCOMPARE(kx::magnifierSource(pointer, view.width(), view.height()), source);
+        QCOMPARE(kx::magnifierSource(pointer, view.width(), view.height(), std::max(1, view.width() / 180)), source);
     }
 
     void tickingShowsTheEnlargedScreenUntilTheTimeLimit() {
@@ -138,29 +141,35 @@ private Q_SLOTS:
 
     // A square partly off the screen is black outside; a failing screen copy leaves the view cleared
     // (the banner, no stale enlargement) and the magnifier running.
+    // On a scaled screen every device pixel is a 3 x 3 block all the same, none dropped.
     void screenEdgesAndAFailingScreenCopy_data() {
         QTest::addColumn<QPoint>("pointer");
-        QTest::newRow("top left corner") << QPoint(0, 0);
-        QTest::newRow("bottom right corner") << QPoint(1279, 799);
-        QTest::newRow("left edge") << QPoint(12, 400);
-        QTest::newRow("inside") << QPoint(500, 500);
+        QTest::addColumn<double>("scale");
+        QTest::newRow("top left corner") << QPoint(0, 0) << 1.0;
+        QTest::newRow("bottom right corner") << QPoint(1279, 799) << 1.0;
+        QTest::newRow("left edge") << QPoint(12, 400) << 1.0;
+        QTest::newRow("inside") << QPoint(500, 500) << 1.0;
+        QTest::newRow("inside, 200 %") << QPoint(500, 500) << 2.0;
+        QTest::newRow("top left corner, 150 %") << QPoint(10, 20) << 1.5;
     }
     void screenEdgesAndAFailingScreenCopy() {
         QFETCH(QPoint, pointer);
+        QFETCH(double, scale);
         TestProgram p;
+        p.screen.setTwipsPerPixel(float(15 / scale), float(15 / scale));
         p.start();
         Start& s = p.start_();
         p.windows.setCursorPos(pointer);
         tickMagnifier(s);
         p.advance(50);
-        QCOMPARE(view(s), expectedView(p, pointer));
+        QCOMPARE(view(s), expectedView(p, pointer, scale));
         p.screen.setFailing(true);
         p.advance(50);
         QCOMPARE(view(s), banner(s));
         QCOMPARE(s.Check3->value(), 1);
         p.screen.setFailing(false);
         p.advance(50);
-        QCOMPARE(view(s), expectedView(p, pointer));
+        QCOMPARE(view(s), expectedView(p, pointer, scale));
     }
 };
 

@@ -20,6 +20,7 @@ Variant sgl(float v) { return Variant::fromSingle(v); }
 kx::Module1 model(int unit, std::int16_t scale) {
     kx::Module1 m;
     m.TwipsPerUnit = kx::kUnits[unit].twipsPerUnit;
+    m.UnitIsScreenPixel = kx::kUnits[unit].screenPixel;
     m.UnitSuffix = Variant::fromText(QString::fromLatin1(kx::kUnits[unit].suffix));
     m.ScaleFactor = scale;
     return m;
@@ -38,42 +39,50 @@ class TestModel : public QObject {
         QTest::addColumn<Variant>("zero");
         QTest::addColumn<int>("unit");
         QTest::addColumn<int>("scale");
+        QTest::addColumn<float>("pixelTwips");
         QTest::addColumn<QString>("expected");
+        // Rows without a pixel size are at 96 dpi (15 twips per pixel).
 
-        QTest::newRow("at the zero point") << text("-7200") << text("-7200") << int(Cm) << 1 << "0.00 cm";
-        QTest::newRow("at the zero point, scale 1000") << text("-7200") << text("-7200") << int(Cm) << 1000 << "0.00 cm";
-        QTest::newRow("centimetres") << dbl(-6000) << text("-7200") << int(Cm) << 1 << "2.12 cm";
-        QTest::newRow("pixels") << dbl(-6000) << text("-7200") << int(Pic) << 1 << "80.00 pic";
-        QTest::newRow("inches, scale 10") << dbl(-6000) << text("-7200") << int(Zoll) << 10 << "8.33 zoll";
-        QTest::newRow("points") << dbl(-6000) << text("-7200") << int(Pkt) << 1 << "60.00 pkt";
-        QTest::newRow("twips, no grouping") << dbl(-6000) << text("-7200") << int(Twi) << 1 << "1200.00 twi";
-        QTest::newRow("left of the zero point") << dbl(-8334) << text("-7200") << int(Cm) << 1 << "-2.00 cm";
-        QTest::newRow("scale not yet read") << dbl(-6000) << text("-7200") << int(Cm) << 0 << "0.00 cm";
-        QTest::newRow("empty zero point") << dbl(-6000) << Variant() << int(Pic) << 1 << "-400.00 pic";
+        QTest::newRow("at the zero point") << text("-7200") << text("-7200") << int(Cm) << 1 << 15.0f << "0.00 cm";
+        QTest::newRow("at the zero point, scale 1000") << text("-7200") << text("-7200") << int(Cm) << 1000 << 15.0f << "0.00 cm";
+        QTest::newRow("centimetres") << dbl(-6000) << text("-7200") << int(Cm) << 1 << 15.0f << "2.12 cm";
+        QTest::newRow("pixels") << dbl(-6000) << text("-7200") << int(Pic) << 1 << 15.0f << "80.00 pic";
+        QTest::newRow("inches, scale 10") << dbl(-6000) << text("-7200") << int(Zoll) << 10 << 15.0f << "8.33 zoll";
+        QTest::newRow("points") << dbl(-6000) << text("-7200") << int(Pkt) << 1 << 15.0f << "60.00 pkt";
+        QTest::newRow("twips, no grouping") << dbl(-6000) << text("-7200") << int(Twi) << 1 << 15.0f << "1200.00 twi";
+        QTest::newRow("left of the zero point") << dbl(-8334) << text("-7200") << int(Cm) << 1 << 15.0f << "-2.00 cm";
+        QTest::newRow("scale not yet read") << dbl(-6000) << text("-7200") << int(Cm) << 0 << 15.0f << "0.00 cm";
+        QTest::newRow("empty zero point") << dbl(-6000) << Variant() << int(Pic) << 1 << 15.0f << "-400.00 pic";
         // A nudge turns the text offset into a Double: one pixel right of the zero point.
-        QTest::newRow("one nudge") << text("-7200") + sgl(15.0f) << text("-7200") << int(Pic) << 1 << "1.00 pic";
-        QTest::newRow("vertical zero") << text("614") << text("414") << int(Pkt) << 3 << "30.00 pkt";
+        QTest::newRow("one nudge") << text("-7200") + sgl(15.0f) << text("-7200") << int(Pic) << 1 << 15.0f << "1.00 pic";
+        QTest::newRow("vertical zero") << text("614") << text("414") << int(Pkt) << 3 << 15.0f << "30.00 pkt";
+        // On finer screens Pixel counts the screen's own pixels; the lengths stay lengths.
+        QTest::newRow("pixels at 200 %") << dbl(-6000) << text("-7200") << int(Pic) << 1 << 7.5f << "160.00 pic";
+        QTest::newRow("pixels at 175 %") << dbl(-7200 + 3 * double(1440.0f / 168)) << text("-7200") << int(Pic) << 1
+                                         << 1440.0f / 168 << "3.00 pic";
+        QTest::newRow("centimetres at 200 %") << dbl(-6000) << text("-7200") << int(Cm) << 1 << 7.5f << "2.12 cm";
     }
     void readingText() {
         QFETCH(Variant, offset);
         QFETCH(Variant, zero);
         QFETCH(int, unit);
         QFETCH(int, scale);
+        QFETCH(float, pixelTwips);
         QFETCH(QString, expected);
         const kx::Module1 m = model(unit, static_cast<std::int16_t>(scale));
-        QCOMPARE(kx::readingText(offset, zero, m, QLocale::c()), expected);
+        QCOMPARE(kx::readingText(offset, zero, m, sgl(pixelTwips), QLocale::c()), expected);
     }
 
     void readingFollowsTheRegionalDecimalSeparator() {
         const kx::Module1 m = model(Cm, 1);
         const QLocale german(QLocale::German);
-        QCOMPARE(kx::readingText(dbl(-6000), text("-7200"), m, german), QStringLiteral("2,12 cm"));
-        QCOMPARE(kx::readingText(dbl(-6000), text("-7200"), model(Twi, 1000), german),
+        QCOMPARE(kx::readingText(dbl(-6000), text("-7200"), m, sgl(15.0f), german), QStringLiteral("2,12 cm"));
+        QCOMPARE(kx::readingText(dbl(-6000), text("-7200"), model(Twi, 1000), sgl(15.0f), german),
                  QStringLiteral("1200000,00 twi")); // no grouping there either
         // Without an explicit locale the default one decides.
         const QLocale saved;
         QLocale::setDefault(german);
-        const QString shown = kx::readingText(dbl(-6000), text("-7200"), m);
+        const QString shown = kx::readingText(dbl(-6000), text("-7200"), m, sgl(15.0f));
         QLocale::setDefault(saved);
         QCOMPARE(shown, QStringLiteral("2,12 cm"));
     }
@@ -145,7 +154,7 @@ class TestModel : public QObject {
         QVERIFY_THROWS_EXCEPTION(VariantError, text("5") / text("0"));
         // A unit of 0 twips (the model before startup) cannot produce a reading.
         QVERIFY_THROWS_EXCEPTION(VariantError, kx::reading(dbl(-6000), text("-7200"), 0, 1));
-        QVERIFY_THROWS_EXCEPTION(VariantError, kx::readingText(dbl(-6000), text("-7200"), kx::Module1(), QLocale::c()));
+        QVERIFY_THROWS_EXCEPTION(VariantError, kx::readingText(dbl(-6000), text("-7200"), kx::Module1(), sgl(15.0f), QLocale::c()));
     }
 
     void validZeroPoint_data() {
