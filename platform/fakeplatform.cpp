@@ -87,7 +87,7 @@ FakeScreen::FakeScreen() : m_desktop(1280, 800, QImage::Format_RGB32) {
 
 QImage FakeScreen::grab(const QRect& rect) const {
     ++m_grabs;
-    if (m_failing || rect.isEmpty()) return {};
+    if (m_failing || m_problem != ScreenCopyProblem::None || rect.isEmpty()) return {};
     QImage shot(rect.size(), QImage::Format_RGB32);
     shot.fill(Qt::black);
     const QRect source = rect & m_desktop.rect();

@@ -1,6 +1,8 @@
 #include "platform/qtwindowsystem.h"
 
+#include "platform/displaysession.h"
 #include "platform/forms.h"
+#include "platform/screencast.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -27,17 +29,6 @@ constexpr int kNoAssociation = 31;
 
 QColor activeBorderColor() {
     return QColor(0xB4, 0xB4, 0xB4);
-}
-
-QString displayProblem() {
-#if defined(Q_OS_LINUX) || defined(Q_OS_FREEBSD)
-    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
-        qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        return QStringLiteral("Kalibrix needs a graphical desktop: no display is set (DISPLAY is empty).\n"
-                              "Start it from a desktop session, or set DISPLAY, or run scripts/run, "
-                              "which starts a virtual display when there is none.");
-#endif
-    return {};
 }
 
 QtWindowSystem::QtWindowSystem() {
@@ -163,6 +154,10 @@ QPoint QtWindowSystem::cursorPos() const {
     return QCursor::pos();
 }
 
+QtScreen::QtScreen(SettingsStore& settings) : m_settings(settings), m_shared(onWaylandSession()) {}
+
+QtScreen::~QtScreen() = default;
+
 float QtScreen::twipsPerPixelX() const {
     QScreen* s = QGuiApplication::primaryScreen();
     return s ? kTwipsPerInch / static_cast<float>(s->logicalDotsPerInchX()) : 15.0f;
@@ -180,6 +175,11 @@ QRect QtScreen::desktopGeometry() const {
 
 QImage QtScreen::grab(const QRect& rect) const {
     if (rect.isEmpty()) return {};
+    if (m_shared) {
+        if (!m_cast) m_cast = std::make_unique<ScreenCast>(m_settings);
+        m_cast->start();
+        return m_cast->copy(rect);
+    }
     // Copy through the screen that holds the square's centre (the primary one off every screen); on X11
     // each screen's copy counts from its own origin and reaches across the whole desktop.
     QScreen* s = QGuiApplication::screenAt(rect.center());
@@ -202,6 +202,18 @@ QImage QtScreen::grab(const QRect& rect) const {
         for (const QRect& r : outside) p.fillRect(r.translated(-rect.topLeft()), Qt::black);
     }
     return shot;
+}
+
+ScreenCopyProblem QtScreen::copyProblem() const {
+    return m_cast ? m_cast->problem() : ScreenCopyProblem::None;
+}
+
+std::optional<QPoint> QtScreen::cursorPos() const {
+    return m_cast ? m_cast->cursorPos() : std::nullopt;
+}
+
+void QtScreen::stopGrabbing() {
+    if (m_cast) m_cast->stop();
 }
 
 int DesktopShell::open(const QString& document) {
