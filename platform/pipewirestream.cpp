@@ -19,7 +19,8 @@ constexpr int kMaxFramesPerSecond = 20;
 // One buffer is kept as the newest frame while the desktop fills the others.
 constexpr int kBuffers = 4, kMinBuffers = 3, kMaxBuffers = 16;
 constexpr int kMaxFrameSide = 16384;
-// Room for the cursor data with a bitmap of up to 64 x 64 pixels (its picture is not used).
+// Room for the cursor data with a bitmap of side x side pixels; only the position is used, but the
+// desktop decides whether it sends the picture too.
 constexpr int cursorMetaSize(int side) {
     return static_cast<int>(sizeof(spa_meta_cursor) + sizeof(spa_meta_bitmap)) + side * side * 4;
 }
@@ -90,7 +91,8 @@ void PipeWireStream::State::formatChanged(const spa_pod* param) {
     params[2] = static_cast<const spa_pod*>(spa_pod_builder_add_object(
         &b, SPA_TYPE_OBJECT_ParamMeta, SPA_PARAM_Meta, //
         SPA_PARAM_META_type, SPA_POD_Id(SPA_META_Cursor),
-        SPA_PARAM_META_size, SPA_POD_CHOICE_RANGE_Int(cursorMetaSize(64), cursorMetaSize(1), cursorMetaSize(256))));
+        SPA_PARAM_META_size,
+        SPA_POD_CHOICE_RANGE_Int(cursorMetaSize(64), static_cast<int>(sizeof(spa_meta_cursor)), cursorMetaSize(384))));
     pw_stream_update_params(stream, params, 3);
 }
 
