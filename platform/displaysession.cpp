@@ -16,8 +16,9 @@ const QByteArray kXcb = QByteArrayLiteral("xcb");
 
 // The plugin name of a QT_QPA_PLATFORM value ("xcb:option=1;offscreen" names xcb first).
 QByteArray firstPlatform(const QByteArray& value) {
-    QByteArray name = value.split(';').value(0);
-    return name.left(name.indexOf(':')).trimmed();
+    const QByteArray name = value.split(';').value(0);
+    const qsizetype options = name.indexOf(':');
+    return (options < 0 ? name : name.left(options)).trimmed();
 }
 } // namespace
 
