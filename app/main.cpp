@@ -1,5 +1,6 @@
 #include "panel/program.h"
 #include "platform/clock.h"
+#include "platform/displaysession.h"
 #include "platform/qtwindowsystem.h"
 #include "platform/scaling.h"
 #include "platform/settingsstore.h"
@@ -18,19 +19,21 @@ constexpr int kNoDisplayExitCode = 2;
 } // namespace
 
 int main(int argc, char** argv) {
+    const bool platformChosen = kx::chooseWindowPlatform();
     if (const QString problem = kx::displayProblem(); !problem.isEmpty()) {
         std::fprintf(stderr, "%s\n", qPrintable(problem));
         return kNoDisplayExitCode;
     }
     kx::takeOverScaling();
     QApplication qapp(argc, argv);
+    if (platformChosen) kx::forgetChosenPlatform();
     QApplication::setApplicationName(QStringLiteral("Kalibrix"));
     QApplication::setQuitOnLastWindowClosed(false);
 
     kx::QtClock clock(kTimerGrid, kFastestTick);
-    kx::QtScreen screen;
-    kx::QtWindowSystem windows;
     kx::NativeSettingsStore settings;
+    kx::QtScreen screen(settings);
+    kx::QtWindowSystem windows;
     kx::DesktopShell shell;
     kx::Program program({clock, screen, windows, settings, shell});
     program.app().onLastUnloaded = [] { QCoreApplication::quit(); };

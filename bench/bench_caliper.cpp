@@ -50,9 +50,9 @@ int main(int argc, char** argv) {
     QApplication qapp(argc, argv);
 
     kx::QtClock clock;
-    kx::QtScreen screen;
     kx::QtWindowSystem windows;
     kx::MemorySettingsStore settings;
+    kx::QtScreen screen(settings);
     kx::FakeShell shell;
     kx::Program program({clock, screen, windows, settings, shell});
     program.start();

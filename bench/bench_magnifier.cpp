@@ -50,7 +50,7 @@ int main(int argc, char** argv) {
     kx::MemorySettingsStore settings;
     kx::FakeShell shell;
     if (realScreen) {
-        kx::QtScreen screen;
+        kx::QtScreen screen(settings);
         kx::QtWindowSystem windows;
         kx::forms::Environment env{clock, screen, windows, settings, shell};
         timeRefreshes(qPrintable(QStringLiteral("real screen on %1").arg(QGuiApplication::platformName())), env);

@@ -11,13 +11,21 @@ namespace kx {
 // each direction, so every device pixel of the screen becomes a 3 x 3 block.
 QRect magnifierSource(QPoint pointer, int viewWidth, int viewHeight, double scale = 1.0);
 
+// What the view says when the screen gives no copies at all.
+QString noticeText(ScreenCopyProblem problem);
+
 // A live three-times enlargement of the screen around the pointer, drawn into a picture box.
 class Magnifier {
 public:
     Magnifier(forms::Environment& env, forms::PictureBox& view);
     // One refresh: pointer position, clear, copy of the source square scaled into the whole view
-    // without smoothing. A failed screen copy leaves the view cleared.
-    void refresh();
+    // without smoothing. A failed screen copy leaves the view cleared. Returns why the screen gives no
+    // copies at all (a desktop without screen sharing, say), or None.
+    ScreenCopyProblem refresh();
+    // Says in the view why the screen gives no copies, instead of a stale or empty picture.
+    void showNotice(ScreenCopyProblem problem);
+    // The magnifier is off: the screen may let go of what it holds for copies.
+    void stop();
 
 private:
     forms::Environment& m_env;

@@ -276,6 +276,7 @@ void Start::Form_Unload() {
     SettingsStore& store = env().settings;
     store.saveSetting(kAppName, kSection, QString::fromLatin1(kHorizontalZero.key), Label1->caption());
     store.saveSetting(kAppName, kSection, QString::fromLatin1(kVerticalZero.key), Label2->caption());
+    m_magnifier->stop(); // the panel's timers end with it
     env().screen.releaseDC(m.DesktopWindow, m.DesktopDC);
     m.DesktopDC = 0;
 }
@@ -303,6 +304,7 @@ void Start::Check3_Click() {
         Timer1->setEnabled(false);
         Timer2->setEnabled(false);
         Picture1->setPicture(*Picture4);
+        m_magnifier->stop();
     }
 }
 
@@ -372,7 +374,11 @@ void Start::HScroll2_Change() {
 }
 
 void Start::Timer1_Timer() {
-    m_magnifier->refresh();
+    const ScreenCopyProblem problem = m_magnifier->refresh();
+    if (problem == ScreenCopyProblem::None) return;
+    // No copies will come: off as after the time limit, and the view says why until it is switched on again.
+    Check3->setValue(0);
+    m_magnifier->showNotice(problem);
 }
 
 void Start::Timer2_Timer() {

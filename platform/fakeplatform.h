@@ -64,6 +64,9 @@ public:
     void setScreens(QList<ScreenInfo> screens) { m_screens = std::move(screens); }
     QRect desktopGeometry() const override { return m_desktop.rect(); }
     QImage grab(const QRect& rect) const override;
+    ScreenCopyProblem copyProblem() const override { return m_problem; }
+    std::optional<QPoint> cursorPos() const override { return m_cursor; }
+    void stopGrabbing() override { ++m_stops; }
     quintptr getDC(quintptr) override {
         ++m_contextsTaken;
         return 0xDC;
@@ -79,6 +82,11 @@ public:
     void setDesktop(const QImage& image) { m_desktop = image.convertToFormat(QImage::Format_RGB32); }
     const QImage& desktop() const { return m_desktop; }
     void setFailing(bool failing) { m_failing = failing; }
+    // Fails every copy for this reason (None: copies work again).
+    void setCopyProblem(ScreenCopyProblem problem) { m_problem = problem; }
+    // The pointer as a screen-sharing stream reports it.
+    void setCursorPos(std::optional<QPoint> p) { m_cursor = p; }
+    int stops() const { return m_stops; }
     int grabs() const { return m_grabs; }
     // A colour that differs for every pixel of a 1280 x 800 desktop.
     static QRgb patternColor(int x, int y);
@@ -88,6 +96,9 @@ private:
     QList<ScreenInfo> m_screens;
     QImage m_desktop;
     bool m_failing = false;
+    ScreenCopyProblem m_problem = ScreenCopyProblem::None;
+    std::optional<QPoint> m_cursor;
+    int m_stops = 0;
     mutable int m_grabs = 0;
     int m_contextsTaken = 0;
     int m_contextsReleased = 0;

@@ -1,7 +1,9 @@
 #include "platform/qtwindowsystem.h"
 
+#include "platform/displaysession.h"
 #include "platform/forms.h"
 #include "platform/scaling.h"
+#include "platform/screencast.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -28,17 +30,6 @@ constexpr int kNoAssociation = 31;
 
 QColor activeBorderColor() {
     return QColor(0xB4, 0xB4, 0xB4);
-}
-
-QString displayProblem() {
-#if defined(Q_OS_LINUX) || defined(Q_OS_FREEBSD)
-    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
-        qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        return QStringLiteral("Kalibrix needs a graphical desktop: no display is set (DISPLAY is empty).\n"
-                              "Start it from a desktop session, or set DISPLAY, or run scripts/run, "
-                              "which starts a virtual display when there is none.");
-#endif
-    return {};
 }
 
 QtWindowSystem::QtWindowSystem() {
@@ -170,7 +161,7 @@ QPoint QtWindowSystem::cursorPos() const {
     return QCursor::pos();
 }
 
-QtScreen::QtScreen() {
+QtScreen::QtScreen(SettingsStore& settings) : m_settings(settings), m_shared(onWaylandSession()) {
     auto changed = [this] {
         if (onScreensChanged) onScreensChanged();
     };
@@ -231,6 +222,11 @@ QRect QtScreen::desktopGeometry() const {
 
 QImage QtScreen::grab(const QRect& rect) const {
     if (rect.isEmpty()) return {};
+    if (m_shared) {
+        if (!m_cast) m_cast = std::make_unique<ScreenCast>(m_settings);
+        m_cast->start();
+        return m_cast->copy(rect);
+    }
     // Copy through the screen that holds the square's centre (the primary one off every screen); on X11
     // each screen's copy counts from its own origin and reaches across the whole desktop.
     QScreen* s = QGuiApplication::screenAt(rect.center());
@@ -253,6 +249,18 @@ QImage QtScreen::grab(const QRect& rect) const {
         for (const QRect& r : outside) p.fillRect(r.translated(-rect.topLeft()), Qt::black);
     }
     return shot;
+}
+
+ScreenCopyProblem QtScreen::copyProblem() const {
+    return m_cast ? m_cast->problem() : ScreenCopyProblem::None;
+}
+
+std::optional<QPoint> QtScreen::cursorPos() const {
+    return m_cast ? m_cast->cursorPos() : std::nullopt;
+}
+
+void QtScreen::stopGrabbing() {
+    if (m_cast) m_cast->stop();
 }
 
 int DesktopShell::open(const QString& document) {

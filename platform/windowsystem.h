@@ -72,6 +72,10 @@ ScreenInfo primaryScreen(const QList<ScreenInfo>& screens);
 // it is larger than the area).
 QRect keptInside(const QRect& rect, const QRect& area);
 
+// Why the screen gives no copies at all, as opposed to a single copy that failed: the desktop offers no
+// screen sharing, the user did not allow it, or the sharing ended.
+enum class ScreenCopyProblem { None, NoScreenSharing, Refused, Ended };
+
 // The screen: pixel density, its monitors and the desktop's pixels.
 class Screen {
 public:
@@ -90,6 +94,15 @@ public:
     // A copy of the desktop's pixels in rect, always rect's size; pixels outside every screen are black.
     // A null image when the copy failed.
     virtual QImage grab(const QRect& rect) const = 0;
+    // Why grab() gives no copies until stopGrabbing(); None while copies come or may still come (while a
+    // screen-sharing stream is being set up, say).
+    virtual ScreenCopyProblem copyProblem() const { return ScreenCopyProblem::None; }
+    // The pointer position in screen pixels where the screen's copy knows it better than the window system
+    // (a screen-sharing stream's cursor); nullopt otherwise.
+    virtual std::optional<QPoint> cursorPos() const { return std::nullopt; }
+    // No more copies for now: a screen that shares the desktop through a stream ends it. The next grab()
+    // starts over.
+    virtual void stopGrabbing() {}
     // The desktop window and a drawing context on it, taken once and given back once.
     virtual quintptr desktopWindow() const { return 1; }
     virtual quintptr getDC(quintptr /*window*/) { return 1; }
@@ -107,8 +120,5 @@ public:
 
 // Colour the classic desktop uses for the active window border, used as a button face.
 QColor activeBorderColor();
-
-// Why no window can be shown (no display and no platform chosen), or an empty text when one can.
-QString displayProblem();
 
 } // namespace kx

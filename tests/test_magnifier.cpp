@@ -7,6 +7,8 @@
 
 #include <QTest>
 
+Q_DECLARE_METATYPE(kx::ScreenCopyProblem)
+
 using kx::Start;
 using kx::test::TestProgram;
 
@@ -87,12 +89,18 @@ private Q_SLOTS:
         p.windows.setCursorPos(QPoint(640, 400));
         p.advance(50);
         QCOMPARE(view(s), expectedView(p, QPoint(640, 400)));
+        // Where the screen's copy knows the pointer (a screen-sharing stream), its position wins.
+        p.screen.setCursorPos(QPoint(20, 700));
+        p.advance(50);
+        QCOMPARE(view(s), expectedView(p, QPoint(20, 700)));
 
-        p.advance(30000 - 100 - 1);
+        p.advance(30000 - 150 - 1);
         QCOMPARE(s.Check3->value(), 1);
         QCOMPARE(p.screen.grabs(), 599);
+        QCOMPARE(p.screen.stops(), 0);
         p.advance(1);
         QVERIFY(magnifierOff(s));
+        QCOMPARE(p.screen.stops(), 1); // a screen-sharing stream is let go
         QCOMPARE(view(s), banner(s));
         p.advance(1000);
         QCOMPARE(p.screen.grabs(), 599);
@@ -137,6 +145,40 @@ private Q_SLOTS:
         QVERIFY(magnifierOff(s));
         QVERIFY(s.Frame2->isVisibleTo(&s) && !s.Picture1->isVisibleTo(&s));
         QCOMPARE(view(s), banner(s));
+    }
+
+    // A screen that gives no copies at all (no screen sharing on the desktop, the user refused it, it
+    // ended) switches the magnifier off as its time limit does, and the view says so until it is
+    // switched on again, which asks the screen afresh.
+    void aScreenWithoutCopiesSwitchesTheMagnifierOffWithANotice_data() {
+        QTest::addColumn<kx::ScreenCopyProblem>("problem");
+        QTest::newRow("no screen sharing") << kx::ScreenCopyProblem::NoScreenSharing;
+        QTest::newRow("refused") << kx::ScreenCopyProblem::Refused;
+        QTest::newRow("ended") << kx::ScreenCopyProblem::Ended;
+    }
+    void aScreenWithoutCopiesSwitchesTheMagnifierOffWithANotice() {
+        QFETCH(kx::ScreenCopyProblem, problem);
+        TestProgram p;
+        p.start();
+        Start& s = p.start_();
+        p.windows.setCursorPos(QPoint(400, 300));
+        tickMagnifier(s);
+        p.advance(50);
+        QCOMPARE(view(s), expectedView(p, QPoint(400, 300)));
+        p.screen.setCopyProblem(problem);
+        p.advance(50);
+        QVERIFY(magnifierOff(s));
+        QCOMPARE(p.screen.stops(), 1);
+        const QImage notice = view(s);
+        QVERIFY(notice != banner(s) && notice != expectedView(p, QPoint(400, 300)));
+        QVERIFY(!kx::noticeText(problem).isEmpty());
+        p.advance(1000);
+        QCOMPARE(view(s), notice);
+
+        p.screen.setCopyProblem(kx::ScreenCopyProblem::None);
+        tickMagnifier(s);
+        p.advance(50);
+        QCOMPARE(view(s), expectedView(p, QPoint(400, 300)));
     }
 
     // A square partly off the screen is black outside; a failing screen copy leaves the view cleared

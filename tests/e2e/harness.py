@@ -160,6 +160,28 @@ def _pad4(n):
     return (n + 3) & ~3
 
 
+def read_xauthority(path):
+    """The first MIT-MAGIC-COOKIE-1 entry of an Xauthority file as (name, data), or None."""
+    with open(path, "rb") as f:
+        raw = f.read()
+    offset = 0
+
+    def field():
+        nonlocal offset
+        length = struct.unpack_from(">H", raw, offset)[0]
+        value = raw[offset + 2:offset + 2 + length]
+        offset += 2 + length
+        return value
+
+    while offset + 2 <= len(raw):
+        offset += 2  # family
+        field(), field()  # address, display number
+        name, data = field(), field()
+        if name == b"MIT-MAGIC-COOKIE-1":
+            return name, data
+    return None
+
+
 class XConnection:
     OP_SEND_EVENT = 25
     OP_INTERN_ATOM = 16
@@ -169,7 +191,9 @@ class XConnection:
     SUBSTRUCTURE_NOTIFY = 1 << 19
     SUBSTRUCTURE_REDIRECT = 1 << 20
 
-    def __init__(self, display_number, timeout=30.0):
+    def __init__(self, display_number, timeout=30.0, auth=None):
+        """auth: (name, data) of an authorisation protocol, e.g. from read_xauthority()."""
+        self.auth = auth or (b"", b"")
         path = f"/tmp/.X11-unix/X{display_number}"
         self.sock = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
         self.sock.settimeout(timeout)
@@ -196,8 +220,11 @@ class XConnection:
         return buf
 
     def _handshake(self):
-        # Little-endian client, protocol 11.0, no authorisation (the harness's own server).
-        self.sock.sendall(struct.pack("<BxHHHHxx", 0x6C, 11, 0, 0, 0))
+        # Little-endian client, protocol 11.0; no authorisation on the harness's own server.
+        name, data = self.auth
+        self.sock.sendall(struct.pack("<BxHHHHxx", 0x6C, 11, 0, len(name), len(data))
+                          + name + b"\0" * (_pad4(len(name)) - len(name))
+                          + data + b"\0" * (_pad4(len(data)) - len(data)))
         head = self._recv(8)
         data = self._recv(struct.unpack_from("<H", head, 6)[0] * 4)
         if head[0] != 1:
@@ -266,10 +293,10 @@ class XConnection:
                    + event)
         self.sync()
 
-    def get_image(self, x, y, width, height):
-        """The pixels of a rectangle of the root window as an Image."""
-        request = struct.pack("<BBHIhhHHI", self.OP_GET_IMAGE, 2, 5, self.root, x, y, width,
-                              height, 0xFFFFFFFF)
+    def get_image(self, x, y, width, height, drawable=None):
+        """The pixels of a rectangle of the root window (or of another window) as an Image."""
+        request = struct.pack("<BBHIhhHHI", self.OP_GET_IMAGE, 2, 5, drawable or self.root, x, y,
+                              width, height, 0xFFFFFFFF)
         head, body = self._reply(self._send(request))
         bpp, pad = self.formats.get(head[1], (0, 0))
         if bpp != 32 or self.masks is None:
@@ -638,6 +665,11 @@ class Display:
         width = self.x.width - x if width is None else width
         height = self.x.height - y if height is None else height
         return self.x.get_image(x, y, width, height)
+
+    def window_image(self, wid, x, y, width, height):
+        """The pixels of a rectangle of the window's own contents, read from the window itself:
+        also where the screen cannot be read (XWayland)."""
+        return self.x.get_image(x, y, width, height, drawable=wid)
 
     def client_image(self, wid):
         """The pixels of the window's client area as they are on screen."""

@@ -136,22 +136,37 @@ class StartupWithoutWindowManager(PanelRun, unittest.TestCase):
 
 
 class StartupWithoutDisplay(unittest.TestCase):
-    def test_reports_missing_display_and_exits_2(self):
-        with tempfile.TemporaryDirectory(prefix="kalibrix-e2e-") as tmp:
-            env = {k: v for k, v in os.environ.items()
-                   if k not in ("DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM")}
-            env.update(HOME=tmp, XDG_CONFIG_HOME=os.path.join(tmp, "config"), LC_ALL="C.UTF-8")
-            try:
-                result = subprocess.run([harness.program_path()], env=env,
-                                        stdin=subprocess.DEVNULL, capture_output=True, text=True,
-                                        timeout=harness.EXIT_TIMEOUT)
-            except subprocess.TimeoutExpired:
-                self.fail("without a display the program did not end")
-            self.assertEqual(result.returncode, 2, f"stderr: {result.stderr!r}")
-            self.assertIn("display", result.stderr.lower(),
-                          "the message on stderr should say that no display was found")
-            self.assertFalse(os.path.exists(os.path.join(tmp, "config", "Kalibrix")),
-                             "a run that never started must not write settings")
+    # Each way of having no display that can be opened, with what the one-line message must name.
+    # ":65000" is a display no X server serves; the Wayland socket does not exist either.
+    CASES = {
+        "nothing set": ({}, "display"),
+        "a dead DISPLAY": ({"DISPLAY": ":65000"}, ":65000"),
+        "a Wayland socket without XWayland": ({"WAYLAND_DISPLAY": "wayland-kalibrix-none"},
+                                              "XWayland"),
+        "a Wayland session whose XWayland is gone": ({"WAYLAND_DISPLAY": "wayland-kalibrix-none",
+                                                      "XDG_SESSION_TYPE": "wayland",
+                                                      "DISPLAY": ":65000"}, "XWayland"),
+    }
+
+    def test_reports_the_missing_display_in_one_line_and_exits_2(self):
+        for case, (variables, named) in self.CASES.items():
+            with self.subTest(case), tempfile.TemporaryDirectory(prefix="kalibrix-e2e-") as tmp:
+                env = {k: v for k, v in os.environ.items()
+                       if k not in ("DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM",
+                                    "XDG_SESSION_TYPE")}
+                env.update(HOME=tmp, XDG_CONFIG_HOME=os.path.join(tmp, "config"),
+                           XDG_RUNTIME_DIR=tmp, LC_ALL="C.UTF-8", **variables)
+                try:
+                    result = subprocess.run([harness.program_path()], env=env,
+                                            stdin=subprocess.DEVNULL, capture_output=True,
+                                            text=True, timeout=harness.EXIT_TIMEOUT)
+                except subprocess.TimeoutExpired:
+                    self.fail("without a display the program did not end")
+                self.assertEqual(result.returncode, 2, f"stderr: {result.stderr!r}")
+                self.assertEqual(result.stderr.count("\n"), 1, f"one line: {result.stderr!r}")
+                self.assertIn(named, result.stderr)
+                self.assertFalse(os.path.exists(os.path.join(tmp, "config", "Kalibrix")),
+                                 "a run that never started must not write settings")
 
 
 if __name__ == "__main__":
