@@ -528,6 +528,7 @@ class Display:
             return max(1, round(pixels * 25.4 / 96))
 
         for i, m in enumerate(monitors):
+            # A name starting with "*" makes the monitor the primary one.
             self.tool("xrandr", "--setmonitor", ("*" if m.primary else "") + m.name,
                       f"{m.width}/{mm(m.width)}x{m.height}/{mm(m.height)}+{m.x}+{m.y}",
                       output.group(1) if i == 0 and output else "none", check=True)
