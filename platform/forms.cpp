@@ -439,10 +439,12 @@ const QImage& PictureBox::picture() const {
 }
 
 void PictureBox::setPicture(PictureSource source) {
+    // Drawn when it is first needed: at once by a box that takes its picture's size, else when the box
+    // is painted or another box takes the picture.
     m_source = std::move(source);
     m_drawnScale = scale();
-    m_picture = m_source ? m_source(m_drawnScale) : QImage();
-    m_stale = false;
+    m_picture = QImage();
+    m_stale = static_cast<bool>(m_source);
     if (m_autoSize) fitToPicture();
     cls();
 }
@@ -475,11 +477,7 @@ void PictureBox::rescale() {
     const double s = scale();
     if (s == m_drawnScale) return;
     m_drawnScale = s;
-    if (m_source) {
-        // A box nobody sees draws its picture when it is asked for it.
-        m_stale = true;
-        if (isVisibleTo(window()) || m_autoSize) picture();
-    }
+    if (m_source) m_stale = true;
     if (m_autoSize) fitToPicture();
     cls();
 }
@@ -492,7 +490,7 @@ void PictureBox::setAutoSize(bool on) {
 
 QImage& PictureBox::drawing() {
     // A hidden box gets no resize event; keep the persistent image the size of the inner area.
-    if (m_drawing.size() != innerSize()) cls();
+    if (m_drawingStale || m_drawing.size() != innerSize()) makeDrawing();
     return m_drawing;
 }
 
@@ -515,13 +513,18 @@ void PictureBox::setBackColor(QColor colour) {
 }
 
 void PictureBox::cls() {
+    m_drawingStale = true;
+    update();
+}
+
+void PictureBox::makeDrawing() {
+    m_drawingStale = false;
     const QSize inner = innerSize();
     const QImage& p = picture();
     if (!p.isNull() && p.size() == inner && p.format() == QImage::Format_RGB32) {
         // The picture covers the whole box: the drawing starts as the picture itself and shares its
         // pixels until something is drawn.
         m_drawing = p;
-        update();
         return;
     }
     if (m_drawing.size() != inner || m_drawing.isDetached() == false) m_drawing = QImage(inner, QImage::Format_RGB32);
@@ -530,7 +533,6 @@ void PictureBox::cls() {
         QPainter painter(&m_drawing);
         painter.drawImage(QPoint(0, 0), p);
     }
-    update();
 }
 
 void PictureBox::resizeEvent(QResizeEvent*) {
@@ -538,6 +540,7 @@ void PictureBox::resizeEvent(QResizeEvent*) {
 }
 
 void PictureBox::paintEvent(QPaintEvent*) {
+    if (m_drawingStale || m_drawing.size() != innerSize()) makeDrawing();
     QPainter p(this);
     const int b = borderWidth();
     if (b) {

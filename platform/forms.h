@@ -261,7 +261,8 @@ public:
     QSize innerSize() const;
     // Clears the drawing back to the picture on the background colour.
     void cls();
-    // The persistent image (inner size); call update() after drawing into it.
+    // The persistent image (inner size); call update() after drawing into it. Made when it is first
+    // painted or asked for, so that boxes nobody sees (stores of pictures) keep none.
     QImage& drawing();
     void setBackColor(QColor colour);
     MouseHandlers& mouse();
@@ -272,14 +273,16 @@ protected:
 
 private:
     void fitToPicture();
+    void makeDrawing();
     int borderWidth() const;
     float twipsPerPixel() const;
     Environment& m_env;
     PictureSource m_source;
     mutable QImage m_picture;
-    mutable bool m_stale = false; // drawn for another scale; drawn again when needed
+    mutable bool m_stale = false; // not drawn yet, or for another scale; drawn when needed
     double m_drawnScale = 1.0;
     QImage m_drawing;
+    bool m_drawingStale = true; // cleared since it was made: made again when needed
     QColor m_back{0xE0, 0xE0, 0xE0};
     bool m_autoSize = false;
     bool m_autoRedraw = false;

@@ -2,6 +2,8 @@
 
 #include "shaped/regionfrompicture.h"
 
+#include <QPointer>
+
 namespace kx::shaped {
 
 void shapeAtLoad(forms::Form& window, forms::PictureBox& picture) {
@@ -29,7 +31,11 @@ void clearShape(forms::Form& window) {
 }
 
 void dragToMove(forms::Form& window) {
-    window.env().windows.beginMove(&window);
+    // While it moves the window takes the scale of the pointer's monitor; let go with the pointer on one
+    // monitor and the window mostly on another, it takes the scale of the monitor that holds it.
+    window.env().windows.beginMove(&window, [w = QPointer<forms::Form>(&window)] {
+        if (w) w->updateScale();
+    });
 }
 
 void applyOnTop(forms::Form& window, int value) {

@@ -398,6 +398,21 @@ private Q_SLOTS:
         QCOMPARE(t.windows.lastActivated(), &c.slider);
         t.windows.releaseMove();
         QVERIFY(!t.windows.isMoving(&c.beam));
+        if (twoMonitors) {
+            // Let go with the pointer on the 200 % monitor but the beam's centre over the 100 % one: once the
+            // move is over, the beam takes the scale of the monitor that holds it.
+            const QPoint pressed = c.beam.pos() + QPoint(c.beam.width() - 10, 10);
+            t.windows.setCursorPos(pressed);
+            c.beam.Picture1_MouseDown();
+            t.windows.dragBy(QPoint(1300 - pressed.x(), 0));
+            QCOMPARE(c.beam.scale(), 2.0);
+            t.windows.releaseMove();
+            QCOMPARE(c.beam.scale(), 1.0);
+            QCOMPARE(c.beam.size(), vertical ? QSize(165, 428) : QSize(508, 165));
+            QCOMPARE(c.slider.scale(), 1.0);
+            t.advance(50);
+            QCOMPARE(c.slider.Label1->caption(), QStringLiteral("0.04 cm")); // the same 22.5 twips
+        }
     }
 
     // Every pointer event during a drag on the handle pulls the offset by the pointer's distance from

@@ -384,13 +384,60 @@ class Geometry:
     height: int
 
 
-class Display:
-    """A private Xvfb server (1280x800x24), optionally with openbox, plus an isolated home and
-    settings directory for the programs started on it."""
+@dataclass(frozen=True)
+class Monitor:
+    """A RandR monitor: a named part of the screen, in screen pixels."""
+    name: str
+    x: int
+    y: int
+    width: int
+    height: int
+    primary: bool = False
 
-    def __init__(self, wm=True, size=SCREEN_SIZE):
+    def contains(self, g):
+        """Whether the rectangle g (anything with x, y, width, height) lies wholly on it."""
+        return (self.x <= g.x and g.x + g.width <= self.x + self.width
+                and self.y <= g.y and g.y + g.height <= self.y + self.height)
+
+
+@dataclass(frozen=True)
+class Scaling:
+    """One way a desktop asks programs to draw larger: Xft.dpi in the X resources and/or
+    environment variables (as name, value pairs), giving `scale` device pixels per 96-dpi pixel."""
+    name: str
+    scale: float
+    dpi: int = 96
+    env: tuple = ()
+
+
+# What desktops set for 200 % and 150 %, and Qt's own factor for 200 %.
+SCALINGS = (Scaling("Xft.dpi 192", 2.0, dpi=192), Scaling("Xft.dpi 144", 1.5, dpi=144),
+            Scaling("QT_SCALE_FACTOR=2", 2.0, env=(("QT_SCALE_FACTOR", "2"),)))
+
+
+def scaled(point, scale):
+    """A point (or size) of the 96-dpi design at a scale, to the nearest device pixel."""
+    return tuple(round(v * scale) for v in point)
+
+
+# Scaling the desktop asks for that a user's environment must not bring into a test.
+SCALING_VARIABLES = ("QT_SCALE_FACTOR", "QT_SCREEN_SCALE_FACTORS", "QT_AUTO_SCREEN_SCALE_FACTOR",
+                     "QT_ENABLE_HIGHDPI_SCALING", "QT_USE_PHYSICAL_DPI", "QT_FONT_DPI")
+
+
+class Display:
+    """A private Xvfb server (by default 1280x800x24), optionally with openbox, plus an isolated
+    home and settings directory for the programs started on it.
+
+    dpi sets the X resource Xft.dpi (what desktops set for a scale: 144 is 150 %, 192 is 200 %);
+    monitors splits the screen into RandR monitors, as several monitors side by side would. Both
+    stay for the server's life (it runs with -noreset) and can be changed between programs."""
+
+    def __init__(self, wm=True, size=SCREEN_SIZE, dpi=None, monitors=()):
         self.wm = wm
         self.size = size
+        self.dpi = dpi
+        self.monitors = tuple(monitors)
         self.tmp = None
         self.xvfb = None
         self.openbox = None
@@ -407,8 +454,9 @@ class Display:
         self.close()
 
     def start(self):
-        missing = [t for t in ("Xvfb",) + REQUIRED_TOOLS + (("openbox",) if self.wm else ())
-                   if shutil.which(t) is None]
+        wanted = (("Xvfb",) + REQUIRED_TOOLS + (("openbox",) if self.wm else ())
+                  + (("xrdb",) if self.dpi is not None else ()) + (("xrandr",) if self.monitors else ()))
+        missing = [t for t in wanted if shutil.which(t) is None]
         if missing:
             raise HarnessError("missing tools: " + ", ".join(missing)
                                + " (scripts/deps installs them)")
@@ -416,6 +464,10 @@ class Display:
         try:
             self._start_xvfb()
             self.env = self._child_env()
+            if self.dpi is not None:
+                self.set_dpi(self.dpi)
+            if self.monitors:
+                self.set_monitors(self.monitors)
             if self.wm:
                 self._start_openbox()
         except BaseException:
@@ -472,7 +524,7 @@ class Display:
         env = {k: v for k, v in os.environ.items()
                if k not in ("WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "XAUTHORITY", "SESSION_MANAGER",
                             "DBUS_SESSION_BUS_ADDRESS", "DESKTOP_SESSION", "XDG_CURRENT_DESKTOP",
-                            "XDG_SESSION_TYPE")}
+                            "XDG_SESSION_TYPE") + SCALING_VARIABLES}
         home = os.path.join(self.tmp, "home")
         runtime = os.path.join(self.tmp, "runtime")
         for d in (home, runtime):
@@ -483,6 +535,39 @@ class Display:
                    XDG_DATA_HOME=os.path.join(home, ".local", "share"), LC_ALL="C.UTF-8")
         os.makedirs(env["XDG_CONFIG_HOME"], exist_ok=True)
         return env
+
+    def set_dpi(self, dpi):
+        """Sets Xft.dpi in the server's resources, as a desktop does for its scale; programs
+        started from now on see it."""
+        self.tool("xrdb", "-nocpp", "-merge", input=f"Xft.dpi: {dpi}\n", check=True)
+        self.dpi = dpi
+
+    def set_monitors(self, monitors):
+        """Replaces the screen's monitors by these (one of them may be the primary one). The
+        first is bound to the screen's output, which takes the automatic whole-screen monitor
+        away; the millimetres given make 96 dpi."""
+        for old in self.monitors_listed():
+            if old != "screen":
+                self.tool("xrandr", "--delmonitor", old, check=True)
+        output = re.search(r"^(\S+) connected", self.tool("xrandr", "--query"), re.M)
+
+        def mm(pixels):
+            return max(1, round(pixels * 25.4 / 96))
+
+        for i, m in enumerate(monitors):
+            # A name starting with "*" makes the monitor the primary one.
+            self.tool("xrandr", "--setmonitor", ("*" if m.primary else "") + m.name,
+                      f"{m.width}/{mm(m.width)}x{m.height}/{mm(m.height)}+{m.x}+{m.y}",
+                      output.group(1) if i == 0 and output else "none", check=True)
+        listed = self.monitors_listed()
+        if sorted(listed) != sorted(m.name for m in monitors):
+            raise HarnessError(f"monitors {listed} instead of {[m.name for m in monitors]}")
+        self.monitors = tuple(monitors)
+
+    def monitors_listed(self):
+        """The names of the monitors the server reports."""
+        out = self.tool("xrandr", "--listmonitors", check=True)
+        return re.findall(r"^\s*\d+: [+*]*(\S+)", out, re.M)
 
     def _start_openbox(self):
         log = open(os.path.join(self.tmp, "openbox.log"), "wb")
@@ -530,9 +615,10 @@ class Display:
 
     # Windows -------------------------------------------------------------------------------
 
-    def tool(self, *args, check=False, timeout=30):
+    def tool(self, *args, check=False, timeout=30, input=None):
         """Runs an X command-line tool against this display and returns its standard output."""
-        result = subprocess.run(args, env=self.env, stdin=subprocess.DEVNULL,
+        result = subprocess.run(args, env=self.env, input=input,
+                                stdin=subprocess.DEVNULL if input is None else None,
                                 capture_output=True, text=True, timeout=timeout)
         if check and result.returncode != 0:
             raise HarnessError(f"{' '.join(args)} failed ({result.returncode}): "

@@ -26,9 +26,10 @@ MAGNIFIER_BUTTON = (92, 28)
 HELP_BUTTON = (164, 28)
 BANNER = (284, 100)
 VIEW = (194, 10, 180, 180)
-# Pointer positions whose 60 x 60 square no window covers.
+# Pointer positions whose 60 x 60 square no window covers (at 200 %: 120 x 120, below the panel).
 OPEN_DESKTOP = (1000, 600)
 NEAR_CORNER = (4, 790)
+OPEN_WHEN_SCALED = (1100, 700)
 VIEW_TIMEOUT = 15.0
 
 RECORDER = """#!/bin/sh
@@ -98,16 +99,18 @@ def set_root_pattern(display):
         x11.XCloseDisplay(dpy)
 
 
-def expected_view(display, pointer):
-    """The pattern of the 60 x 60 square from 30 pixels above and left of the pointer, each pixel a
-    3 x 3 block, black beyond the screen."""
+def expected_view(display, pointer, scale=1.0):
+    """The pattern of the 60 x 60 square from 30 pixels above and left of the pointer (96-dpi
+    pixels: at a scale, that many more device pixels), each device pixel a 3 x 3 block, black
+    beyond the screen."""
     width, height = display.x.width, display.x.height
+    size, offset = harness.scaled(VIEW[2:], scale), round(30 * scale)
     rgb = bytearray()
-    for vy in range(VIEW[3]):
-        for vx in range(VIEW[2]):
-            x, y = pointer[0] - 30 + vx // 3, pointer[1] - 30 + vy // 3
+    for vy in range(size[1]):
+        for vx in range(size[0]):
+            x, y = pointer[0] - offset + vx // 3, pointer[1] - offset + vy // 3
             rgb += bytes(pattern(x, y) if 0 <= x < width and 0 <= y < height else (0, 0, 0))
-    return harness.Image(VIEW[2], VIEW[3], rgb)
+    return harness.Image(*size, rgb)
 
 
 def differences(actual, expected):
@@ -176,6 +179,7 @@ class MagnifierAndLinks(unittest.TestCase):
         self.program = self.display.launch(binary, env=env)
         self.panel = self.display.wait_window(PANEL_TITLE, program=self.program)
         self.origin = self.display.geometry(self.panel)
+        self.scale = 1.0
 
     def tearDown(self):
         try:
@@ -187,10 +191,12 @@ class MagnifierAndLinks(unittest.TestCase):
     # Helpers ---------------------------------------------------------------------------------
 
     def click_panel(self, point):
-        self.display.click(self.origin.x + point[0], self.origin.y + point[1])
+        x, y = harness.scaled(point, self.scale)
+        self.display.click(self.origin.x + x, self.origin.y + y)
 
     def view(self):
-        return self.display.screenshot(self.origin.x + VIEW[0], self.origin.y + VIEW[1], *VIEW[2:])
+        x, y, width, height = harness.scaled(VIEW, self.scale)
+        return self.display.screenshot(self.origin.x + x, self.origin.y + y, width, height)
 
     def settled_view(self):
         """The view once it has been painted and stays the same over a few polls (right after the
@@ -228,7 +234,8 @@ class MagnifierAndLinks(unittest.TestCase):
 
     def magnify_at(self, pointer):
         self.display.move_mouse(*pointer)
-        self.wait_view(expected_view(self.display, pointer), f"the view of the pattern around {pointer}")
+        self.wait_view(expected_view(self.display, pointer, self.scale),
+                       f"the view of the pattern around {pointer}")
 
     # Cases -----------------------------------------------------------------------------------
 
@@ -240,6 +247,22 @@ class MagnifierAndLinks(unittest.TestCase):
         self.click_panel(MAGNIFIER_BUTTON)
         self.display.move_mouse(*OPEN_DESKTOP)
         self.wait_view(banner, "the banner after switching the magnifier off")
+
+    def test_view_shows_each_device_pixel_as_a_3_x_3_block_on_scaled_desktops(self):
+        d = self.display
+        try:
+            for scaling in harness.SCALINGS:
+                with self.subTest(scaling.name):
+                    d.close_window(self.panel)
+                    self.assertEqual(self.program.wait(), 0, self.program.describe())
+                    d.set_dpi(scaling.dpi)
+                    self.program = d.launch(env=dict(scaling.env))
+                    self.panel = d.wait_window(PANEL_TITLE, program=self.program)
+                    self.origin, self.scale = d.geometry(self.panel), scaling.scale
+                    self.click_panel(MAGNIFIER_BUTTON)
+                    self.magnify_at(OPEN_WHEN_SCALED)
+        finally:
+            d.set_dpi(96)
 
     def test_help_button_and_banner_hand_over_exactly_one_argument_each(self):
         self.click_panel(HELP_BUTTON)
