@@ -1,8 +1,10 @@
 #include "panel/program.h"
 #include "platform/clock.h"
+#include "platform/commandline.h"
 #include "platform/qtwindowsystem.h"
 #include "platform/scaling.h"
 #include "platform/settingsstore.h"
+#include "platform/translation.h"
 
 #include <QApplication>
 #include <cstdio>
@@ -18,13 +20,16 @@ constexpr int kNoDisplayExitCode = 2;
 } // namespace
 
 int main(int argc, char** argv) {
+    QApplication::setApplicationName(QStringLiteral("Kalibrix"));
+    QApplication::setApplicationVersion(QStringLiteral(KALIBRIX_VERSION));
+    if (const std::optional<int> exitCode = kx::answerCommandLine(argc, argv)) return *exitCode;
     if (const QString problem = kx::displayProblem(); !problem.isEmpty()) {
         std::fprintf(stderr, "%s\n", qPrintable(problem));
         return kNoDisplayExitCode;
     }
     kx::takeOverScaling();
     QApplication qapp(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Kalibrix"));
+    kx::installTranslations(qapp);
     QApplication::setQuitOnLastWindowClosed(false);
 
     kx::QtClock clock(kTimerGrid, kFastestTick);

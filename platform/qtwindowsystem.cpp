@@ -4,6 +4,7 @@
 #include "platform/scaling.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QCursor>
 #include <QDesktopServices>
 #include <QFileInfo>
@@ -265,6 +266,13 @@ int DesktopShell::open(const QString& document) {
     // One argument, no shell: spaces, quotes and $(...) in the name arrive unchanged.
     return QProcess::startDetached(QStringLiteral("xdg-open"), {document}) ? kOpenSucceeded : kNoAssociation;
 #endif
+}
+
+void DesktopShell::copyText(const QString& text) {
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    clipboard->setText(text, QClipboard::Clipboard);
+    // X11 also has the selection that a middle click pastes.
+    if (clipboard->supportsSelection()) clipboard->setText(text, QClipboard::Selection);
 }
 
 } // namespace kx
