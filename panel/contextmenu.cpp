@@ -31,10 +31,13 @@ QMenu* createContextMenu(Start& panel, Slider* slider, QWidget* parent) {
     if (slider) {
         QAction* copy = menu->addAction(QCoreApplication::translate("Kalibrix", "&Copy reading"),
                                         copyFrom(slider->formName()));
+        copy->setObjectName(QStringLiteral("copy"));
         copy->setShortcut(QKeySequence::Copy); // shown only: the slider handles the key itself
     } else {
-        menu->addAction(QCoreApplication::translate("Kalibrix", "Copy &horizontal reading"), copyFrom(names::Form2));
-        menu->addAction(QCoreApplication::translate("Kalibrix", "Copy &vertical reading"), copyFrom(names::Form42));
+        menu->addAction(QCoreApplication::translate("Kalibrix", "Copy &horizontal reading"), copyFrom(names::Form2))
+            ->setObjectName(QStringLiteral("copy"));
+        menu->addAction(QCoreApplication::translate("Kalibrix", "Copy &vertical reading"), copyFrom(names::Form42))
+            ->setObjectName(QStringLiteral("copyVertical"));
     }
 
     menu->addSeparator();
@@ -44,6 +47,7 @@ QMenu* createContextMenu(Start& panel, Slider* slider, QWidget* parent) {
     for (int i = 0; i < int(kUnits.size()); ++i) {
         forms::OptionButton* option = options[i];
         QAction* unit = menu->addAction(text(kUnits[i].caption), [option] { option->setValue(true); });
+        unit->setObjectName(QString::fromLatin1(kUnits[i].optionName));
         unit->setCheckable(true);
         unit->setChecked(option->value());
         units->addAction(unit);
@@ -51,6 +55,7 @@ QMenu* createContextMenu(Start& panel, Slider* slider, QWidget* parent) {
 
     menu->addSeparator();
     QAction* onTop = menu->addAction(QCoreApplication::translate("Kalibrix", "Keep Kalibrix on &top"));
+    onTop->setObjectName(QStringLiteral("onTop"));
     onTop->setCheckable(true);
     onTop->setChecked(panel.Check5->value() == 1);
     QObject::connect(onTop, &QAction::triggered, [&panel](bool on) { panel.Check5->setValue(on ? 1 : 0); });
@@ -65,13 +70,15 @@ QMenu* createContextMenu(Start& panel, Slider* slider, QWidget* parent) {
                                     [shownBy] {
                                         for (forms::CheckBox* check : shownBy) check->setValue(0);
                                     });
+    away->setObjectName(QStringLiteral("away"));
     away->setEnabled(std::any_of(shownBy.begin(), shownBy.end(), [](forms::CheckBox* c) { return c->value() == 1; }));
 
     menu->addSeparator();
     QAction* help = menu->addAction(QCoreApplication::translate("Kalibrix", "&Help"), [&panel] { panel.Command2_Click(); });
+    help->setObjectName(QStringLiteral("help"));
     help->setShortcut(QKeySequence::HelpContents);
-    menu->addAction(QCoreApplication::translate("Kalibrix", "&Quit Kalibrix"),
-                    [&app] { app.unload(names::Start); });
+    menu->addAction(QCoreApplication::translate("Kalibrix", "&Quit Kalibrix"), [&app] { app.unload(names::Start); })
+        ->setObjectName(QStringLiteral("quit"));
     return menu;
 }
 

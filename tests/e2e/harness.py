@@ -44,7 +44,7 @@ EXIT_TIMEOUT = 30.0
 # A synthetic press held this long is seen as a real press by the window manager's move mode.
 PRESS_HOLD = 0.03
 
-REQUIRED_TOOLS = ("xdotool", "xwininfo", "xprop")
+REQUIRED_TOOLS = ("xdotool", "xwininfo", "xprop", "xclip")
 
 
 class HarnessError(RuntimeError):
