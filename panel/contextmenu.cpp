@@ -8,6 +8,8 @@
 #include <QCoreApplication>
 #include <QKeySequence>
 #include <QMenu>
+#include <algorithm>
+#include <vector>
 
 namespace kx {
 
