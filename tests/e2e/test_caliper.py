@@ -293,7 +293,8 @@ class Calipers(unittest.TestCase):
                            "the slider to have the keyboard focus")
         d.key("Right", "Right", "Right")
         self.wait_title(slider, "3.00 pic")
-        self.assertEqual(self.steps_from_zero(HORIZONTAL, beam, slider), 3)
+        harness.wait_value(lambda: self.steps_from_zero(HORIZONTAL, beam, slider), lambda n: n == 3,
+                           STEP_TIMEOUT, "the slider three pixels from its zero point")
         d.key("ctrl+c")
         harness.wait_value(lambda: d.tool("xclip", "-o", "-selection", "clipboard", timeout=10),
                            lambda text: text == "3.00 pic", STEP_TIMEOUT,
