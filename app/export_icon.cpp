@@ -1,17 +1,24 @@
-// Writes the application icon (the horizontal caliper) as a PNG file; run at build time so that
-// the installed desktop icon is the program's own artwork.
+// Writes the application icon (the horizontal caliper) as a PNG file of the given size (32 unless
+// told), drawn by the artwork code at that size; run at build time so that the installed desktop
+// icons are the program's own artwork.
 
 #include "art/art.h"
 
 #include <cstdio>
+#include <cstdlib>
+
+namespace {
+constexpr int kDesignSize = 32; // the icon's design size in pixels
+} // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s <icon.png>\n", argc > 0 ? argv[0] : "kalibrix-export-icon");
+    const int size = argc == 3 ? std::atoi(argv[2]) : kDesignSize;
+    if ((argc != 2 && argc != 3) || size < 16 || size > 1024) {
+        std::fprintf(stderr, "usage: %s <icon.png> [size]\n", argc > 0 ? argv[0] : "kalibrix-export-icon");
         return 2;
     }
-    const QImage icon = kx::art::horizontalCaliperIcon();
-    if (icon.isNull() || !icon.save(QString::fromLocal8Bit(argv[1]), "PNG")) {
+    const QImage icon = kx::art::horizontalCaliperIcon(double(size) / kDesignSize);
+    if (icon.isNull() || icon.width() != size || !icon.save(QString::fromLocal8Bit(argv[1]), "PNG")) {
         std::fprintf(stderr, "kalibrix-export-icon: cannot write %s\n", argv[1]);
         return 1;
     }

@@ -1,9 +1,11 @@
 #include "panel/program.h"
 #include "platform/clock.h"
 #include "platform/displaysession.h"
+#include "platform/commandline.h"
 #include "platform/qtwindowsystem.h"
 #include "platform/scaling.h"
 #include "platform/settingsstore.h"
+#include "platform/translation.h"
 
 #include <QApplication>
 #include <cstdio>
@@ -19,6 +21,9 @@ constexpr int kNoDisplayExitCode = 2;
 } // namespace
 
 int main(int argc, char** argv) {
+    QApplication::setApplicationName(QStringLiteral("Kalibrix"));
+    QApplication::setApplicationVersion(QStringLiteral(KALIBRIX_VERSION));
+    if (const std::optional<int> exitCode = kx::answerCommandLine(argc, argv)) return *exitCode;
     const bool platformChosen = kx::chooseWindowPlatform();
     if (const QString problem = kx::displayProblem(); !problem.isEmpty()) {
         std::fprintf(stderr, "%s\n", qPrintable(problem));
@@ -27,7 +32,7 @@ int main(int argc, char** argv) {
     kx::takeOverScaling();
     QApplication qapp(argc, argv);
     if (platformChosen) kx::forgetChosenPlatform();
-    QApplication::setApplicationName(QStringLiteral("Kalibrix"));
+    kx::installTranslations(qapp);
     QApplication::setQuitOnLastWindowClosed(false);
 
     kx::QtClock clock(kTimerGrid, kFastestTick);

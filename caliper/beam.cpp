@@ -6,6 +6,8 @@
 #include "panel/start.h"
 #include "shaped/shapedwindow.h"
 
+#include <QCoreApplication>
+
 namespace kx {
 
 namespace {
@@ -68,7 +70,10 @@ Beam::Beam(forms::Application& app, Module1& model, const BeamTwin& twin)
     Label1 = new forms::Label(Picture1);
     place(Label1, twin.closeSpot);
     Label1->setTransparent(true);
-    Label1->setToolTip(QStringLiteral("Ende"));
+    Label1->setToolTip(QCoreApplication::translate("Kalibrix", "Close"));
+    Label1->setAccessibleName(Label1->toolTip());
+    Picture1->setAccessibleName(twin.panelCheck2 ? QCoreApplication::translate("Kalibrix", "Vertical caliper")
+                                                 : QCoreApplication::translate("Kalibrix", "Horizontal caliper"));
 
     Picture2 = new forms::PictureBox(this, e);
     place(Picture2, twin.openHandHolder);

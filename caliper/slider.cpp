@@ -3,11 +3,16 @@
 #include "art/art.h"
 #include "caliper/beam.h"
 #include "caliper/readout.h"
+#include "panel/contextmenu.h"
 #include "panel/formnames.h"
 #include "panel/start.h"
 #include "shaped/shapedwindow.h"
 
+#include <QContextMenuEvent>
+#include <QCoreApplication>
 #include <QFontDatabase>
+#include <QKeyEvent>
+#include <QMenu>
 
 namespace kx {
 
@@ -15,6 +20,7 @@ namespace {
 constexpr int kTrackingMs = 1;
 constexpr int kReadoutMs = 50;
 constexpr int kRepeatMs = 150;
+constexpr int kLongKeyStep = 10; // pixels per arrow key with Shift
 const QColor kReadoutColour(0xFF, 0xFF, 0xC0);
 } // namespace
 
@@ -141,6 +147,17 @@ Slider::Slider(forms::Application& app, Module1& model, const SliderTwin& twin)
     // hand-over. Without tracking, Qt drops such moves before they reach the handle.
     Label2->setMouseTracking(true);
     Check1->onClick = [this] { Check1_Click(); };
+
+    const bool horizontal = twin.axis == Axis::Horizontal;
+    Picture1->setAccessibleName(horizontal ? QCoreApplication::translate("Kalibrix", "Horizontal slider")
+                                           : QCoreApplication::translate("Kalibrix", "Vertical slider"));
+    Picture1->setAccessibleDescription(QCoreApplication::translate(
+        "Kalibrix", "Arrow keys move the jaw one pixel, with Shift ten; with Ctrl the whole caliper. Ctrl+C copies the reading."));
+    Label1->setReadout(horizontal ? QCoreApplication::translate("Kalibrix", "Horizontal reading")
+                                  : QCoreApplication::translate("Kalibrix", "Vertical reading"));
+    Command1->setAccessibleName(QCoreApplication::translate("Kalibrix", "One pixel further"));
+    Command2->setAccessibleName(QCoreApplication::translate("Kalibrix", "One pixel back"));
+    Label2->setAccessibleName(QCoreApplication::translate("Kalibrix", "Jaw handle"));
 }
 
 void Slider::Form_Load() {
@@ -265,6 +282,55 @@ void Slider::Label2_MouseMove(float x, float y) {
 
 void Slider::Check1_Click() {
     shaped::applyOnTop(*this, Check1->value());
+}
+
+bool Slider::Picture1_KeyDown(int keyCode, Qt::KeyboardModifiers shift) {
+    const bool ctrl = shift.testFlag(Qt::ControlModifier);
+    const int steps = shift.testFlag(Qt::ShiftModifier) ? kLongKeyStep : 1;
+    if (keyCode == Qt::Key_C && ctrl && !shift.testFlag(Qt::ShiftModifier)) {
+        copyReading();
+        return true;
+    }
+    if (keyCode == Qt::Key_F1) {
+        app().form<Start>(names::Start).Command2_Click();
+        return true;
+    }
+    QPoint direction;
+    switch (keyCode) {
+    case Qt::Key_Left: direction = QPoint(-1, 0); break;
+    case Qt::Key_Right: direction = QPoint(1, 0); break;
+    case Qt::Key_Up: direction = QPoint(0, -1); break;
+    case Qt::Key_Down: direction = QPoint(0, 1); break;
+    default: return false;
+    }
+    if (ctrl) {
+        // The whole caliper: the beam moves, and the slider follows it at once.
+        forms::Form& beam = app().form(m_twin.beam);
+        beam.move(beam.pos() + direction * steps);
+        return true;
+    }
+    const int along = m_twin.axis == Axis::Horizontal ? direction.x() : direction.y();
+    if (along == 0) return false;
+    for (int i = 0; i < steps; ++i) nudge(along); // the same step as "+" and " - "
+    return true;
+}
+
+void Slider::copyReading() {
+    env().shell.copyText(Label1->caption());
+}
+
+void Slider::keyPressEvent(QKeyEvent* event) {
+    if (Picture1_KeyDown(event->key(), event->modifiers()))
+        event->accept();
+    else
+        Form::keyPressEvent(event);
+}
+
+void Slider::contextMenuEvent(QContextMenuEvent* event) {
+    // On the readout and the rest of the picture; the buttons and the handle keep the right button.
+    QWidget* under = childAt(event->pos());
+    if (under != Picture1 && under != Label1) return;
+    createContextMenu(app().form<Start>(names::Start), this, this)->popup(event->globalPos());
 }
 
 } // namespace kx

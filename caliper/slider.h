@@ -56,6 +56,12 @@ public:
     void Check1_Click();
     // Shows a reading in Label1, in the font the readout's rule picks for it.
     void showReading(const QString& reading);
+    // Keys on the focused slider: the arrows along the axis move the moving jaw one pixel (with Shift
+    // ten), with Ctrl any arrow moves the whole caliper; Ctrl+C copies the reading as shown; F1 opens
+    // the help. Returns whether the key was one of these.
+    bool Picture1_KeyDown(int keyCode, Qt::KeyboardModifiers shift);
+    // Puts the reading, exactly as the readout shows it, on the clipboard.
+    void copyReading();
 
     // The slider is drawn at its beam's scale, wherever it stands itself, and it never leaves its beam.
     double wantedScale() const override;
@@ -78,6 +84,8 @@ public:
 
 protected:
     void scaleChanged(double oldScale) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     void nudge(int direction);

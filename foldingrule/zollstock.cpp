@@ -4,6 +4,7 @@
 #include "panel/formnames.h"
 #include "shaped/shapedwindow.h"
 
+#include <QCoreApplication>
 #include <stdexcept>
 
 namespace kx {
@@ -42,7 +43,8 @@ Zollstock::Zollstock(forms::Application& app) : Form(app, names::Zollstock) {
         const auto& r = kEndAreas[i];
         place(Label1[i], r[0], r[1], r[2], r[3]);
         Label1[i]->setTransparent(true);
-        Label1[i]->setToolTip(QStringLiteral("Ende"));
+        Label1[i]->setToolTip(QCoreApplication::translate("Kalibrix", "Close"));
+        Label1[i]->setAccessibleName(Label1[i]->toolTip());
         Label1[i]->mouse().click = [this, i] { Label1_Click(i); };
     }
     whenScaled([this](double scale) {

@@ -5,10 +5,16 @@
 #include "caliper/slider.h"
 #include "foldingrule/zollstock.h"
 #include "magnifier/magnifier.h"
+#include "panel/contextmenu.h"
 #include "panel/formnames.h"
+#include "platform/translation.h"
 
+#include <QContextMenuEvent>
+#include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QKeyEvent>
+#include <QMenu>
 
 namespace kx {
 
@@ -23,6 +29,10 @@ constexpr int kMagnifierRefreshMs = 50;
 constexpr int kMagnifierLimitMs = 30000;
 constexpr int kMirrorMs = 1;
 const char* const kHelpTopic = "helpContextId";
+// The pages of the HTML help, by help topic 1 to 9, and its contents page.
+const char* const kHelpPages[] = {"magnifier.html", "twips.html",      "points.html", "pixels.html", "inches.html",
+                                  "centimetres.html", "help.html", "zero.html",  "calibration.html"};
+const char* const kHelpContents = "index.html";
 
 const QString kDialogFont = QStringLiteral("MS Sans Serif");
 constexpr double kClientWidth = 5925, kClientHeight = 2955;
@@ -58,7 +68,7 @@ Start::Start(forms::Application& app, Module1& model) : Form(app, names::Start),
     // Controls directly on the window.
     Frame1 = new forms::Frame(this, QString());
     place(Frame1, 120, 0, 2655, 2895);
-    Frame2 = new forms::Frame(this, QStringLiteral("Justieren "));
+    Frame2 = new forms::Frame(this, QCoreApplication::translate("Kalibrix", "Calibrate "));
     place(Frame2, 2880, 0, 2775, 2895);
     Frame2->setVisible(false);
     Picture1 = new forms::PictureBox(this, e);
@@ -77,7 +87,7 @@ Start::Start(forms::Application& app, Module1& model) : Form(app, names::Start),
         Command3->setPalette(p);
         Command3->setAutoFillBackground(true);
     }
-    Command3->setToolTip(QStringLiteral("Minimieren"));
+    Command3->setToolTip(QCoreApplication::translate("Kalibrix", "Minimise"));
     Timer1 = &createTimer(0, false);
     Timer2 = &createTimer(kMagnifierLimitMs, false);
     Timer3 = &createTimer(kMirrorMs, true);
@@ -109,7 +119,7 @@ Start::Start(forms::Application& app, Module1& model) : Form(app, names::Start),
     forms::OptionButton** options[] = {&Option2, &Option3, &Option4, &Option5, &Option6};
     const int optionTopics[] = {6, 4, 5, 2, 3};
     for (int i = 0; i < 5; ++i) {
-        *options[i] = new forms::OptionButton(Frame1, QString::fromLatin1(kUnits[i].caption));
+        *options[i] = new forms::OptionButton(Frame1, QCoreApplication::translate("Kalibrix", kUnits[i].caption));
         place(*options[i], 1200, 720 + 360 * i, 1335, 255);
         (*options[i])->setProperty(kHelpTopic, optionTopics[i]);
     }
@@ -117,7 +127,7 @@ Start::Start(forms::Application& app, Module1& model) : Form(app, names::Start),
     Picture6 = new forms::PictureBox(Frame1, e);
     place(Picture6, 120, 2520, 2415, 255);
     Picture6->setPicture(static_cast<QImage (*)(double)>(&art::rulerStrip));
-    Picture6->setToolTip(QStringLiteral("Zollstock"));
+    Picture6->setToolTip(QCoreApplication::translate("Kalibrix", "Folding rule"));
 
     // Frame2: calibration and scale.
     Image1 = new forms::Image(Frame2, QImage());
@@ -141,7 +151,7 @@ Start::Start(forms::Application& app, Module1& model) : Form(app, names::Start),
     place(HScroll1, 120, 1080, 1695, 135);
     Line1 = new forms::Line(Frame2, kRuleColour);
     place(Line1, 0, 1320, 2760, 15);
-    Label5 = new forms::Label(Frame2, QStringLiteral("Maßstab:"));
+    Label5 = new forms::Label(Frame2, QCoreApplication::translate("Kalibrix", "Scale:"));
     place(Label5, 120, 1440, 855, 255);
     Label6 = new forms::Label(Frame2, QStringLiteral("1 x"));
     place(Label6, 1080, 1560, 495, 375);
@@ -156,7 +166,7 @@ Start::Start(forms::Application& app, Module1& model) : Form(app, names::Start),
     Line2 = new forms::Line(Frame2, kRuleColour);
     place(Line2, 0, 2280, 2760, 15);
     Check5 = new forms::CheckBox(Frame2, forms::CheckBox::Style::Standard,
-                                 QStringLiteral("Kalibrix immer oben halten."));
+                                 QCoreApplication::translate("Kalibrix", "Keep Kalibrix on top."));
     place(Check5->widget(), 360, 2400, 1815, 375);
     Check5->setValue(1);
 
@@ -180,6 +190,27 @@ Start::Start(forms::Application& app, Module1& model) : Form(app, names::Start),
         forms::setMousePointer(Picture1, forms::MousePointer::Custom, cursor);
         forms::setMousePointer(Picture6, forms::MousePointer::Custom, cursor);
     });
+    // What screen readers announce for the controls that show only a picture, and the two readings.
+    const std::pair<QWidget*, const char*> spoken[] = {
+        {Check1->widget(), QT_TRANSLATE_NOOP("Kalibrix", "Horizontal caliper")},
+        {Check2->widget(), QT_TRANSLATE_NOOP("Kalibrix", "Vertical caliper")},
+        {Check3->widget(), QT_TRANSLATE_NOOP("Kalibrix", "Magnifier")},
+        {Command1, QT_TRANSLATE_NOOP("Kalibrix", "Both sliders back to zero")},
+        {Check4->widget(), QT_TRANSLATE_NOOP("Kalibrix", "Calibration")},
+        {Command2, QT_TRANSLATE_NOOP("Kalibrix", "Help")},
+        {Command3, QT_TRANSLATE_NOOP("Kalibrix", "Minimise")},
+        {Picture1, QT_TRANSLATE_NOOP("Kalibrix", "Web page")},
+        {Picture6, QT_TRANSLATE_NOOP("Kalibrix", "Folding rule")},
+        {HScroll1, QT_TRANSLATE_NOOP("Kalibrix", "Horizontal zero point")},
+        {VScroll1, QT_TRANSLATE_NOOP("Kalibrix", "Vertical zero point")},
+        {HScroll2, QT_TRANSLATE_NOOP("Kalibrix", "Scale")},
+        {Image1, QT_TRANSLATE_NOOP("Kalibrix", "Horizontal caliper")},
+        {Image2, QT_TRANSLATE_NOOP("Kalibrix", "Vertical caliper")},
+    };
+    for (const auto& [control, name] : spoken) control->setAccessibleName(QCoreApplication::translate("Kalibrix", name));
+    Label3->setReadout(QCoreApplication::translate("Kalibrix", "Horizontal reading"));
+    Label4->setReadout(QCoreApplication::translate("Kalibrix", "Vertical reading"));
+    Label7->setReadout(QCoreApplication::translate("Kalibrix", "Scale"));
 
     m_magnifier = std::make_unique<Magnifier>(e, *Picture1);
 
@@ -339,7 +370,11 @@ void Start::Command1_Click() {
 }
 
 void Start::Command2_Click() {
-    QString help = helpFilePath(app().path());
+    showHelp(0);
+}
+
+void Start::showHelp(int topic) {
+    QString help = helpDocument(app().path(), topic);
     StartURL(help);
 }
 
@@ -427,21 +462,41 @@ QString Start::helpFilePath(const QString& programDirectory) {
     return programDirectory + separator + kHelpFileName;
 }
 
+QString Start::helpDocument(const QString& programDirectory, int topic) {
+    const QString helpFile = helpFilePath(programDirectory);
+    if (QFileInfo::exists(helpFile)) return helpFile;
+    const QString page = QString::fromLatin1(topic >= 1 && topic <= int(std::size(kHelpPages)) ? kHelpPages[topic - 1]
+                                                                                                : kHelpContents);
+    QStringList languages;
+    for (const QString& name : QLocale().uiLanguages()) languages << name.section(QLatin1Char('-'), 0, 0);
+    languages << QStringLiteral("en");
+    for (const QString& dir : dataDirectories(programDirectory, QStringLiteral("help")))
+        for (const QString& language : languages)
+            if (const QString path = dir + QLatin1Char('/') + language + QLatin1Char('/') + page; QFileInfo::exists(path))
+                return path;
+    return helpFile;
+}
+
 QString Start::webAddress() {
     return QStringLiteral(KALIBRIX_WEB_ADDRESS);
 }
 
 bool Start::event(QEvent* event) {
     if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_F1) {
-        // Context help: the focused control's help topic opens the help file.
+        // Context help: the focused control's help topic, or the contents for a control without one.
         QWidget* focused = focusWidget();
-        if (focused && focused->property(kHelpTopic).toInt() > 0) {
-            QString help = app().helpFile();
-            StartURL(help);
-            return true;
-        }
+        showHelp(focused ? focused->property(kHelpTopic).toInt() : 0);
+        return true;
     }
     return Form::event(event);
+}
+
+void Start::contextMenuEvent(QContextMenuEvent* event) {
+    // Only outside the controls: on the window, the frames, and the labels, pictures and lines in them.
+    QWidget* under = childAt(event->pos());
+    if (under && !qobject_cast<QGroupBox*>(under) && !qobject_cast<QLabel*>(under) && !dynamic_cast<forms::Line*>(under))
+        return;
+    createContextMenu(*this, nullptr, this)->popup(event->globalPos());
 }
 
 } // namespace kx

@@ -48,6 +48,12 @@ public:
 
     // The help file beside the program: its directory followed directly by the separator and the name.
     static QString helpFilePath(const QString& programDirectory);
+    // The help document for a help topic (0: the contents): the help file beside the program where
+    // there is one, otherwise the topic's page of the HTML help in the user's language (English where
+    // there is none in it), otherwise the help file's path all the same.
+    static QString helpDocument(const QString& programDirectory, int topic);
+    // Opens the help document of the topic.
+    void showHelp(int topic);
     static QString webAddress();
 
     // Controls, by their names.
@@ -92,6 +98,7 @@ public:
 protected:
     bool event(QEvent* event) override;
     void scaleChanged(double oldScale) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     void selectUnit(int index);

@@ -110,7 +110,9 @@ public:
         opened.append(document);
         return result;
     }
+    void copyText(const QString& text) override { copied.append(text); }
     QStringList opened;
+    QStringList copied;
     int result = 42;
 };
 

@@ -1,5 +1,6 @@
 #include "platform/forms.h"
 
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QCheckBox>
 #include <QStyleOptionButton>
@@ -60,6 +61,24 @@ protected:
 private:
     int indicatorSpacing() const { return style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, this); }
 };
+
+constexpr char kReadout[] = "kxReadout";
+
+// A readout label as screen readers see it: its name, and its caption as the value.
+class ReadoutAccessible final : public QAccessibleWidget {
+public:
+    explicit ReadoutAccessible(QWidget* label) : QAccessibleWidget(label, QAccessible::StaticText) {}
+    QString text(QAccessible::Text t) const override {
+        if (t == QAccessible::Value) return static_cast<QLabel*>(widget())->text();
+        return QAccessibleWidget::text(t);
+    }
+};
+
+QAccessibleInterface* readoutFactory(const QString&, QObject* object) {
+    if (object && object->isWidgetType() && object->property(kReadout).toBool())
+        return new ReadoutAccessible(static_cast<QWidget*>(object));
+    return nullptr;
+}
 
 MouseHooks* ensureHooks(MouseHooks*& hooks, QWidget* widget, bool take) {
     if (!hooks) hooks = new MouseHooks(widget, take);
@@ -305,7 +324,25 @@ void Label::paintEvent(QPaintEvent*) {
 }
 
 void Label::setCaption(const QString& caption) {
-    if (text() != caption) setText(caption);
+    if (text() == caption) return;
+    setText(caption);
+    if (property(kReadout).toBool() && QAccessible::isActive()) {
+        QAccessibleValueChangeEvent event(this, caption);
+        QAccessible::updateAccessibility(&event);
+    }
+}
+
+void Label::setReadout(const QString& accessibleName) {
+    static const bool factoryInstalled = [] {
+        QAccessible::installFactory(readoutFactory);
+        return true;
+    }();
+    Q_UNUSED(factoryInstalled);
+    setProperty(kReadout, true);
+    // Setting the first caption may already have made the plain label's interface; make it anew.
+    if (QAccessibleInterface* plain = QAccessible::queryAccessibleInterface(this))
+        QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(plain));
+    setAccessibleName(accessibleName);
 }
 
 MouseHandlers& Label::mouse() {

@@ -149,6 +149,9 @@ public:
     MouseHandlers& mouse();
     // Transparent labels let the picture below show through.
     void setTransparent(bool transparent);
+    // A readout: screen readers hear its accessible name and, as its value, the caption, which they
+    // are told about whenever it changes.
+    void setReadout(const QString& accessibleName);
 
 protected:
     void paintEvent(QPaintEvent*) override;

@@ -6,6 +6,7 @@
 #include "platform/screencast.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QCursor>
 #include <QDesktopServices>
 #include <QFileInfo>
@@ -273,6 +274,13 @@ int DesktopShell::open(const QString& document) {
     // One argument, no shell: spaces, quotes and $(...) in the name arrive unchanged.
     return QProcess::startDetached(QStringLiteral("xdg-open"), {document}) ? kOpenSucceeded : kNoAssociation;
 #endif
+}
+
+void DesktopShell::copyText(const QString& text) {
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    clipboard->setText(text, QClipboard::Clipboard);
+    // X11 also has the selection that a middle click pastes.
+    if (clipboard->supportsSelection()) clipboard->setText(text, QClipboard::Selection);
 }
 
 } // namespace kx

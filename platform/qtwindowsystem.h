@@ -66,10 +66,11 @@ private:
 };
 
 // Opens documents with the desktop's opener (xdg-open on Linux) as a separate process, passing the
-// document as one argument with no shell in between.
+// document as one argument with no shell in between; copies through the system clipboard.
 class DesktopShell final : public Shell {
 public:
     int open(const QString& document) override;
+    void copyText(const QString& text) override;
 };
 
 } // namespace kx

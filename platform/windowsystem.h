@@ -109,13 +109,15 @@ public:
     virtual void releaseDC(quintptr /*window*/, quintptr /*dc*/) {}
 };
 
-// The desktop's opener for documents and web addresses.
+// The desktop's opener for documents and web addresses, and its clipboard.
 class Shell {
 public:
     virtual ~Shell() = default;
     // Hands the document to the desktop's opener as one argument. Above 32 means success, 32 or less
     // a failure (the classic shell's convention, which callers rely on).
     virtual int open(const QString& document) = 0;
+    // Puts the text on the clipboard, for pasting into other programs.
+    virtual void copyText(const QString& text) = 0;
 };
 
 // Colour the classic desktop uses for the active window border, used as a button face.

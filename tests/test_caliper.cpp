@@ -1,10 +1,15 @@
 // The two calipers on the test doubles: shaping, the on-top switch, the focus hand-over, the close
-// spot, the slider's tracking, nudges, drag handle and readout, all driven by the hand-turned clock.
+// spot, the slider's tracking, nudges, keys, drag handle, readout and right-button menu, all driven by
+// the hand-turned clock.
 
 #include "caliper/readout.h"
+#include "panel/contextmenu.h"
 #include "shaped/regionfrompicture.h"
 #include "support/testprogram.h"
 
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScopeGuard>
@@ -274,6 +279,87 @@ private Q_SLOTS:
         QCOMPARE(c.sliderFromBeam(), sliderFromBeam);
         const QPoint moved = sliderFromBeam - c.atZero();
         QCOMPARE(c.offset.toDouble(), zero + 15 * (moved.x() + moved.y()));
+    }
+
+    // Keys on the focused slider: the arrows along its axis move the jaw one pixel, with Shift ten, the
+    // other arrows nothing; with Ctrl any arrow moves the whole caliper; Ctrl+C copies the reading.
+    void keys_onTheFocusedSlider_data() {
+        QTest::addColumn<bool>("vertical");
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<QPoint>("sliderFromBeam");
+        QTest::addColumn<QPoint>("beamMoved");
+        QTest::addColumn<QString>("reading"); // what Ctrl+C copies afterwards
+        QTest::newRow("horizontal, Right three times") << false << "Right, Right, Right" << QPoint(31, -1) << QPoint() << "0.08 cm";
+        QTest::newRow("horizontal, Shift+Left, Up") << false << "Shift+Left, Up" << QPoint(18, -1) << QPoint() << "-0.26 cm";
+        QTest::newRow("horizontal, Ctrl+Up, Ctrl+Shift+Right") << false << "Ctrl+Up, Ctrl+Shift+Right" << QPoint(28, -1)
+                                                               << QPoint(10, -1) << "0.00 cm";
+        QTest::newRow("vertical, Down, Shift+Down, Left") << true << "Down, Shift+Down, Left" << QPoint(-1, 39) << QPoint()
+                                                          << "0.29 cm";
+        QTest::newRow("vertical, Ctrl+Shift+Left, Ctrl+Down, Up") << true << "Ctrl+Shift+Left, Ctrl+Down, Up"
+                                                                  << QPoint(-1, 27) << QPoint(-10, 1) << "-0.03 cm";
+    }
+    void keys_onTheFocusedSlider() {
+        QFETCH(bool, vertical);
+        QFETCH(QString, keys);
+        QFETCH(QPoint, sliderFromBeam);
+        QFETCH(QPoint, beamMoved);
+        QFETCH(QString, reading);
+        TestProgram t;
+        Caliper c = shown(t, vertical);
+        const QPoint beamAt = c.beam.pos();
+        const QKeySequence sequence(keys);
+        for (int i = 0; i < sequence.count(); ++i)
+            QTest::keyClick(c.slider.Picture1, sequence[i].key(), sequence[i].keyboardModifiers());
+        t.advance(50);
+        QCOMPARE(c.beam.pos() - beamAt, beamMoved);
+        QCOMPARE(c.sliderFromBeam(), sliderFromBeam);
+        QTest::keyClick(c.slider.Picture1, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(t.shell.copied, QStringList{reading});
+        QCOMPARE(c.slider.Label1->caption(), reading);
+    }
+
+    // The right button on a slider's readout or the panel's background opens the menu, on a button not;
+    // every entry acts through the panel's controls.
+    void contextMenu_entriesActThroughThePanel() {
+        TestProgram t;
+        auto [h, v] = bothShown(t);
+        Start& p = t.start_();
+        auto rightClick = [](QWidget* w) {
+            QContextMenuEvent e(QContextMenuEvent::Mouse, QPoint(3, 3), w->mapToGlobal(QPoint(3, 3)));
+            QCoreApplication::sendEvent(w, &e);
+            return qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        };
+        for (QWidget* w : {static_cast<QWidget*>(h.slider.Picture1), static_cast<QWidget*>(&p)}) {
+            QMenu* menu = rightClick(w);
+            QVERIFY(menu);
+            menu->close();
+        }
+        QVERIFY(!rightClick(h.slider.Command1));
+        QVERIFY(!rightClick(p.Option2));
+        h.nudge(2);
+        t.advance(50);
+        auto entry = [&](Slider* slider, const char* name) {
+            std::unique_ptr<QMenu> m(createContextMenu(p, slider, nullptr));
+            m->findChild<QAction*>(QLatin1String(name))->trigger();
+        };
+        entry(&h.slider, "copy");
+        entry(nullptr, "copyVertical");
+        QCOMPARE(t.shell.copied, (QStringList{"0.05 cm", "0.00 cm"}));
+        entry(&v.slider, "Option4");
+        QVERIFY(p.Option4->value());
+        QCOMPARE(t.m().UnitSuffix.text(), QStringLiteral(" zoll"));
+        entry(nullptr, "onTop"); // off
+        QCOMPARE(p.Check5->value(), 0);
+        QVERIFY(!t.windows.isTopmost(&v.slider));
+        entry(&v.slider, "away");
+        QCOMPARE(p.Check2->value(), 0);
+        QVERIFY(!v.slider.isVisible() && h.slider.isVisible());
+        entry(nullptr, "help");
+        QCOMPARE(t.shell.opened.size(), 1);
+        p.HScroll1->setValue(-7100);
+        entry(&h.slider, "quit"); // the panel unloads and saves
+        QVERIFY(!t.app().isLoaded(names::Start));
+        QCOMPARE(t.stored(QStringLiteral("Label1")), QStringLiteral("-7100"));
     }
 
     void tracking_followsTheBeamsShowState() {

@@ -1,10 +1,15 @@
 // The help file and the maker's web page: the help path built from the program's directory, what
-// the question-mark button, the banner and context help hand to the desktop's opener, and a failing
-// opener.
+// the question-mark button, the banner and context help hand to the desktop's opener (the help file,
+// or the HTML help in the user's language), and a failing opener.
 
+#include "support/germantexts.h"
 #include "support/testprogram.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <optional>
 #include <QTest>
 #include <QUrl>
 
@@ -77,9 +82,54 @@ private Q_SLOTS:
         QCOMPARE(p.shell.opened, QStringList{help});
 
         pressF1On(s.Check3->widget()); // a control with a help topic
-        QCOMPARE(p.shell.opened, (QStringList{help, help}));
         pressF1On(s.Check1->widget()); // one without
-        QCOMPARE(p.shell.opened.size(), 2);
+        QCOMPARE(p.shell.opened, (QStringList{help, help, help}));
+    }
+
+    // Without a help file beside the program, "?" opens the HTML help's contents and F1 the focused
+    // control's page, in German on a German desktop and in English otherwise, from beside the program
+    // or from where it is installed; a help file beside the program wins.
+    void htmlHelp_contentsAndTopicPages_data() {
+        QTest::addColumn<QString>("helpDir");   // where the HTML help lies, from the program's directory
+        QTest::addColumn<QStringList>("languages");
+        QTest::addColumn<bool>("german");
+        QTest::addColumn<bool>("helpFile");    // a HILFE.hlp beside the program
+        QTest::addColumn<QString>("expected"); // the page F1 on the magnifier opens, from the program's directory
+        QTest::newRow("build tree, English") << "help" << QStringList{"en", "de"} << false << false << "help/en/magnifier.html";
+        QTest::newRow("installed, German") << "../share/kalibrix/help" << QStringList{"en", "de"} << true << false
+                                           << "../share/kalibrix/help/de/magnifier.html";
+        QTest::newRow("German desktop, English only") << "help" << QStringList{"en"} << true << false << "help/en/magnifier.html";
+        QTest::newRow("help file wins") << "help" << QStringList{"en", "de"} << false << true << "HILFE.hlp";
+    }
+    void htmlHelp_contentsAndTopicPages() {
+        QFETCH(QString, helpDir);
+        QFETCH(QStringList, languages);
+        QFETCH(bool, german);
+        QFETCH(bool, helpFile);
+        QFETCH(QString, expected);
+        QTemporaryDir root;
+        const QDir program(root.filePath(QStringLiteral("bin")));
+        QVERIFY(QDir().mkpath(program.path()));
+        auto touch = [](const QString& path) {
+            QDir().mkpath(QFileInfo(path).path());
+            QFile f(path);
+            return f.open(QIODevice::WriteOnly);
+        };
+        for (const QString& language : languages)
+            for (const char* page : {"index.html", "magnifier.html"})
+                QVERIFY(touch(program.filePath(helpDir + '/' + language + '/' + page)));
+        if (helpFile) QVERIFY(touch(program.filePath(QStringLiteral("HILFE.hlp"))));
+        std::optional<kx::test::GermanTexts> language;
+        if (german) language.emplace();
+        TestProgram p;
+        p.app().setPath(program.path());
+        p.start();
+        Start& s = p.start_();
+        QTest::mouseClick(s.Command2, Qt::LeftButton);
+        pressF1On(s.Check3->widget());
+        const QString contents = helpFile ? expected : QString(expected).replace("magnifier", "index");
+        QCOMPARE(p.shell.opened, (QStringList{QDir::cleanPath(program.filePath(contents)),
+                                              QDir::cleanPath(program.filePath(expected))}));
     }
 
     // The banner opens the web page also while the magnifier runs; an opener that fails (file not

@@ -1,9 +1,15 @@
-// The control panel as it first appears: what shows, the starting values, the pointers and tooltips,
-// the places that depend on the twips conversion, and the order of the Tab key.
+// The control panel as it first appears: what shows, the starting values, the pointers, the places
+// that depend on the twips conversion, the order of the Tab key, the texts in English and German and
+// what screen readers hear.
 
+#include "panel/contextmenu.h"
+#include "support/germantexts.h"
 #include "support/testprogram.h"
 
+#include <QAccessible>
+#include <QMenu>
 #include <QTest>
+#include <optional>
 
 using kx::test::TestProgram;
 
@@ -72,13 +78,73 @@ class TestLayout : public QObject {
         QVERIFY(!s.Label1->isVisibleTo(&s) && !s.Label2->isVisibleTo(&s));
         QVERIFY(!s.Picture4->isVisibleTo(&s));
         QVERIFY(!s.rect().intersects(s.Picture4->geometry()));
-        // Tooltips, and the pointing hand over the two clickable pictures.
-        QCOMPARE(s.Command3->toolTip(), QStringLiteral("Minimieren"));
-        QCOMPARE(s.Picture6->toolTip(), QStringLiteral("Zollstock"));
+        // The pointing hand over the two clickable pictures.
         for (QWidget* picture : {static_cast<QWidget*>(s.Picture1), static_cast<QWidget*>(s.Picture6)}) {
             QCOMPARE(picture->cursor().shape(), Qt::BitmapCursor);
             QCOMPARE(picture->cursor().hotSpot(), QPoint(5, 0) * (panel.width() / 395));
         }
+    }
+
+    // One control of each kind, its menu and what a screen reader hears, in English and in German;
+    // the readings keep their unit suffixes in every language.
+    void texts_englishAndGerman_data() {
+        QTest::addColumn<bool>("german");
+        QTest::addColumn<QStringList>("texts");
+        QTest::newRow("English") << false
+                                 << QStringList{"Centimetres", "Calibrate ", "Scale:", "Keep Kalibrix on top.",
+                                                "Minimise", "Folding rule", "Close", "Magnifier",
+                                                "&Copy reading", "Horizontal reading", "0.00 cm"};
+        QTest::newRow("German") << true
+                                << QStringList{"Zentimeter", "Justieren ", "Maßstab:", "Kalibrix immer oben halten.",
+                                               "Minimieren", "Zollstock", "Ende", "Lupe",
+                                               "Messwert &kopieren", "Waagrechter Messwert", "0,00 cm"};
+    }
+    void texts_englishAndGerman() {
+        QFETCH(bool, german);
+        QFETCH(QStringList, texts);
+        std::optional<kx::test::GermanTexts> language;
+        if (german) language.emplace();
+        TestProgram t;
+        t.start();
+        t.advance(50);
+        kx::Start& s = t.start_();
+        kx::Slider& slider = t.form2();
+        std::unique_ptr<QMenu> menu(kx::createContextMenu(s, &slider, nullptr));
+        QAccessibleInterface* readout = QAccessible::queryAccessibleInterface(slider.Label1);
+        QCOMPARE((QStringList{s.Option2->text(), s.Frame2->title(), s.Label5->text(), s.Check5->widget()->text(),
+                              s.Command3->toolTip(), s.Picture6->toolTip(), t.form1().Label1->toolTip(),
+                              s.Check3->widget()->accessibleName(), menu->actions().first()->text(),
+                              readout->text(QAccessible::Name), readout->text(QAccessible::Value)}),
+                 texts);
+    }
+
+    // Every control a user can reach has a name for screen readers; the readouts' values follow the
+    // readings.
+    void accessibleNamesAndValues() {
+        TestProgram t;
+        t.start();
+        kx::Start& s = t.start_();
+        s.Check1->setValue(1);
+        s.Check4->setValue(1);
+        QList<QWidget*> controls = s.findChildren<QWidget*>();
+        for (const QString& name : {kx::names::Form1, kx::names::Form2, kx::names::Form31, kx::names::Form42})
+            controls << t.app().form(name).findChildren<QWidget*>();
+        for (QWidget* w : std::as_const(controls)) {
+            const bool reachable = w->isVisibleTo(w->window()) && (w->focusPolicy() != Qt::NoFocus ||
+                                                                 qobject_cast<QAbstractButton*>(w) ||
+                                                                 w->property("kxReadout").toBool());
+            if (!reachable || w->objectName().startsWith(QLatin1String("qt_"))) continue;
+            QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
+            QVERIFY2(a && !a->text(QAccessible::Name).isEmpty(), w->metaObject()->className());
+        }
+        QAccessibleInterface* horizontal = QAccessible::queryAccessibleInterface(s.Label3);
+        QAccessibleInterface* vertical = QAccessible::queryAccessibleInterface(t.form42().Label1);
+        t.form2().Command1_Click();
+        t.form42().Command2_Click();
+        t.advance(51);
+        QCOMPARE(horizontal->text(QAccessible::Value), QStringLiteral("0.03 cm"));
+        QCOMPARE(vertical->text(QAccessible::Value), QStringLiteral("-0.03 cm"));
+        QCOMPARE(vertical->text(QAccessible::Name), QStringLiteral("Vertical reading"));
     }
 
     // Frames, labels and hidden controls take no focus; the calibration view adds its scroll bars and

@@ -1,6 +1,8 @@
-// Startup and shutdown of the whole program: the zero points from the settings store into the panel,
-// the model and the sliders and back, the windows loaded with the panel, and what ends with it.
+// Startup and shutdown of the whole program: the command line, the zero points from the settings store
+// into the panel, the model and the sliders and back, the windows loaded with the panel, and what ends
+// with it.
 
+#include "platform/commandline.h"
 #include "support/testprogram.h"
 #include "support/variantprinter.h"
 
@@ -46,6 +48,38 @@ class TestStartup : public QObject {
     Q_OBJECT
 
   private Q_SLOTS:
+    // --help and --version answer and end; an unknown option or a stray argument is one line of error
+    // and exit code 2; Qt's own options go on to start the program.
+    void commandLine_answersOrStarts_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<bool>("start");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("output"); // a part of standard output
+        QTest::addColumn<QString>("error");
+        QTest::newRow("none") << QStringList{} << true << 0 << "" << "";
+        QTest::newRow("--help") << QStringList{"--help"} << false << 0 << "--version" << "";
+        QTest::newRow("-v") << QStringList{"-v"} << false << 0 << "Kalibrix 0.1.0\n" << "";
+        QTest::newRow("Qt's options") << QStringList{"-platform", "xcb", "-reverse"} << true << 0 << "" << "";
+        QTest::newRow("unknown option") << QStringList{"--frobnicate"} << false << 2 << ""
+                                        << "kalibrix: Unknown option 'frobnicate'.\n";
+        QTest::newRow("stray argument") << QStringList{"datei.txt"} << false << 2 << ""
+                                        << "kalibrix: unexpected argument 'datei.txt'\n";
+    }
+    void commandLine_answersOrStarts() {
+        QFETCH(QStringList, arguments);
+        QFETCH(bool, start);
+        QFETCH(int, exitCode);
+        QFETCH(QString, output);
+        QFETCH(QString, error);
+        QCoreApplication::setApplicationName(QStringLiteral("Kalibrix"));
+        QCoreApplication::setApplicationVersion(QStringLiteral("0.1.0"));
+        const kx::CommandLineAnswer answer = kx::parseCommandLine(QStringList{"/usr/bin/kalibrix"} + arguments);
+        QCOMPARE(answer.start, start);
+        QCOMPARE(answer.exitCode, exitCode);
+        QVERIFY2(answer.output.contains(output) && (output.isEmpty() || !answer.output.isEmpty()), qPrintable(answer.output));
+        QCOMPARE(answer.error, error);
+    }
+
     void firstStartWithAnEmptyStore() {
         TestProgram t;
         t.start();

@@ -44,7 +44,7 @@ EXIT_TIMEOUT = 30.0
 # A synthetic press held this long is seen as a real press by the window manager's move mode.
 PRESS_HOLD = 0.03
 
-REQUIRED_TOOLS = ("xdotool", "xwininfo", "xprop")
+REQUIRED_TOOLS = ("xdotool", "xwininfo", "xprop", "xclip")
 
 
 class HarnessError(RuntimeError):
@@ -849,9 +849,13 @@ def run_tests():
 
 
 PANEL_TITLE = "Kalibrix"
+# Client-area points of the panel's buttons for the horizontal and the vertical caliper, and the
+# window titles of their beams.
+CALIPER_BUTTONS = ((44, 48), (44, 128))
+BEAM_TITLES = ("Form1", "Form3")
 
 
-def show(binary, screenshot_path, keep_running):
+def show(binary, screenshot_path, keep_running, calipers=False):
     # Unlike a test, this run keeps the user's own settings.
     home = os.environ.get("HOME") or os.path.expanduser("~")
     user_env = {"HOME": home,
@@ -867,6 +871,17 @@ def show(binary, screenshot_path, keep_running):
                                 timeout=15, what="the control panel to paint")
         except TimeoutError:
             pass
+        if calipers:  # both calipers on the screen, each with its slider at its zero point
+            for button, title in zip(CALIPER_BUTTONS, BEAM_TITLES):
+                display.click(g.x + button[0], g.y + button[1])
+                display.wait_window(title, program=program)
+            display.move_mouse(g.x + g.width // 2, g.y + g.height + 40)
+            try:
+                display.wait_pixels(lambda im: im.count((0, 0, 0)) < im.width * im.height * 0.8,
+                                    timeout=15, what="the calipers to paint")
+            except TimeoutError:
+                pass
+            time.sleep(0.5)  # a few readout ticks, so that the sliders show their readings
         display.screenshot().save_png(screenshot_path)
         print(f"Kalibrix is running; its control panel is at {g.x},{g.y} ({g.width}x{g.height}).")
         print(f"Screenshot of the screen: {screenshot_path}", flush=True)
@@ -890,9 +905,11 @@ def main(argv=None):
     p.add_argument("--screenshot", required=True, help="where to save the PNG")
     p.add_argument("--keep-running", action="store_true",
                    help="keep the program running until it ends or Ctrl+C")
+    p.add_argument("--calipers", action="store_true",
+                   help="show both calipers before taking the screenshot")
     args = parser.parse_args(argv)
     try:
-        return show(args.bin, os.path.abspath(args.screenshot), args.keep_running)
+        return show(args.bin, os.path.abspath(args.screenshot), args.keep_running, args.calipers)
     except (HarnessError, TimeoutError) as e:
         print(f"error: {e}", file=sys.stderr)
         return 1

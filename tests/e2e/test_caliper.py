@@ -3,7 +3,8 @@
 sliders' own buttons: showing and hiding, the slider's place on its beam, nudging one pixel and
 repeating while a button is held, the reading in the slider's window title and on the slider
 itself, the nudge buttons' tooltips, the slider following its beam through a drag, and the close
-spot."""
+spot; the keyboard and the clipboard on a slider, and the help button handing its page to the
+desktop's opener."""
 
 import os
 import subprocess
@@ -23,7 +24,12 @@ CHECK2 = (44, 128)
 BUTTON_SIZE = (58, 66)  # both caliper buttons; their top-left corners are (16, 16) and (16, 96)
 UNIT_BUTTONS = {"cm": (132, 56), "pic": (132, 80), "zoll": (132, 104), "twi": (132, 128),
                 "pkt": (132, 152)}
+HELP_BUTTON = (164, 28)  # the question mark
 TWIPS_PER_UNIT = {"cm": 567, "pic": 15, "zoll": 1440, "twi": 1, "pkt": 20}
+# Stands in for the desktop's opener: notes each document it is handed, one a line.
+RECORDING_OPENER = """#!/bin/sh
+printf '%s\\n' "$1" >> "$KALIBRIX_OPENED"
+"""
 TWIPS_PER_PIXEL = 15
 STEP_TIMEOUT = 10.0  # generous: the machine running the tests may be busy
 # Held this long, " - " repeats at 150 and 300 ms and adds one step on release: three pixels.
@@ -69,6 +75,15 @@ class Calipers(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
         cls.display = harness.Display(wm=True).start()
+        tools = os.path.join(cls.display.tmp, "opener")
+        os.makedirs(tools)
+        opener = os.path.join(tools, "xdg-open")
+        with open(opener, "w") as f:
+            f.write(RECORDING_OPENER)
+        os.chmod(opener, 0o755)
+        cls.opened_log = os.path.join(cls.display.tmp, "opened.txt")
+        cls.opener_env = {"PATH": tools + os.pathsep + os.environ.get("PATH", ""),
+                          "KALIBRIX_OPENED": cls.opened_log}
 
     @classmethod
     def tearDownClass(cls):
@@ -76,7 +91,7 @@ class Calipers(unittest.TestCase):
 
     def setUp(self):
         self.display.reset_config()
-        self.program = self.display.launch()
+        self.program = self.display.launch(env=self.opener_env)
         self.panel = self.display.wait_window(PANEL_TITLE, program=self.program)
         self.origin = self.display.geometry(self.panel)
 
@@ -266,6 +281,41 @@ class Calipers(unittest.TestCase):
 
     def test_vertical_caliper(self):
         self.check_caliper(VERTICAL)
+
+    def test_keys_on_the_slider_and_copy(self):
+        d = self.display
+        beam, slider = self.show(HORIZONTAL)
+        self.click_panel(UNIT_BUTTONS["pic"])
+        self.wait_title(slider, "0.00 pic")
+        # A press on the beam hands the keyboard to the slider.
+        self.click_in(beam, HORIZONTAL.grip)
+        harness.wait_value(d.active_window, lambda wid: wid == slider, STEP_TIMEOUT,
+                           "the slider to have the keyboard focus")
+        d.key("Right", "Right", "Right")
+        self.wait_title(slider, "3.00 pic")
+        harness.wait_value(lambda: self.steps_from_zero(HORIZONTAL, beam, slider), lambda n: n == 3,
+                           STEP_TIMEOUT, "the slider three pixels from its zero point")
+        d.key("ctrl+c")
+        harness.wait_value(lambda: d.tool("xclip", "-o", "-selection", "clipboard", timeout=10),
+                           lambda text: text == "3.00 pic", STEP_TIMEOUT,
+                           "the clipboard to hold the reading")
+
+    def test_help_button_hands_an_existing_page_to_the_opener(self):
+        if os.path.exists(self.opened_log):
+            os.remove(self.opened_log)
+        self.click_panel(HELP_BUTTON)
+
+        def opened():
+            try:
+                with open(self.opened_log, encoding="utf-8") as f:
+                    return f.read().splitlines()
+            except OSError:
+                return []
+
+        documents = harness.wait_value(opened, bool, STEP_TIMEOUT, "the opener to be called")
+        self.assertEqual(len(documents), 1, documents)
+        self.assertTrue(documents[0].endswith("/index.html") and os.path.isfile(documents[0]),
+                        documents[0])
 
     def test_each_slider_reads_its_own_axis(self):
         horizontal = self.show(HORIZONTAL)[1]

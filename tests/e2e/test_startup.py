@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Start-up and shutdown of the whole program: the control panel appears, closing it ends the
-program cleanly, and the two zero points survive from one run to the next."""
+program cleanly, the two zero points survive from one run to the next, and the command line
+answers without a display."""
 
 import configparser
 import os
@@ -148,25 +149,39 @@ class StartupWithoutDisplay(unittest.TestCase):
                                                       "DISPLAY": ":65000"}, "XWayland"),
     }
 
+    def run_without_display(self, tmp, *args, locale="C.UTF-8", variables=None):
+        env = {k: v for k, v in os.environ.items()
+               if k not in ("DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "XDG_SESSION_TYPE")}
+        env.update(HOME=tmp, XDG_CONFIG_HOME=os.path.join(tmp, "config"), XDG_RUNTIME_DIR=tmp,
+                   LC_ALL=locale, **(variables or {}))
+        try:
+            return subprocess.run([harness.program_path(), *args], env=env,
+                                  stdin=subprocess.DEVNULL, capture_output=True, text=True,
+                                  timeout=harness.EXIT_TIMEOUT)
+        except subprocess.TimeoutExpired:
+            self.fail(f"without a display the program did not end ({args})")
+
     def test_reports_the_missing_display_in_one_line_and_exits_2(self):
         for case, (variables, named) in self.CASES.items():
             with self.subTest(case), tempfile.TemporaryDirectory(prefix="kalibrix-e2e-") as tmp:
-                env = {k: v for k, v in os.environ.items()
-                       if k not in ("DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM",
-                                    "XDG_SESSION_TYPE")}
-                env.update(HOME=tmp, XDG_CONFIG_HOME=os.path.join(tmp, "config"),
-                           XDG_RUNTIME_DIR=tmp, LC_ALL="C.UTF-8", **variables)
-                try:
-                    result = subprocess.run([harness.program_path()], env=env,
-                                            stdin=subprocess.DEVNULL, capture_output=True,
-                                            text=True, timeout=harness.EXIT_TIMEOUT)
-                except subprocess.TimeoutExpired:
-                    self.fail("without a display the program did not end")
+                result = self.run_without_display(tmp, variables=variables)
                 self.assertEqual(result.returncode, 2, f"stderr: {result.stderr!r}")
                 self.assertEqual(result.stderr.count("\n"), 1, f"one line: {result.stderr!r}")
                 self.assertIn(named, result.stderr)
                 self.assertFalse(os.path.exists(os.path.join(tmp, "config", "Kalibrix")),
                                  "a run that never started must not write settings")
+
+    def test_command_line_answers_without_a_display(self):
+        with tempfile.TemporaryDirectory(prefix="kalibrix-e2e-") as tmp:
+            version = self.run_without_display(tmp, "--version")
+            self.assertEqual((version.returncode, version.stdout), (0, "Kalibrix 0.1.0\n"))
+            usage = self.run_without_display(tmp, "--help", locale="de_DE.UTF-8")
+            self.assertEqual(usage.returncode, 0, usage.stderr)
+            self.assertIn("--version", usage.stdout)
+            self.assertIn("Messschieber", usage.stdout)  # the German description
+            wrong = self.run_without_display(tmp, "--frobnicate")
+            self.assertEqual(wrong.returncode, 2)
+            self.assertEqual(wrong.stderr.count("\n"), 1, wrong.stderr)
 
 
 if __name__ == "__main__":
