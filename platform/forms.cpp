@@ -584,8 +584,7 @@ void Form::setBorderStyle(int style) {
 }
 
 void Form::setVisibleState(bool visible) {
-    if (visible == isVisible()) return;
-    setVisible(visible);
+    env().windows.setVisible(this, visible);
 }
 
 int Form::windowStateValue() const {
