@@ -3,6 +3,8 @@
 #include "platform/qtwindowsystem.h"
 #include "platform/scaling.h"
 #include "platform/settingsstore.h"
+#include "platform/singleinstance.h"
+#include "platform/termination.h"
 
 #include <QApplication>
 #include <cstdio>
@@ -26,6 +28,8 @@ int main(int argc, char** argv) {
     QApplication qapp(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kalibrix"));
     QApplication::setQuitOnLastWindowClosed(false);
+    kx::SingleInstance instance;
+    if (!instance.claim()) return 0; // the running program comes to the front instead
 
     kx::QtClock clock(kTimerGrid, kFastestTick);
     kx::QtScreen screen;
@@ -34,8 +38,12 @@ int main(int argc, char** argv) {
     kx::DesktopShell shell;
     kx::Program program({clock, screen, windows, settings, shell});
     program.app().onLastUnloaded = [] { QCoreApplication::quit(); };
-    // Ending the session or a termination request still saves the calibration.
+    // Ending the session still saves the calibration.
     QObject::connect(&qapp, &QCoreApplication::aboutToQuit, [&program] { program.shutDown(); });
+    instance.onActivationRequest = [&program] { program.bringToFront(); };
     program.start();
+    kx::TerminationRequests termination([&program] { program.shutDown(); });
+    kx::AbruptExitGuard keepWhenTheDisplayGoes(
+        [&program] { program.keepCalibration(kx::NativeSettingsStore::kFinalWait); });
     return QApplication::exec();
 }

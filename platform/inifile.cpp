@@ -1,0 +1,212 @@
+#include "platform/inifile.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLockFile>
+#include <QSaveFile>
+#include <algorithm>
+#include <cctype>
+#include <string_view>
+
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
+namespace kx::ini {
+
+namespace {
+
+QString tr(const char* text) {
+    return QCoreApplication::translate("Kalibrix", text);
+}
+
+bool isBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+// One logical line: from its first character to its end (exclusive), and where its '=' stands.
+struct Line {
+    qsizetype start = 0, end = 0, equals = -1;
+};
+
+// The next logical line from pos on, split as QSettings splits an INI file: blanks before it and whole
+// comment lines are skipped; it ends at a line break or a comment that no quote holds; a backslash
+// takes the next character with it.
+bool nextLine(const QByteArray& d, qsizetype& pos, Line& line) {
+    const qsizetype n = d.size();
+    for (;;) {
+        while (pos < n && isBlank(d[pos])) ++pos;
+        if (pos >= n || d[pos] != ';') break;
+        while (pos < n && d[pos] != '\n' && d[pos] != '\r') ++pos;
+    }
+    if (pos >= n) return false;
+    line = Line{pos, pos, -1};
+    bool quoted = false;
+    qsizetype i = pos;
+    for (; i < n; ++i) {
+        const char c = d[i];
+        if (c == '\\') {
+            ++i;
+            if (i + 1 < n && ((d[i] == '\n' && d[i + 1] == '\r') || (d[i] == '\r' && d[i + 1] == '\n'))) ++i;
+        } else if (c == '"') {
+            quoted = !quoted;
+        } else if (!quoted) {
+            if (c == '=' && line.equals < 0) line.equals = i;
+            if (c == '\n' || c == '\r' || c == ';') break;
+        }
+    }
+    line.end = std::min(i, n);
+    pos = line.end;
+    return true;
+}
+
+QByteArray sectionName(const QByteArray& d, const Line& line) {
+    qsizetype close = d.indexOf(']', line.start);
+    if (close < 0 || close > line.end) close = line.end;
+    return d.mid(line.start + 1, close - line.start - 1).trimmed();
+}
+
+// Where key's value stands in section (where it was given last), and where the section ends (after
+// its last line, where it was given last). -1 when absent.
+struct Place {
+    qsizetype valueStart = -1, valueEnd = -1, sectionEnd = -1;
+};
+
+Place find(const QByteArray& d, const QString& section, const QString& key) {
+    const QByteArray wantedSection = section.toUtf8();
+    const QByteArray wantedKey = key.toUtf8();
+    Place place;
+    bool inSection = false;
+    qsizetype pos = d.startsWith("\xef\xbb\xbf") ? 3 : 0;
+    Line line;
+    while (nextLine(d, pos, line)) {
+        if (d[line.start] == '[') {
+            inSection = sectionName(d, line) == wantedSection;
+            if (inSection) place.sectionEnd = line.end;
+            continue;
+        }
+        if (!inSection) continue;
+        place.sectionEnd = line.end;
+        if (line.equals < 0 || d.mid(line.start, line.equals - line.start).trimmed() != wantedKey) continue;
+        qsizetype start = line.equals + 1, end = line.end;
+        while (start < end && (d[start] == ' ' || d[start] == '\t')) ++start;
+        while (end > start && (d[end - 1] == ' ' || d[end - 1] == '\t')) --end;
+        place.valueStart = start;
+        place.valueEnd = end;
+    }
+    return place;
+}
+
+// A value as QSettings writes text: as it is when that reads back the same, otherwise in quotes with
+// backslash escapes.
+QByteArray escaped(const QString& text) {
+    const QByteArray raw = text.toUtf8();
+    const bool plain = !raw.isEmpty() && std::all_of(raw.begin(), raw.end(), [](char c) {
+        return std::isalnum(static_cast<unsigned char>(c)) || std::string_view("-+._/:").find(c) != std::string_view::npos;
+    });
+    if (plain) return raw;
+    QByteArray out = "\"";
+    for (char c : raw) {
+        switch (c) {
+        case '"': out += "\\\""; break;
+        case '\\': out += "\\\\"; break;
+        case '\n': out += "\\n"; break;
+        case '\r': out += "\\r"; break;
+        case '\t': out += "\\t"; break;
+        default: out += c;
+        }
+    }
+    return out + '"';
+}
+
+QString unescaped(const QByteArray& raw) {
+    QByteArray out;
+    for (qsizetype i = 0; i < raw.size(); ++i) {
+        char c = raw[i];
+        if (c == '"') continue;
+        if (c == '\\' && i + 1 < raw.size()) {
+            c = raw[++i];
+            if (c == 'n') c = '\n';
+            else if (c == 'r') c = '\r';
+            else if (c == 't') c = '\t';
+        }
+        out += c;
+    }
+    return QString::fromUtf8(out);
+}
+
+void syncFolder(const QString& folder) {
+#ifdef Q_OS_UNIX
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    ::fsync(fd);
+    ::close(fd);
+#else
+    Q_UNUSED(folder);
+#endif
+}
+
+QString lockFailure(const QLockFile& lock, const QString& lockPath) {
+    switch (lock.error()) {
+    case QLockFile::LockFailedError:
+        return tr("its lock file %1 is held by another program or cannot be taken over").arg(lockPath);
+    case QLockFile::PermissionError:
+        return tr("its lock file %1 cannot be created: permission denied").arg(lockPath);
+    default:
+        return tr("its lock file %1 cannot be created").arg(lockPath);
+    }
+}
+
+} // namespace
+
+std::optional<QString> value(const QByteArray& data, const QString& section, const QString& key) {
+    const Place place = find(data, section, key);
+    if (place.valueStart < 0) return std::nullopt;
+    return unescaped(data.mid(place.valueStart, place.valueEnd - place.valueStart));
+}
+
+QByteArray withValue(const QByteArray& data, const QString& section, const QString& key, const QString& text) {
+    const Place place = find(data, section, key);
+    const QByteArray value = escaped(text);
+    QByteArray out = data;
+    if (place.valueStart >= 0) return out.replace(place.valueStart, place.valueEnd - place.valueStart, value);
+    const QByteArray eol = data.contains("\r\n") ? "\r\n" : "\n";
+    const QByteArray entry = key.toUtf8() + '=' + value;
+    if (place.sectionEnd >= 0) return out.insert(place.sectionEnd, eol + entry);
+    if (!out.isEmpty()) out += out.endsWith('\n') ? eol : eol + eol;
+    return out + '[' + section.toUtf8() + ']' + eol + entry + eol;
+}
+
+QString writeChanges(const QString& path, const std::vector<Change>& changes, std::chrono::milliseconds lockWait) {
+    const QString folder = QFileInfo(path).absolutePath();
+    if (!QDir().mkpath(folder)) return tr("the folder %1 cannot be created").arg(folder);
+    const QString lockPath = path + QStringLiteral(".lock");
+    QLockFile lock(lockPath);
+    if (!lock.tryLock(static_cast<int>(lockWait.count()))) return lockFailure(lock, lockPath);
+
+    const QFileInfo file(path);
+    QByteArray before;
+    if (file.isDir()) return tr("it is a folder, not a file");
+    if (file.exists()) {
+        constexpr auto anyWrite = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
+        if (!file.isWritable() || !(file.permissions() & anyWrite)) return tr("the file is read-only");
+        QFile in(path);
+        if (!in.open(QIODevice::ReadOnly)) return in.errorString();
+        before = in.readAll();
+        if (in.error() != QFile::NoError) return in.errorString();
+    }
+    QByteArray after = before;
+    for (const Change& c : changes) after = withValue(after, c.section, c.key, c.value);
+    if (file.exists() && after == before) return {};
+
+    QSaveFile out(path);
+    if (!out.open(QIODevice::WriteOnly) || out.write(after) != after.size() || !out.commit())
+        return out.errorString();
+    syncFolder(folder);
+    return {};
+}
+
+} // namespace kx::ini
