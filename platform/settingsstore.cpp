@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -50,25 +51,38 @@ struct NativeSettingsStore::Writer {
     // Values waiting to be written, per location; a key saved again before it was written keeps only
     // its last value.
     std::map<QString, std::vector<ini::Change>> pending;
+    std::map<QString, std::vector<ini::Change>> beingWritten;
     bool writing = false;
     bool ending = false;
     std::function<void(const SaveFailure&)> report; // cleared when the store ends
     std::thread thread;
+
+    // The value saved last for the key that is not written yet.
+    std::optional<QString> unwritten(const QString& location, const QString& section, const QString& key) {
+        for (auto* values : {&pending, &beingWritten}) {
+            const auto changes = values->find(location);
+            if (changes == values->end()) continue;
+            for (const ini::Change& c : changes->second)
+                if (c.section == section && c.key == key) return c.value;
+        }
+        return std::nullopt;
+    }
 
     void run() {
         std::unique_lock lock(mutex);
         for (;;) {
             wake.wait(lock, [this] { return !pending.empty() || ending; });
             if (pending.empty()) return;
-            const auto batch = std::exchange(pending, {});
+            beingWritten = std::exchange(pending, {});
             writing = true;
             lock.unlock();
             std::vector<SaveFailure> failures;
-            for (const auto& [location, changes] : batch) {
+            for (const auto& [location, changes] : beingWritten) {
                 const QString reason = writeValues(location, changes);
                 if (!reason.isEmpty()) failures.push_back({location, reason});
             }
             lock.lock();
+            beingWritten.clear();
             writing = false;
             for (const SaveFailure& f : failures) {
                 std::fprintf(stderr, "Kalibrix: could not save settings to %s: %s\n", qPrintable(f.path),
@@ -117,7 +131,12 @@ QString NativeSettingsStore::location(const QString& app) {
 
 QString NativeSettingsStore::getSetting(const QString& app, const QString& section, const QString& key,
                                         const QString& defaultValue) {
-    return readValue(location(app), section, key, defaultValue);
+    const QString where = location(app);
+    {
+        std::lock_guard lock(m_writer->mutex);
+        if (auto value = m_writer->unwritten(where, section, key)) return *value;
+    }
+    return readValue(where, section, key, defaultValue);
 }
 
 void NativeSettingsStore::saveSetting(const QString& app, const QString& section, const QString& key,
