@@ -216,7 +216,9 @@ Start::Start(forms::Application& app, Module1& model) : Form(app, names::Start),
     Check2->mouse().move = cancelHandOver;
 }
 
-Start::~Start() = default;
+Start::~Start() {
+    env().settings.onSaveFailed = nullptr;
+}
 
 void Start::scaleChanged(double) {
     setFixedSize(twipsRect(0, 0, kClientWidth, kClientHeight).size());

@@ -138,6 +138,80 @@ QString unescaped(const QByteArray& raw) {
     return QString::fromUtf8(out);
 }
 
+// A file's bytes, mapped rather than copied where the platform allows, so that a large file costs
+// no copy.
+class FileBytes {
+public:
+    explicit FileBytes(const QString& path) : m_file(path) {}
+    bool read() {
+        if (!m_file.open(QIODevice::ReadOnly)) return false;
+        const qint64 size = m_file.size();
+        if (uchar* mapped = size > 0 ? m_file.map(0, size) : nullptr) {
+            m_data = QByteArray::fromRawData(reinterpret_cast<const char*>(mapped), size);
+            return true;
+        }
+        m_data = m_file.readAll();
+        return m_file.error() == QFile::NoError;
+    }
+    const QByteArray& data() const { return m_data; }
+    QString errorString() const { return m_file.errorString(); }
+
+private:
+    QFile m_file;
+    QByteArray m_data; // declared after the file: gone before its mapping is
+};
+
+// One edit of the file's text: at pos, `removed` bytes give way to `inserted`.
+struct Splice {
+    qsizetype pos, removed;
+    QByteArray inserted;
+};
+
+std::vector<Splice> splices(const QByteArray& data, const std::vector<Change>& changes) {
+    std::vector<Splice> edits;
+    const QByteArray eol = data.contains("\r\n") ? "\r\n" : "\n";
+    std::vector<std::pair<QString, QByteArray>> newSections; // in the order first needed
+    for (const Change& c : changes) {
+        const Place place = find(data, c.section, c.key);
+        const QByteArray value = escaped(c.value);
+        const QByteArray entry = c.key.toUtf8() + '=' + value;
+        if (place.valueStart >= 0) {
+            if (data.mid(place.valueStart, place.valueEnd - place.valueStart) != value)
+                edits.push_back({place.valueStart, place.valueEnd - place.valueStart, value});
+        } else if (place.sectionEnd >= 0) {
+            edits.push_back({place.sectionEnd, 0, eol + entry});
+        } else {
+            auto section = std::find_if(newSections.begin(), newSections.end(),
+                                        [&c](const auto& s) { return s.first == c.section; });
+            if (section == newSections.end())
+                newSections.push_back({c.section, '[' + c.section.toUtf8() + ']' + eol + entry + eol});
+            else
+                section->second += entry + eol;
+        }
+    }
+    QByteArray tail; // the new sections, a blank line before each
+    for (const auto& section : newSections) {
+        if (!data.isEmpty() || !tail.isEmpty()) tail += eol;
+        tail += section.second;
+    }
+    if (!tail.isEmpty()) {
+        if (!data.isEmpty() && !data.endsWith('\n')) tail.prepend(eol); // end the last line first
+        edits.push_back({data.size(), 0, tail});
+    }
+    std::stable_sort(edits.begin(), edits.end(), [](const Splice& a, const Splice& b) { return a.pos < b.pos; });
+    return edits;
+}
+
+bool writeSpliced(QSaveFile& out, const QByteArray& data, const std::vector<Splice>& edits) {
+    qsizetype at = 0;
+    auto put = [&out](const char* bytes, qsizetype size) { return size == 0 || out.write(bytes, size) == size; };
+    for (const Splice& e : edits) {
+        if (!put(data.constData() + at, e.pos - at) || !put(e.inserted.constData(), e.inserted.size())) return false;
+        at = e.pos + e.removed;
+    }
+    return put(data.constData() + at, data.size() - at);
+}
+
 void syncFolder(const QString& folder) {
 #ifdef Q_OS_UNIX
     const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -168,16 +242,10 @@ std::optional<QString> value(const QByteArray& data, const QString& section, con
     return unescaped(data.mid(place.valueStart, place.valueEnd - place.valueStart));
 }
 
-QByteArray withValue(const QByteArray& data, const QString& section, const QString& key, const QString& text) {
-    const Place place = find(data, section, key);
-    const QByteArray value = escaped(text);
-    QByteArray out = data;
-    if (place.valueStart >= 0) return out.replace(place.valueStart, place.valueEnd - place.valueStart, value);
-    const QByteArray eol = data.contains("\r\n") ? "\r\n" : "\n";
-    const QByteArray entry = key.toUtf8() + '=' + value;
-    if (place.sectionEnd >= 0) return out.insert(place.sectionEnd, eol + entry);
-    if (!out.isEmpty()) out += out.endsWith('\n') ? eol : eol + eol;
-    return out + '[' + section.toUtf8() + ']' + eol + entry + eol;
+std::optional<QString> valueInFile(const QString& path, const QString& section, const QString& key) {
+    FileBytes file(path);
+    if (!file.read()) return std::nullopt;
+    return value(file.data(), section, key);
 }
 
 QString writeChanges(const QString& path, const std::vector<Change>& changes, std::chrono::milliseconds lockWait) {
@@ -187,23 +255,19 @@ QString writeChanges(const QString& path, const std::vector<Change>& changes, st
     QLockFile lock(lockPath);
     if (!lock.tryLock(static_cast<int>(lockWait.count()))) return lockFailure(lock, lockPath);
 
-    const QFileInfo file(path);
-    QByteArray before;
-    if (file.isDir()) return tr("it is a folder, not a file");
-    if (file.exists()) {
+    const QFileInfo info(path);
+    if (info.isDir()) return tr("it is a folder, not a file");
+    FileBytes file(path);
+    if (info.exists()) {
         constexpr auto anyWrite = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
-        if (!file.isWritable() || !(file.permissions() & anyWrite)) return tr("the file is read-only");
-        QFile in(path);
-        if (!in.open(QIODevice::ReadOnly)) return in.errorString();
-        before = in.readAll();
-        if (in.error() != QFile::NoError) return in.errorString();
+        if (!info.isWritable() || !(info.permissions() & anyWrite)) return tr("the file is read-only");
+        if (!file.read()) return file.errorString();
     }
-    QByteArray after = before;
-    for (const Change& c : changes) after = withValue(after, c.section, c.key, c.value);
-    if (file.exists() && after == before) return {};
+    const std::vector<Splice> edits = splices(file.data(), changes);
+    if (info.exists() && edits.empty()) return {};
 
     QSaveFile out(path);
-    if (!out.open(QIODevice::WriteOnly) || out.write(after) != after.size() || !out.commit())
+    if (!out.open(QIODevice::WriteOnly) || !writeSpliced(out, file.data(), edits) || !out.commit())
         return out.errorString();
     syncFolder(folder);
     return {};

@@ -2,7 +2,6 @@
 
 #include "platform/inifile.h"
 
-#include <QFile>
 #include <QSettings>
 #include <QStandardPaths>
 #include <condition_variable>
@@ -32,9 +31,7 @@ QString writeValues(const QString& location, const std::vector<ini::Change>& cha
 }
 #else
 QString readValue(const QString& location, const QString& section, const QString& key, const QString& defaultValue) {
-    QFile file(location);
-    if (!file.open(QIODevice::ReadOnly)) return defaultValue;
-    return ini::value(file.readAll(), section, key).value_or(defaultValue);
+    return ini::valueInFile(location, section, key).value_or(defaultValue);
 }
 
 QString writeValues(const QString& location, const std::vector<ini::Change>& changes) {
