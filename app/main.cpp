@@ -5,6 +5,8 @@
 #include "platform/qtwindowsystem.h"
 #include "platform/scaling.h"
 #include "platform/settingsstore.h"
+#include "platform/singleinstance.h"
+#include "platform/termination.h"
 #include "platform/translation.h"
 
 #include <QApplication>
@@ -34,6 +36,8 @@ int main(int argc, char** argv) {
     if (platformChosen) kx::forgetChosenPlatform();
     kx::installTranslations(qapp);
     QApplication::setQuitOnLastWindowClosed(false);
+    kx::SingleInstance instance;
+    if (!instance.claim()) return 0; // the running program comes to the front instead
 
     kx::QtClock clock(kTimerGrid, kFastestTick);
     kx::NativeSettingsStore settings;
@@ -42,8 +46,12 @@ int main(int argc, char** argv) {
     kx::DesktopShell shell;
     kx::Program program({clock, screen, windows, settings, shell});
     program.app().onLastUnloaded = [] { QCoreApplication::quit(); };
-    // Ending the session or a termination request still saves the calibration.
+    // Ending the session still saves the calibration.
     QObject::connect(&qapp, &QCoreApplication::aboutToQuit, [&program] { program.shutDown(); });
+    instance.onActivationRequest = [&program] { program.bringToFront(); };
     program.start();
+    kx::TerminationRequests termination([&program] { program.shutDown(); });
+    kx::AbruptExitGuard keepWhenTheDisplayGoes(
+        [&program] { program.keepCalibration(kx::NativeSettingsStore::kFinalWait); });
     return QApplication::exec();
 }

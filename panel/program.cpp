@@ -37,4 +37,13 @@ void Program::shutDown() {
     m_app.unload(names::Start);
 }
 
+void Program::bringToFront() {
+    if (m_app.isLoaded(names::Start)) m_app.form<Start>(names::Start).bringToFront();
+}
+
+void Program::keepCalibration(std::chrono::milliseconds limit) {
+    if (m_app.isLoaded(names::Start)) m_app.form<Start>(names::Start).saveChangedZeroPoints();
+    m_app.env().settings.flush(limit);
+}
+
 } // namespace kx

@@ -3,6 +3,8 @@
 #include "model/module1.h"
 #include "platform/forms.h"
 
+#include <chrono>
+
 namespace kx {
 
 // The whole program: the shared values and the application object with its six windows.
@@ -14,6 +16,11 @@ public:
     void start();
     // Closes the control panel if it is still loaded, which saves the calibration and unloads the rest.
     void shutDown();
+    // Brings the control panel to the front (another start of the program asked for it).
+    void bringToFront();
+    // Writes the calibration changed since it was last written and waits at most `limit` for it to be
+    // written: for when the program is about to end without closing its windows.
+    void keepCalibration(std::chrono::milliseconds limit);
 
     Module1& model() { return m_model; }
     forms::Application& app() { return m_app; }

@@ -28,6 +28,7 @@ const QColor kRuleColour(0xC0, 0xC0, 0xC0);
 constexpr int kMagnifierRefreshMs = 50;
 constexpr int kMagnifierLimitMs = 30000;
 constexpr int kMirrorMs = 1;
+constexpr int kSaveDelayMs = 1000;
 const char* const kHelpTopic = "helpContextId";
 // The pages of the HTML help, by help topic 1 to 9, and its contents page.
 const char* const kHelpPages[] = {"magnifier.html", "twips.html",      "points.html", "pixels.html", "inches.html",
@@ -91,6 +92,7 @@ Start::Start(forms::Application& app, Module1& model) : Form(app, names::Start),
     Timer1 = &createTimer(0, false);
     Timer2 = &createTimer(kMagnifierLimitMs, false);
     Timer3 = &createTimer(kMirrorMs, true);
+    m_saveTimer = &createTimer(kSaveDelayMs, false);
 
     // Frame1: calipers, tools, units, ruler strip.
     Check1 = new forms::CheckBox(Frame1, forms::CheckBox::Style::Graphical);
@@ -234,6 +236,7 @@ Start::Start(forms::Application& app, Module1& model) : Form(app, names::Start),
     Timer1->setHandler([this] { Timer1_Timer(); });
     Timer2->setHandler([this] { Timer2_Timer(); });
     Timer3->setHandler([this] { Timer3_Timer(); });
+    m_saveTimer->setHandler([this] { saveChangedZeroPoints(); });
     Picture1->mouse().click = [this] { Picture1_Click(); };
     Picture6->mouse().click = [this] { Picture6_Click(); };
     auto cancelHandOver = [this](int, int, float, float) { Form_MouseMove(); };
@@ -243,7 +246,9 @@ Start::Start(forms::Application& app, Module1& model) : Form(app, names::Start),
     Check2->mouse().move = cancelHandOver;
 }
 
-Start::~Start() = default;
+Start::~Start() {
+    env().settings.onSaveFailed = nullptr;
+}
 
 void Start::scaleChanged(double) {
     setFixedSize(twipsRect(0, 0, kClientWidth, kClientHeight).size());
@@ -251,6 +256,7 @@ void Start::scaleChanged(double) {
 
 void Start::Form_Load() {
     SettingsStore& store = env().settings;
+    store.onSaveFailed = [this](const SaveFailure& failure) { reportSaveFailure(failure); };
     setVisibleState(true);                                         // 1
     forms::setMousePointer(this, forms::MousePointer::Hourglass); // 2
     try {
@@ -269,6 +275,7 @@ void Start::Form_Load() {
                          QString::number(kHorizontalZero.defaultValue)),
         kHorizontalZero);
     Label1->setCaption(QString::number(zeroX));
+    m_keptX = Label1->caption();
     if (HScroll1->value() != zeroX)
         HScroll1->setValue(zeroX);
     else
@@ -280,6 +287,7 @@ void Start::Form_Load() {
                          QString::number(kVerticalZero.defaultValue)),
         kVerticalZero);
     Label2->setCaption(QString::number(zeroY));
+    m_keptY = Label2->caption();
     if (VScroll1->value() != zeroY)
         VScroll1->setValue(zeroY);
     else
@@ -302,6 +310,7 @@ void Start::Form_Load() {
 }
 
 void Start::Form_Unload() {
+    env().settings.onSaveFailed = nullptr; // the program is ending: nobody would see a message now
     for (const QString& name : {names::Form1, names::Form2, names::Form31, names::Form42, names::Zollstock})
         app().unload(name);
     SettingsStore& store = env().settings;
@@ -397,11 +406,48 @@ void Start::Option6_Click() { selectUnit(4); }
 void Start::HScroll1_Change() {
     Label1->setCaption(QString::number(HScroll1->value()));
     m.ZeroX = Variant::fromText(Label1->caption());
+    zeroPointChanged();
 }
 
 void Start::VScroll1_Change() {
     Label2->setCaption(QString::number(VScroll1->value()));
     m.ZeroY = Variant::fromText(Label2->caption());
+    zeroPointChanged();
+}
+
+void Start::zeroPointChanged() {
+    // The first change starts the countdown and later ones join it, so that holding a scroll arrow
+    // writes once.
+    if (Label1->caption() != m_keptX || Label2->caption() != m_keptY) m_saveTimer->setEnabled(true);
+}
+
+void Start::saveChangedZeroPoints() {
+    m_saveTimer->setEnabled(false);
+    SettingsStore& store = env().settings;
+    if (Label1->caption() != m_keptX) {
+        m_keptX = Label1->caption();
+        store.saveSetting(kAppName, kSection, QString::fromLatin1(kHorizontalZero.key), m_keptX);
+    }
+    if (Label2->caption() != m_keptY) {
+        m_keptY = Label2->caption();
+        store.saveSetting(kAppName, kSection, QString::fromLatin1(kVerticalZero.key), m_keptY);
+    }
+}
+
+void Start::reportSaveFailure(const SaveFailure& failure) {
+    if (std::exchange(m_saveFailureShown, true)) return;
+    forms::showMessageWindow(
+        this, app().title(),
+        QCoreApplication::translate("Kalibrix", "The calibration could not be saved.\n\nFile: %1\nReason: %2\n\n"
+                                                "Kalibrix goes on working, but the calibration will not be kept "
+                                                "after it ends.")
+            .arg(failure.path, failure.reason));
+}
+
+void Start::bringToFront() {
+    if (windowStateValue() == 1) setWindowStateValue(0);
+    setVisibleState(true);
+    env().windows.activate(this);
 }
 
 void Start::HScroll2_Change() {

@@ -43,6 +43,12 @@ public:
     // pending focus hand-over of either beam.
     void Form_MouseMove();
 
+    // Writes the zero points that differ from what was last read or written; a change is written by
+    // itself at most a second after it was made.
+    void saveChangedZeroPoints();
+    // Brings the panel in front of the other windows, restored if it is minimised.
+    void bringToFront();
+
     // Hands a document or web address to the desktop's opener; above 32 is success.
     int StartURL(QString& document);
 
@@ -104,8 +110,13 @@ private:
     void selectUnit(int index);
     void setCaliperOnTop(int value);
     void showCaliper(const QString& beam, const QString& slider, bool visible);
+    void zeroPointChanged();
+    void reportSaveFailure(const SaveFailure& failure);
     Module1& m;
     std::unique_ptr<Magnifier> m_magnifier;
+    forms::Timer* m_saveTimer;
+    QString m_keptX, m_keptY; // the zero points as last read from or written to the store
+    bool m_saveFailureShown = false;
 };
 
 } // namespace kx

@@ -4,6 +4,10 @@
 
 namespace kx {
 
+void FakeWindowSystem::setVisible(QWidget* window, bool visible) {
+    if (window->isVisible() != visible) window->setVisible(visible);
+}
+
 void FakeWindowSystem::setShape(QWidget* window, const std::optional<QRegion>& region) {
     m_shapes.insert(window, region);
     ++m_shapeCalls[window];

@@ -13,6 +13,7 @@ namespace kx {
 // and let a test set what the platform reports.
 class FakeWindowSystem final : public WindowSystem {
 public:
+    void setVisible(QWidget* window, bool visible) override;
     void setShape(QWidget* window, const std::optional<QRegion>& region) override;
     void setTopmost(QWidget* window, bool topmost) override;
     bool isTopmost(QWidget* window) const override;

@@ -6,6 +6,7 @@
 #include <QStyleOptionButton>
 #include <QStylePainter>
 #include <QCloseEvent>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
@@ -116,6 +117,14 @@ void setMousePointer(QWidget* widget, MousePointer pointer, const QCursor& custo
     case MousePointer::Hourglass: widget->setCursor(Qt::WaitCursor); break;
     case MousePointer::Custom: widget->setCursor(custom); break;
     }
+}
+
+QWidget* showMessageWindow(QWidget* owner, const QString& title, const QString& text) {
+    auto* box = new QMessageBox(QMessageBox::Warning, title, text, QMessageBox::Ok, owner);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::NonModal);
+    box->show();
+    return box;
 }
 
 MouseHooks::MouseHooks(QWidget* widget, bool takeEvents) : QObject(widget), m_widget(widget), m_take(takeEvents) {
@@ -624,8 +633,7 @@ void Form::setBorderStyle(int style) {
 }
 
 void Form::setVisibleState(bool visible) {
-    if (visible == isVisible()) return;
-    setVisible(visible);
+    env().windows.setVisible(this, visible);
 }
 
 int Form::windowStateValue() const {

@@ -68,6 +68,10 @@ enum class MousePointer { Default = 0, Arrow = 1, SizeNS = 7, SizeWE = 9, Hourgl
 QCursor makeCursor(const QImage& image, QPoint hotSpot);
 void setMousePointer(QWidget* widget, MousePointer pointer, const QCursor& custom = QCursor());
 
+// Shows a small message window beside the owner's windows without holding them up; it goes away when
+// it is closed, or with its owner.
+QWidget* showMessageWindow(QWidget* owner, const QString& title, const QString& text);
+
 // Mouse event arguments as the handlers receive them: button 1 left, 2 right, 4 middle; shift 1
 // shift, 2 control, 4 alt; position in pixels relative to the control.
 using MouseHandler = std::function<void(int button, int shift, float x, float y)>;

@@ -22,6 +22,10 @@ namespace kx {
 
 namespace {
 constexpr double kBaseDpi = 96.0;
+// How long showing and hiding must have been quiet before the shown windows are checked.
+constexpr int kShowSettleMs = 250;
+constexpr int kShowRetries = 3;
+const char* const kHiddenAt = "kxHiddenAt";
 
 // Results in the classic shell's convention.
 constexpr int kOpenSucceeded = 42;
@@ -37,10 +41,55 @@ QtWindowSystem::QtWindowSystem() {
     // Watches every press for where it happened, so that a move loop started by a press handler counts
     // from the press itself, however late the handler runs.
     qApp->installEventFilter(this);
+    m_showCheck.setSingleShot(true);
+    m_showCheck.setInterval(kShowSettleMs);
+    connect(&m_showCheck, &QTimer::timeout, this, &QtWindowSystem::checkShownWindows);
+    m_sinceStart.start();
 }
 
 QtWindowSystem::~QtWindowSystem() {
     if (qApp) qApp->removeEventFilter(this);
+}
+
+void QtWindowSystem::setVisible(QWidget* window, bool visible) {
+    if (window->isVisible() == visible) return;
+    window->setVisible(visible);
+    if (QGuiApplication::platformName() != QLatin1String("xcb")) return;
+    const qint64 now = m_sinceStart.elapsed();
+    if (!visible) {
+        window->setProperty(kHiddenAt, now);
+        return;
+    }
+    // A window shown again right after it was hidden can get lost on X11: the window manager is still
+    // withdrawing it when the request to show it arrives. It may drop that request (the window stays
+    // unmapped while Qt believes it shown), or remove the window's state (staying on top) after Qt
+    // has set it again. So such a window is checked once showing and hiding have been quiet for a
+    // moment, and put right.
+    const QVariant hiddenAt = window->property(kHiddenAt);
+    const bool early = hiddenAt.isValid() && now - hiddenAt.toLongLong() < kShowSettleMs;
+    std::erase_if(m_shown, [window](const ShownWindow& s) { return !s.window || s.window == window; });
+    m_shown.push_back({window, early, kShowRetries});
+    m_showCheck.start();
+}
+
+void QtWindowSystem::checkShownWindows() {
+    for (const ShownWindow& shown : std::exchange(m_shown, {})) {
+        QWidget* window = shown.window;
+        if (!window || !window->isVisible() || window->isMinimized()) continue;
+        QWindow* handle = window->windowHandle();
+        if (!handle) continue;
+        if (!handle->isExposed() && shown.showsLeft > 0) {
+            // The window manager dropped the request and has let go of the window by now, so showing
+            // it once more is safe; the state it is shown with is checked again.
+            window->hide();
+            window->show();
+            m_shown.push_back({window, true, shown.showsLeft - 1});
+            m_showCheck.start();
+        } else if (shown.early && handle->flags().testFlag(Qt::WindowStaysOnTopHint)) {
+            handle->setFlag(Qt::WindowStaysOnTopHint, false);
+            handle->setFlag(Qt::WindowStaysOnTopHint, true);
+        }
+    }
 }
 
 void QtWindowSystem::setShape(QWidget* window, const std::optional<QRegion>& region) {

@@ -2,20 +2,24 @@
 
 #include "platform/windowsystem.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
+#include <QTimer>
 #include <memory>
+#include <vector>
 
 namespace kx {
 
-// Window-manager operations on Qt: masks, the stays-on-top flag on the existing native window, and a
-// move loop driven by the program's own pointer handling so that positions stay live during a drag,
-// with or without a window manager.
+// Window-manager operations on Qt: showing and hiding, masks, the stays-on-top flag on the existing
+// native window, and a move loop driven by the program's own pointer handling so that positions stay
+// live during a drag, with or without a window manager.
 class QtWindowSystem final : public QObject, public WindowSystem {
 public:
     QtWindowSystem();
     ~QtWindowSystem() override;
 
+    void setVisible(QWidget* window, bool visible) override;
     void setShape(QWidget* window, const std::optional<QRegion>& region) override;
     void setTopmost(QWidget* window, bool topmost) override;
     bool isTopmost(QWidget* window) const override;
@@ -30,7 +34,16 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    struct ShownWindow {
+        QPointer<QWidget> window;
+        bool early;       // shown again soon after it was hidden
+        int showsLeft;    // how often it may still be shown once more
+    };
+    void checkShownWindows();
     void finishMove();
+    std::vector<ShownWindow> m_shown;
+    QTimer m_showCheck;
+    QElapsedTimer m_sinceStart;
     QPointer<QWidget> m_moving;
     QPoint m_windowAtPress;
     QPoint m_cursorAtPress;

@@ -1,9 +1,19 @@
 #pragma once
 
 #include <QHash>
+#include <QObject>
 #include <QString>
+#include <chrono>
+#include <functional>
+#include <memory>
 
 namespace kx {
+
+// Why a value could not be kept: where the store keeps it, and the reason.
+struct SaveFailure {
+    QString path;
+    QString reason;
+};
 
 // The per-user application settings store: text values keyed by application, section and key.
 class SettingsStore {
@@ -12,20 +22,44 @@ public:
     // The stored text, or the default's text when the key is absent or cannot be read.
     virtual QString getSetting(const QString& app, const QString& section, const QString& key,
                                const QString& defaultValue) = 0;
-    // Writes the value; a store that cannot be written loses it silently.
+    // Keeps the value; a store may write it a moment later. A write that fails is reported through
+    // onSaveFailed.
     virtual void saveSetting(const QString& app, const QString& section, const QString& key,
                              const QString& value) = 0;
+    // Waits at most `limit` until every value saved so far is written (or has failed); false when
+    // some are still being written.
+    virtual bool flush(std::chrono::milliseconds /*limit*/) { return true; }
+
+    // Runs on the user-interface thread after a write has failed.
+    std::function<void(const SaveFailure&)> onSaveFailed;
 };
 
 // The platform's native per-user store: on Linux $XDG_CONFIG_HOME/<app>/<app>.conf with one INI
 // group per section; on Windows the registry key that the classic GetSetting/SaveSetting use, so
-// calibrations made there carry over.
+// calibrations made there carry over. Values are written by a thread of their own, so that a slow
+// disk or a lock held elsewhere never holds up the user interface; a lock is waited for at most
+// kLockWait, and the store's end waits at most kFinalWait for the last writes.
 class NativeSettingsStore final : public SettingsStore {
 public:
+    static constexpr std::chrono::milliseconds kLockWait{1000};
+    static constexpr std::chrono::milliseconds kFinalWait{1500};
+
+    NativeSettingsStore();
+    ~NativeSettingsStore() override;
     QString getSetting(const QString& app, const QString& section, const QString& key,
                        const QString& defaultValue) override;
     void saveSetting(const QString& app, const QString& section, const QString& key,
                      const QString& value) override;
+    bool flush(std::chrono::milliseconds limit) override;
+
+    // Where the application's values are kept: the settings file, or the registry key.
+    static QString location(const QString& app);
+
+    struct Writer;
+
+private:
+    std::shared_ptr<Writer> m_writer;
+    QObject m_receiver; // failures reach onSaveFailed through this object's thread
 };
 
 // An in-memory store for tests; can be made to fail every write.
@@ -39,6 +73,7 @@ public:
     bool contains(const QString& app, const QString& section, const QString& key) const;
     QString value(const QString& app, const QString& section, const QString& key) const;
     void setValue(const QString& app, const QString& section, const QString& key, const QString& value);
+    // A read-only store reports every write as failed.
     void setReadOnly(bool readOnly) { m_readOnly = readOnly; }
     int writes() const { return m_writes; }
 

@@ -28,6 +28,8 @@ class WindowSystem {
 public:
     virtual ~WindowSystem() = default;
 
+    // Shows or hides a top-level window; showing or hiding it once more changes nothing.
+    virtual void setVisible(QWidget* window, bool visible) = 0;
     // The window shows and takes input only inside region; no region restores the full rectangle.
     virtual void setShape(QWidget* window, const std::optional<QRegion>& region) = 0;
     // Into or out of the topmost layer; same window, same position and size; the window is activated.

@@ -7,6 +7,7 @@
 #include "support/variantprinter.h"
 
 #include <QFile>
+#include <QMessageBox>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -184,12 +185,44 @@ class TestStartup : public QObject {
         QCOMPARE(t.screen.contextsReleased(), 1);
     }
 
-    void readOnlyStoreDoesNotStopShutdown() {
+    void changedZeroPointsAreWrittenWithinASecond() {
+        TestProgram t;
+        t.start();
+        kx::Start& s = t.start_();
+        s.HScroll1->setValue(-7150);
+        t.advance(300);
+        s.HScroll1->setValue(-7140); // still moving: written once, where it came to rest
+        t.advance(699);
+        QCOMPARE(t.settings.writes(), 0);
+        t.advance(1);
+        QCOMPARE(t.settings.writes(), 1);
+        QCOMPARE(t.stored(kLabel1), QStringLiteral("-7140"));
+        QVERIFY(!t.settings.contains(QStringLiteral("Kalibrix"), QStringLiteral("Settings"), kLabel2));
+        // Moved away and back before the second is over: nothing to write.
+        s.VScroll1->setValue(300);
+        s.VScroll1->setValue(414);
+        t.advance(5000);
+        QCOMPARE(t.settings.writes(), 1);
+    }
+
+    void aStoreThatCannotBeWrittenIsToldOnceAndDoesNotStopShutdown() {
         TestProgram t;
         t.settings.setReadOnly(true);
         t.start();
-        t.program->shutDown();
+        kx::Start& s = t.start_();
+        for (int zero : {-7100, -7000}) {
+            s.HScroll1->setValue(zero);
+            t.advance(1000);
+        }
         QCOMPARE(t.settings.writes(), 2);
+        const auto messages = s.findChildren<QMessageBox*>();
+        QCOMPARE(messages.size(), 1);
+        QVERIFY(messages[0]->isVisible() && !messages[0]->isModal());
+        QVERIFY(messages[0]->text().contains(QStringLiteral("memory:Kalibrix")));
+        QVERIFY(messages[0]->text().contains(QStringLiteral("read-only")));
+        QVERIFY(t.app().isLoaded(names::Form1)); // the program goes on
+        t.program->shutDown();
+        QCOMPARE(t.settings.writes(), 4);
         QVERIFY(!t.settings.contains(QStringLiteral("Kalibrix"), QStringLiteral("Settings"), kLabel1));
         QCOMPARE(t.screen.contextsReleased(), 1);
     }
@@ -215,6 +248,7 @@ class TestStartup : public QObject {
             }
         }
         // Written as the decimal text under the application's name and section.
+        QVERIFY(native.flush(std::chrono::seconds(10)));
         QSettings file(QSettings::NativeFormat, QSettings::UserScope, "Kalibrix", "Kalibrix");
         QVERIFY(file.fileName().startsWith(config.path()));
         QCOMPARE(file.value("Settings/Label1").toString(), QStringLiteral("-7199"));

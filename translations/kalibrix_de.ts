@@ -4,160 +4,269 @@
 <context>
     <name>Kalibrix</name>
     <message>
+        <location filename="../model/module1.h" line="42"/>
         <source>Centimetres</source>
         <translation>Zentimeter</translation>
     </message>
     <message>
+        <location filename="../model/module1.h" line="43"/>
         <source>Pixels</source>
         <translation>Pixel</translation>
     </message>
     <message>
+        <location filename="../model/module1.h" line="44"/>
         <source>Inches</source>
         <translation>Zoll</translation>
     </message>
     <message>
+        <location filename="../model/module1.h" line="45"/>
         <source>Twips</source>
         <translation>Twips</translation>
     </message>
     <message>
+        <location filename="../model/module1.h" line="46"/>
         <source>Points</source>
         <translation>Punkt</translation>
     </message>
     <message>
+        <location filename="../panel/contextmenu.cpp" line="34"/>
         <source>&amp;Copy reading</source>
         <translation>Messwert &amp;kopieren</translation>
     </message>
     <message>
+        <location filename="../panel/contextmenu.cpp" line="39"/>
         <source>Copy &amp;horizontal reading</source>
         <translation>&amp;Waagrechten Messwert kopieren</translation>
     </message>
     <message>
+        <location filename="../panel/contextmenu.cpp" line="41"/>
         <source>Copy &amp;vertical reading</source>
         <translation>&amp;Senkrechten Messwert kopieren</translation>
     </message>
     <message>
+        <location filename="../panel/contextmenu.cpp" line="59"/>
         <source>Keep Kalibrix on &amp;top</source>
         <translation>Kalibrix immer &amp;oben halten</translation>
     </message>
     <message>
+        <location filename="../panel/contextmenu.cpp" line="70"/>
         <source>&amp;Put the caliper away</source>
         <translation>Messschieber &amp;weglegen</translation>
     </message>
     <message>
+        <location filename="../panel/contextmenu.cpp" line="71"/>
         <source>&amp;Put the calipers away</source>
         <translation>Beide Messschieber &amp;weglegen</translation>
     </message>
     <message>
+        <location filename="../panel/contextmenu.cpp" line="79"/>
         <source>&amp;Help</source>
         <translation>&amp;Hilfe</translation>
     </message>
     <message>
+        <location filename="../panel/contextmenu.cpp" line="82"/>
         <source>&amp;Quit Kalibrix</source>
         <translation>Kalibrix &amp;beenden</translation>
     </message>
     <message>
+        <location filename="../panel/start.cpp" line="72"/>
         <source>Calibrate </source>
         <translation>Justieren </translation>
     </message>
     <message>
+        <location filename="../panel/start.cpp" line="91"/>
+        <location filename="../panel/start.cpp" line="203"/>
         <source>Minimise</source>
         <translation>Minimieren</translation>
     </message>
     <message>
+        <location filename="../panel/start.cpp" line="132"/>
+        <location filename="../panel/start.cpp" line="205"/>
         <source>Folding rule</source>
         <translation>Zollstock</translation>
     </message>
     <message>
+        <location filename="../panel/start.cpp" line="156"/>
         <source>Scale:</source>
         <translation>Maßstab:</translation>
     </message>
     <message>
+        <location filename="../panel/start.cpp" line="171"/>
         <source>Keep Kalibrix on top.</source>
         <translation>Kalibrix immer oben halten.</translation>
     </message>
     <message>
+        <location filename="../panel/start.cpp" line="197"/>
+        <location filename="../panel/start.cpp" line="209"/>
+        <location filename="../caliper/beam.cpp" line="76"/>
         <source>Horizontal caliper</source>
         <translation>Waagrechter Messschieber</translation>
     </message>
     <message>
+        <location filename="../panel/start.cpp" line="198"/>
+        <location filename="../panel/start.cpp" line="210"/>
+        <location filename="../caliper/beam.cpp" line="75"/>
         <source>Vertical caliper</source>
         <translation>Senkrechter Messschieber</translation>
     </message>
     <message>
+        <location filename="../panel/start.cpp" line="199"/>
         <source>Magnifier</source>
         <translation>Lupe</translation>
     </message>
     <message>
+        <location filename="../panel/start.cpp" line="200"/>
         <source>Both sliders back to zero</source>
         <translation>Beide Schieber auf null</translation>
     </message>
     <message>
+        <location filename="../panel/start.cpp" line="201"/>
         <source>Calibration</source>
         <translation>Justieren</translation>
     </message>
     <message>
+        <location filename="../panel/start.cpp" line="202"/>
         <source>Help</source>
         <translation>Hilfe</translation>
     </message>
     <message>
+        <location filename="../panel/start.cpp" line="204"/>
         <source>Web page</source>
         <translation>Webseite</translation>
     </message>
     <message>
+        <location filename="../panel/start.cpp" line="206"/>
         <source>Horizontal zero point</source>
         <translation>Waagrechter Nullpunkt</translation>
     </message>
     <message>
+        <location filename="../panel/start.cpp" line="207"/>
         <source>Vertical zero point</source>
         <translation>Senkrechter Nullpunkt</translation>
     </message>
     <message>
+        <location filename="../panel/start.cpp" line="208"/>
+        <location filename="../panel/start.cpp" line="215"/>
         <source>Scale</source>
         <translation>Maßstab</translation>
     </message>
     <message>
+        <location filename="../panel/start.cpp" line="213"/>
+        <location filename="../caliper/slider.cpp" line="156"/>
         <source>Horizontal reading</source>
         <translation>Waagrechter Messwert</translation>
     </message>
     <message>
+        <location filename="../panel/start.cpp" line="214"/>
+        <location filename="../caliper/slider.cpp" line="157"/>
         <source>Vertical reading</source>
         <translation>Senkrechter Messwert</translation>
     </message>
     <message>
+        <location filename="../panel/start.cpp" line="441"/>
+        <source>The calibration could not be saved.
+
+File: %1
+Reason: %2
+
+Kalibrix goes on working, but the calibration will not be kept after it ends.</source>
+        <translation>Die Kalibrierung konnte nicht gespeichert werden.
+
+Datei: %1
+Grund: %2
+
+Kalibrix arbeitet weiter, aber die Kalibrierung bleibt nach dem Beenden nicht erhalten.</translation>
+    </message>
+    <message>
+        <location filename="../caliper/beam.cpp" line="73"/>
+        <location filename="../foldingrule/zollstock.cpp" line="46"/>
         <source>Close</source>
         <translation>Ende</translation>
     </message>
     <message>
+        <location filename="../caliper/slider.cpp" line="152"/>
         <source>Horizontal slider</source>
         <translation>Waagrechter Schieber</translation>
     </message>
     <message>
+        <location filename="../caliper/slider.cpp" line="153"/>
         <source>Vertical slider</source>
         <translation>Senkrechter Schieber</translation>
     </message>
     <message>
+        <location filename="../caliper/slider.cpp" line="154"/>
         <source>Arrow keys move the jaw one pixel, with Shift ten; with Ctrl the whole caliper. Ctrl+C copies the reading.</source>
         <translation>Die Pfeiltasten bewegen die Backe um ein Pixel, mit Umschalt um zehn; mit Strg den ganzen Messschieber. Strg+C kopiert den Messwert.</translation>
     </message>
     <message>
+        <location filename="../caliper/slider.cpp" line="158"/>
         <source>One pixel further</source>
         <translation>Ein Pixel weiter</translation>
     </message>
     <message>
+        <location filename="../caliper/slider.cpp" line="159"/>
         <source>One pixel back</source>
         <translation>Ein Pixel zurück</translation>
     </message>
     <message>
+        <location filename="../caliper/slider.cpp" line="160"/>
         <source>Jaw handle</source>
         <translation>Griff der Backe</translation>
     </message>
     <message>
+        <location filename="../platform/commandline.cpp" line="25"/>
         <source>Measures distances on the screen with a horizontal and a vertical caliper.</source>
         <translation>Misst Abstände auf dem Bildschirm mit einem waagrechten und einem senkrechten Messschieber.</translation>
     </message>
     <message>
+        <location filename="../platform/commandline.cpp" line="62"/>
         <source>unexpected argument &apos;%1&apos;</source>
         <translation>unerwartetes Argument &apos;%1&apos;</translation>
+    </message>
+    <message>
+        <location filename="../magnifier/magnifier.cpp" line="33"/>
+        <source>This desktop offers no screen sharing, so the magnifier cannot see the screen.</source>
+        <translation>Dieser Desktop bietet keine Bildschirmfreigabe an, daher kann die Lupe den Bildschirm nicht sehen.</translation>
+    </message>
+    <message>
+        <location filename="../magnifier/magnifier.cpp" line="36"/>
+        <source>Screen sharing was not allowed, so the magnifier cannot see the screen.</source>
+        <translation>Die Bildschirmfreigabe wurde nicht erlaubt, daher kann die Lupe den Bildschirm nicht sehen.</translation>
+    </message>
+    <message>
+        <location filename="../magnifier/magnifier.cpp" line="39"/>
+        <source>Screen sharing has ended. Switch the magnifier on again to restart it.</source>
+        <translation>Die Bildschirmfreigabe wurde beendet. Schalten Sie die Lupe erneut ein, um sie neu zu starten.</translation>
+    </message>
+    <message>
+        <location filename="../platform/inifile.cpp" line="248"/>
+        <source>its lock file %1 is held by another program or cannot be taken over</source>
+        <translation>ihre Sperrdatei %1 wird von einem anderen Programm gehalten oder kann nicht übernommen werden</translation>
+    </message>
+    <message>
+        <location filename="../platform/inifile.cpp" line="252"/>
+        <source>its lock file %1 cannot be created: permission denied</source>
+        <translation>ihre Sperrdatei %1 kann nicht angelegt werden: keine Berechtigung</translation>
+    </message>
+    <message>
+        <location filename="../platform/inifile.cpp" line="256"/>
+        <source>its lock file %1 cannot be created</source>
+        <translation>ihre Sperrdatei %1 kann nicht angelegt werden</translation>
+    </message>
+    <message>
+        <location filename="../platform/inifile.cpp" line="278"/>
+        <source>the folder %1 cannot be created</source>
+        <translation>der Ordner %1 kann nicht angelegt werden</translation>
+    </message>
+    <message>
+        <location filename="../platform/inifile.cpp" line="284"/>
+        <source>it is a folder, not a file</source>
+        <translation>es ist ein Ordner, keine Datei</translation>
+    </message>
+    <message>
+        <location filename="../platform/inifile.cpp" line="289"/>
+        <source>the file is read-only</source>
+        <translation>die Datei ist schreibgeschützt</translation>
     </message>
 </context>
 </TS>

@@ -20,6 +20,7 @@ Run as a script it shows the program on a virtual display and saves a screenshot
 """
 
 import argparse
+import configparser
 import ctypes
 import os
 import re
@@ -810,6 +811,25 @@ def wait_settled(read, timeout, what, polls=3, interval=0.05):
     except TimeoutError as e:
         raise TimeoutError(f"{e}; last values: {seen[-polls:]!r}") from None
     return seen[-1]
+
+
+# --------------------------------------------------------------------------------------------
+# The settings file
+
+
+def read_settings(path):
+    """The [Settings] keys of the program's settings file, as text."""
+    parser = configparser.ConfigParser(interpolation=None, strict=False)
+    parser.optionxform = str  # keys are case-sensitive
+    if not parser.read(path, encoding="utf-8"):
+        raise AssertionError(f"no settings file at {path}")
+    return dict(parser["Settings"]) if parser.has_section("Settings") else {}
+
+
+def write_settings(path, values):
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    with open(path, "w", encoding="utf-8") as f:
+        f.write("[Settings]\n" + "".join(f"{k}={v}\n" for k, v in values.items()))
 
 
 # --------------------------------------------------------------------------------------------

@@ -39,6 +39,9 @@ HOLD_STEPS = range(2, 5)
 DRAG_STEPS = 20
 # A user holds the button still for a moment before dragging.
 PRESS_BEFORE_MOVE = 0.1
+# Bursts of clicks 1 ms apart on a panel's caliper button, even and odd, so that either state ends one.
+RAPID_BURSTS = (200, 201) * 3
+AWAY = (1000, 700)  # a pointer position over no window, so that no button looks hovered
 
 
 @dataclass(frozen=True)
@@ -360,6 +363,40 @@ class Calipers(unittest.TestCase):
                 on_screen().save_png(os.path.join(folder, "screen.png"))
                 raise AssertionError(f"the {caliper.name} readout differs from the drawn one: "
                                      f"see {folder}") from None
+
+    def test_rapid_clicks_keep_beam_slider_and_button_together(self):
+        d = self.display
+        d.move_mouse(*AWAY)
+        looks = [harness.wait_settled(lambda: self.button_look(HORIZONTAL), STEP_TIMEOUT,
+                                      "the panel's caliper button to settle")]
+        self.show(HORIZONTAL)
+        d.move_mouse(*AWAY)
+        looks.append(harness.wait_settled(lambda: self.button_look(HORIZONTAL), STEP_TIMEOUT,
+                                          "the panel's caliper button to settle"))
+
+        def state():
+            # Qt makes new X windows when it shows a window whose keep-on-top state has changed.
+            shown = {}
+            for wid in d.window_ids(pid=self.program.pid):
+                name = d.window_name(wid)
+                if name == HORIZONTAL.beam_title or name.endswith(" cm"):
+                    shown[name == HORIZONTAL.beam_title] = "_NET_WM_STATE_ABOVE" in d.wm_state(wid)
+            # The button is pressed if it looks nearer to pressed than to raised.
+            look = self.button_look(HORIZONTAL)
+            raised, down = (sum(a != b for a, b in zip(look, ref)) for ref in looks)
+            return shown.get(True), shown.get(False), down < raised
+
+        x, y = self.origin.x + CHECK1[0], self.origin.y + CHECK1[1]
+        for i, clicks in enumerate(RAPID_BURSTS):
+            d.tool(*map(str, ("xdotool", "mousemove", x, y, "click", "--repeat", clicks,
+                              "--delay", 1, 1, "mousemove", *AWAY)), check=True)
+            time.sleep(0.5)  # the window manager's part of the last clicks
+            beam, slider, pressed = harness.wait_settled(
+                state, STEP_TIMEOUT, "the caliper to come to rest", polls=4, interval=0.1)
+            what = f"after {clicks} clicks (burst {i + 1}), the panel's button pressed: {pressed}"
+            # None: not shown; False: shown, but not on top.
+            self.assertEqual(beam, True if pressed else None, f"the beam {what}")
+            self.assertEqual(slider, True if pressed else None, f"the slider {what}")
 
 
 if __name__ == "__main__":

@@ -3,7 +3,6 @@
 program cleanly, the two zero points survive from one run to the next, and the command line
 answers without a display."""
 
-import configparser
 import os
 import subprocess
 import sys
@@ -21,21 +20,6 @@ PANEL_GREY = (0xE0, 0xE0, 0xE0)
 BACKGROUND_POINTS = ((3, 100), (188, 100))
 DEFAULTS = {"Label1": "-7200", "Label2": "414"}
 RANGES = {"Label1": (-7400, -7000), "Label2": (214, 614)}
-
-
-def read_settings(path):
-    """The [Settings] keys of the program's settings file, as text."""
-    parser = configparser.ConfigParser(interpolation=None, strict=False)
-    parser.optionxform = str  # keys are case-sensitive
-    if not parser.read(path, encoding="utf-8"):
-        raise AssertionError(f"no settings file at {path}")
-    return dict(parser["Settings"]) if parser.has_section("Settings") else {}
-
-
-def write_settings(path, values):
-    os.makedirs(os.path.dirname(path), exist_ok=True)
-    with open(path, "w", encoding="utf-8") as f:
-        f.write("[Settings]\n" + "".join(f"{k}={v}\n" for k, v in values.items()))
 
 
 class PanelRun:
@@ -60,10 +44,10 @@ class PanelRun:
         Returns the settings the program left behind."""
         path = self.display.settings_path()
         if stored is not None:
-            write_settings(path, stored)
+            harness.write_settings(path, stored)
         program, wid = self.start_panel()
         self.close_and_wait(program, wid)
-        return read_settings(path)
+        return harness.read_settings(path)
 
 
 class StartupUnderWindowManager(PanelRun, unittest.TestCase):
@@ -133,7 +117,7 @@ class StartupWithoutWindowManager(PanelRun, unittest.TestCase):
         g = self.display.geometry(wid)
         self.assertEqual((g.width, g.height), PANEL_CLIENT_SIZE)
         self.close_and_wait(program, wid)
-        self.assertEqual(read_settings(self.display.settings_path()), DEFAULTS)
+        self.assertEqual(harness.read_settings(self.display.settings_path()), DEFAULTS)
 
 
 class StartupWithoutDisplay(unittest.TestCase):
