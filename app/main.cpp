@@ -27,9 +27,14 @@ int main(int argc, char** argv) {
     QApplication::setApplicationVersion(QStringLiteral(KALIBRIX_VERSION));
     if (const std::optional<int> exitCode = kx::answerCommandLine(argc, argv)) return *exitCode;
     const bool platformChosen = kx::chooseWindowPlatform();
-    if (const QString problem = kx::displayProblem(); !problem.isEmpty()) {
-        std::fprintf(stderr, "%s\n", qPrintable(problem));
-        return kNoDisplayExitCode;
+    {
+        // Said in the user's language: a console application is enough to load the translations.
+        QCoreApplication console(argc, argv);
+        kx::installTranslations(console);
+        if (const QString problem = kx::displayProblem(); !problem.isEmpty()) {
+            std::fprintf(stderr, "%s\n", qPrintable(problem));
+            return kNoDisplayExitCode;
+        }
     }
     kx::takeOverScaling();
     QApplication qapp(argc, argv);

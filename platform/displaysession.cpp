@@ -1,6 +1,7 @@
 #include "platform/displaysession.h"
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QList>
 #include <QtGlobal>
 
@@ -46,13 +47,16 @@ QString displayProblem() {
     const QString display = qEnvironmentVariable("DISPLAY");
     if (display.isEmpty()) {
         if (onWaylandSession())
-            return QStringLiteral("Kalibrix needs XWayland on a Wayland desktop, and there is no X display "
-                                  "(DISPLAY is empty): enable XWayland in the desktop's settings.");
+            return QCoreApplication::translate(
+                "Kalibrix", "Kalibrix needs XWayland on a Wayland desktop, and there is no X display "
+                            "(DISPLAY is empty): enable XWayland in the desktop's settings.");
         if (platform.isEmpty())
-            return QStringLiteral("Kalibrix needs a graphical desktop: no display is set (DISPLAY is empty); "
-                                  "start it from a desktop session, set DISPLAY, or run scripts/run, which "
-                                  "starts a virtual display.");
-        return QStringLiteral("Kalibrix cannot open an X display: DISPLAY is empty.");
+            return QCoreApplication::translate(
+                "Kalibrix", "Kalibrix needs a graphical desktop: no display is set (DISPLAY is empty); "
+                            "start it from a desktop session, set DISPLAY, or run scripts/run, which "
+                            "starts a virtual display.");
+        return QCoreApplication::translate("Kalibrix",
+                                           "Kalibrix cannot open an X display: DISPLAY is empty.");
     }
     // Qt aborts when the display it was given cannot be opened; ask first.
     xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
@@ -60,11 +64,15 @@ QString displayProblem() {
     xcb_disconnect(connection);
     if (failed)
         return onWaylandSession()
-                   ? QStringLiteral("Kalibrix cannot open the X display \"%1\" (DISPLAY): is XWayland running "
-                                    "on this Wayland desktop?")
+                   ? QCoreApplication::translate(
+                         "Kalibrix",
+                         "Kalibrix cannot open the X display \"%1\" (DISPLAY): is XWayland running "
+                         "on this Wayland desktop?")
                          .arg(display)
-                   : QStringLiteral("Kalibrix cannot open the X display \"%1\" (DISPLAY): no X server answers "
-                                    "there, or it refuses the connection.")
+                   : QCoreApplication::translate(
+                         "Kalibrix",
+                         "Kalibrix cannot open the X display \"%1\" (DISPLAY): no X server answers "
+                         "there, or it refuses the connection.")
                          .arg(display);
 #endif
     return {};

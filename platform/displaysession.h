@@ -16,7 +16,8 @@ bool chooseWindowPlatform();
 void forgetChosenPlatform();
 
 // Why no window can be shown, as one line for the user, or an empty text when one can: no display
-// set, an X display that cannot be opened, a Wayland session without XWayland.
+// set, an X display that cannot be opened, a Wayland session without XWayland. In the program's
+// language where its translations are installed.
 QString displayProblem();
 
 } // namespace kx

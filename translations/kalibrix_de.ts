@@ -268,5 +268,30 @@ Kalibrix arbeitet weiter, aber die Kalibrierung bleibt nach dem Beenden nicht er
         <source>the file is read-only</source>
         <translation>die Datei ist schreibgeschützt</translation>
     </message>
+    <message>
+        <location filename="../platform/displaysession.cpp" line="50"/>
+        <source>Kalibrix needs XWayland on a Wayland desktop, and there is no X display (DISPLAY is empty): enable XWayland in the desktop&apos;s settings.</source>
+        <translation>Kalibrix braucht auf einem Wayland-Desktop XWayland, und es gibt keine X-Anzeige (DISPLAY ist leer): Schalten Sie XWayland in den Einstellungen des Desktops ein.</translation>
+    </message>
+    <message>
+        <location filename="../platform/displaysession.cpp" line="54"/>
+        <source>Kalibrix needs a graphical desktop: no display is set (DISPLAY is empty); start it from a desktop session, set DISPLAY, or run scripts/run, which starts a virtual display.</source>
+        <translation>Kalibrix braucht einen grafischen Desktop: Es ist keine Anzeige gesetzt (DISPLAY ist leer); starten Sie es aus einer Desktop-Sitzung, setzen Sie DISPLAY oder rufen Sie scripts/run auf, das eine virtuelle Anzeige startet.</translation>
+    </message>
+    <message>
+        <location filename="../platform/displaysession.cpp" line="58"/>
+        <source>Kalibrix cannot open an X display: DISPLAY is empty.</source>
+        <translation>Kalibrix kann keine X-Anzeige öffnen: DISPLAY ist leer.</translation>
+    </message>
+    <message>
+        <location filename="../platform/displaysession.cpp" line="67"/>
+        <source>Kalibrix cannot open the X display &quot;%1&quot; (DISPLAY): is XWayland running on this Wayland desktop?</source>
+        <translation>Kalibrix kann die X-Anzeige „%1“ (DISPLAY) nicht öffnen: Läuft XWayland auf diesem Wayland-Desktop?</translation>
+    </message>
+    <message>
+        <location filename="../platform/displaysession.cpp" line="72"/>
+        <source>Kalibrix cannot open the X display &quot;%1&quot; (DISPLAY): no X server answers there, or it refuses the connection.</source>
+        <translation>Kalibrix kann die X-Anzeige „%1“ (DISPLAY) nicht öffnen: Dort antwortet kein X-Server, oder er verweigert die Verbindung.</translation>
+    </message>
 </context>
 </TS>

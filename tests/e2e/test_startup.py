@@ -131,6 +131,8 @@ class StartupWithoutDisplay(unittest.TestCase):
         "a Wayland session whose XWayland is gone": ({"WAYLAND_DISPLAY": "wayland-kalibrix-none",
                                                       "XDG_SESSION_TYPE": "wayland",
                                                       "DISPLAY": ":65000"}, "XWayland"),
+        "a dead DISPLAY, said in German": ({"DISPLAY": ":65000", "LANGUAGE": "de"},
+                                           "kann die X-Anzeige"),
     }
 
     def run_without_display(self, tmp, *args, locale="C.UTF-8", variables=None):
