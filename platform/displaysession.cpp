@@ -24,7 +24,11 @@ QByteArray firstPlatform(const QByteArray& value) {
 } // namespace
 
 bool onWaylandSession() {
+#if defined(Q_OS_LINUX) || defined(Q_OS_FREEBSD)
     return !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") || qgetenv("XDG_SESSION_TYPE") == "wayland";
+#else
+    return false; // a Windows program under Wine sees the Linux desktop's variables too
+#endif
 }
 
 bool chooseWindowPlatform() {

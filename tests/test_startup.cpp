@@ -6,10 +6,8 @@
 #include "support/testprogram.h"
 #include "support/variantprinter.h"
 
-#include <QFile>
 #include <QMessageBox>
 #include <QSettings>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
