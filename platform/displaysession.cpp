@@ -16,7 +16,7 @@ const char* const kPlatformVariable = "QT_QPA_PLATFORM";
 const QByteArray kXcb = QByteArrayLiteral("xcb");
 
 // The plugin name of a QT_QPA_PLATFORM value ("xcb:option=1;offscreen" names xcb first).
-QByteArray firstPlatform(const QByteArray& value) {
+[[maybe_unused]] QByteArray firstPlatform(const QByteArray& value) {
     const QByteArray name = value.split(';').value(0);
     const qsizetype options = name.indexOf(':');
     return (options < 0 ? name : name.left(options)).trimmed();

@@ -1,7 +1,9 @@
 #!/usr/bin/env python3
 """The Windows program under Wine on Xvfb with openbox: the control panel appears, the horizontal
 caliper shows with its slider at its zero point on the beam, and closing the panel ends the program
-and leaves both zero points in the registry key of the per-user settings, as strings.
+and leaves both zero points in the registry key of the per-user settings, as strings. A second start
+leaves the running program alone and ends by itself; the end of the session (log-off) saves both
+zero points too.
 
 KALIBRIX_BIN is kalibrix.exe; KALIBRIX_WINEPREFIX the Wine prefix to run it in (made when missing;
 the program's settings key is emptied there before the run)."""
@@ -64,13 +66,16 @@ class WineSmoke(unittest.TestCase):
         return {m.group(1): (m.group(2), m.group(3))
                 for m in re.finditer(r"^\s+(\S+)\s+(REG_\w+)\s+(.*?)\s*$", out, re.MULTILINE)}
 
-    def test_panel_caliper_and_registry(self):
-        d = self.display
+    def start_afresh(self):
+        """Empties the settings key and starts the program; returns (program, panel window)."""
         self.wine("wine", "reg", "delete", SETTINGS_KEY, "/f", check=False)
         self.assertEqual(self.stored_settings(), {})
+        program = self.display.launch(shutil.which("wine"), [harness.program_path()], env=self.wine_env)
+        return program, self.display.wait_window(PANEL_TITLE, program=program, timeout=WINE_TIMEOUT)
 
-        program = d.launch(shutil.which("wine"), [harness.program_path()], env=self.wine_env)
-        panel = d.wait_window(PANEL_TITLE, program=program, timeout=WINE_TIMEOUT)
+    def test_panel_caliper_and_registry(self):
+        d = self.display
+        program, panel = self.start_afresh()
         g = d.geometry(panel)
         self.assertEqual((g.width, g.height), PANEL_CLIENT_SIZE)
 
@@ -98,6 +103,20 @@ class WineSmoke(unittest.TestCase):
 
         # Closing the panel ends the program and writes both zero points as strings.
         d.close_window(panel)
+        self.assertEqual(program.wait(timeout=WINE_TIMEOUT), 0, program.describe())
+        self.assertEqual(self.stored_settings(),
+                         {key: ("REG_SZ", value) for key, value in DEFAULTS.items()})
+
+    def test_second_start_and_end_of_session(self):
+        d = self.display
+        program, panel = self.start_afresh()
+        second = d.launch(shutil.which("wine"), [harness.program_path()], env=self.wine_env)
+        self.assertEqual(second.wait(timeout=WINE_TIMEOUT), 0, second.describe())
+        self.assertEqual(d.window_ids("^" + PANEL_TITLE + "$"), [panel])
+        self.assertTrue(program.running())
+
+        # Logging off ends the program, and the zero points are kept.
+        self.wine("wineboot", "--end-session")
         self.assertEqual(program.wait(timeout=WINE_TIMEOUT), 0, program.describe())
         self.assertEqual(self.stored_settings(),
                          {key: ("REG_SZ", value) for key, value in DEFAULTS.items()})
