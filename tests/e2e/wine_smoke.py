@@ -2,7 +2,7 @@
 """The Windows program under Wine on Xvfb with openbox: the control panel appears, the horizontal
 caliper shows with its slider at its zero point on the beam, and closing the panel ends the program
 and leaves both zero points in the registry key of the per-user settings, as strings. A second start
-leaves the running program alone and ends by itself; the end of the session (log-off) saves both
+brings the running, minimised panel back to the front and ends by itself; the end of the session (log-off) saves both
 zero points too.
 
 KALIBRIX_BIN is kalibrix.exe; KALIBRIX_WINEPREFIX the Wine prefix to run it in (made when missing;
@@ -21,6 +21,7 @@ import harness  # noqa: E402
 PANEL_TITLE = "Kalibrix"
 PANEL_CLIENT_SIZE = (395, 197)
 CHECK1 = (44, 48)  # client-area point of the horizontal caliper's button on the panel
+COMMAND3 = (385, 100)  # the narrow button that minimises the panel
 BEAM_SIZE, SLIDER_SIZE = (508, 165), (100, 165)
 ZERO_OFFSET = (28, -1)  # the slider's top-left corner from the beam's, at the zero point
 BEAM_BAR, BEAM_OUTSIDE = (300, 12), (200, 60)  # beam-relative: on its bar; below it, off the panel
@@ -110,10 +111,20 @@ class WineSmoke(unittest.TestCase):
     def test_second_start_and_end_of_session(self):
         d = self.display
         program, panel = self.start_afresh()
+        g = d.geometry(panel)
+        d.wait_pixels(lambda im: len(im.colors()) > 2, rect=(g.x, g.y, g.width, g.height),
+                      what="the panel to be painted")
+        d.click(g.x + COMMAND3[0], g.y + COMMAND3[1])
+        harness.wait_until(lambda: not d.is_viewable(panel), harness.WINDOW_TIMEOUT,
+                           "the panel to be minimised")
+        # A second start brings the running panel back to the front and ends.
         second = d.launch(shutil.which("wine"), [harness.program_path()], env=self.wine_env)
         self.assertEqual(second.wait(timeout=WINE_TIMEOUT), 0, second.describe())
+        harness.wait_until(lambda: d.is_viewable(panel), harness.WINDOW_TIMEOUT,
+                           "the running panel to be restored")
+        harness.wait_value(d.active_window, lambda w: w == panel, harness.WINDOW_TIMEOUT,
+                           "the running panel to be the active window")
         self.assertEqual(d.window_ids("^" + PANEL_TITLE + "$"), [panel])
-        self.assertTrue(program.running())
 
         # Logging off ends the program (the system ends what is left of it once its windows have
         # answered), and the zero points are kept.
