@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """The Windows program under Wine on Xvfb with openbox: the control panel appears, the horizontal
-caliper shows with its slider at its zero point on the beam, and closing the panel ends the program
-and leaves both zero points in the registry key of the per-user settings, as strings. A second start
+caliper shows with its slider at its zero point on the beam, a changed zero point is written to the
+registry key of the per-user settings while the program runs, and closing the panel ends the
+program and leaves both zero points there, as strings. A second start
 brings the running, minimised panel back to the front and ends by itself; the end of the session (log-off) saves both
 zero points too.
 
@@ -22,6 +23,9 @@ PANEL_TITLE = "Kalibrix"
 PANEL_CLIENT_SIZE = (395, 197)
 CHECK1 = (44, 48)  # client-area point of the horizontal caliper's button on the panel
 COMMAND3 = (385, 100)  # the narrow button that minimises the panel
+CHECK4 = (132, 28)  # set square: the calibration view
+HSCROLL1_RIGHT = (308, 76)  # the right arrow of the horizontal zero point's scroll bar
+HSCROLL1_RECT = (200, 72, 113, 9)
 BEAM_SIZE, SLIDER_SIZE = (508, 165), (100, 165)
 ZERO_OFFSET = (28, -1)  # the slider's top-left corner from the beam's, at the zero point
 BEAM_BAR, BEAM_OUTSIDE = (300, 12), (200, 60)  # beam-relative: on its bar; below it, off the panel
@@ -102,11 +106,23 @@ class WineSmoke(unittest.TestCase):
 
         d.wait_pixels(shaped, what="the beam's bar drawn and the desktop beside it")
 
+        # A changed zero point is written by itself a moment later, while the program runs.
+        rect = (g.x + HSCROLL1_RECT[0], g.y + HSCROLL1_RECT[1], *HSCROLL1_RECT[2:])
+        banner = d.screenshot(*rect).rgb
+        d.click(g.x + CHECK4[0], g.y + CHECK4[1])
+        d.wait_pixels(lambda im: im.rgb != banner, rect=rect, what="the calibration view to be shown")
+        harness.wait_settled(lambda: d.screenshot(*rect).rgb, harness.WINDOW_TIMEOUT,
+                             "the calibration view to be painted")
+        d.click(g.x + HSCROLL1_RIGHT[0], g.y + HSCROLL1_RIGHT[1])
+        harness.wait_value(self.stored_settings, lambda v: v.get("Label1") == ("REG_SZ", "-7199"),
+                           harness.WINDOW_TIMEOUT, "the changed zero point in the registry", interval=0.25)
+        self.assertTrue(program.running())
+
         # Closing the panel ends the program and writes both zero points as strings.
         d.close_window(panel)
         self.assertEqual(program.wait(timeout=WINE_TIMEOUT), 0, program.describe())
         self.assertEqual(self.stored_settings(),
-                         {key: ("REG_SZ", value) for key, value in DEFAULTS.items()})
+                         {key: ("REG_SZ", value) for key, value in dict(DEFAULTS, Label1="-7199").items()})
 
     def test_second_start_and_end_of_session(self):
         d = self.display
