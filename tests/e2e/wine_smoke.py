@@ -2,8 +2,8 @@
 """The Windows program under Wine on Xvfb with openbox: the control panel appears, the horizontal
 caliper shows with its slider at its zero point on the beam, a changed zero point is written to the
 registry key of the per-user settings while the program runs, and closing the panel ends the
-program and leaves both zero points there, as strings. A second start
-brings the running, minimised panel back to the front and ends by itself; the end of the session (log-off) saves both
+program and leaves both zero points there, as strings. A second start brings the running,
+minimised panel back to the front and ends by itself; the end of the session (log-off) saves both
 zero points too.
 
 KALIBRIX_BIN is kalibrix.exe; KALIBRIX_WINEPREFIX the Wine prefix to run it in (made when missing;
