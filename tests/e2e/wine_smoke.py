@@ -4,7 +4,7 @@ caliper shows with its slider at its zero point on the beam, a changed zero poin
 registry key of the per-user settings while the program runs, and closing the panel ends the
 program and leaves both zero points there, as strings. A second start brings the running,
 minimised panel back to the front and ends by itself; the end of the session (log-off) saves both
-zero points too.
+zero points too. At 192 dpi the panel and the beam are twice their size.
 
 KALIBRIX_BIN is kalibrix.exe; KALIBRIX_WINEPREFIX the Wine prefix to run it in (made when missing;
 the program's settings key is emptied there before the run)."""
@@ -31,6 +31,7 @@ ZERO_OFFSET = (28, -1)  # the slider's top-left corner from the beam's, at the z
 BEAM_BAR, BEAM_OUTSIDE = (300, 12), (200, 60)  # beam-relative: on its bar; below it, off the panel
 DESKTOP = (1270, 790)  # a screen point no window of the program covers
 SETTINGS_KEY = r"HKCU\Software\VB and VBA Program Settings\Kalibrix"
+DESKTOP_KEY = r"HKCU\Control Panel\Desktop"  # LogPixels: the desktop's dpi
 DEFAULTS = {"Label1": "-7200", "Label2": "414"}
 # Wine's first start in a prefix (or after wineserver ended) is slow on a busy machine.
 WINE_TIMEOUT = max(harness.WINDOW_TIMEOUT, 120.0)
@@ -148,6 +149,27 @@ class WineSmoke(unittest.TestCase):
         program.wait(timeout=WINE_TIMEOUT)
         self.assertEqual(self.stored_settings(),
                          {key: ("REG_SZ", value) for key, value in DEFAULTS.items()})
+
+    def test_panel_and_caliper_at_200_percent(self):
+        d = self.display
+        self.wine("wine", "reg", "add", DESKTOP_KEY, "/v", "LogPixels", "/t", "REG_DWORD", "/d", "192", "/f")
+        self.wine("wineserver", "-k", check=False)  # the next program starts with the new dpi
+        try:
+            program, panel = self.start_afresh()
+            g = d.geometry(panel)
+            self.assertEqual((g.width, g.height), tuple(2 * n for n in PANEL_CLIENT_SIZE))
+            d.wait_pixels(lambda im: len(im.colors()) > 2, rect=(g.x, g.y, g.width, g.height),
+                          what="the panel to be painted")
+            d.click(g.x + 2 * CHECK1[0], g.y + 2 * CHECK1[1])
+            beam = d.wait_window("Form1", program=program)
+            harness.wait_value(lambda: d.geometry(beam),
+                               lambda b: (b.width, b.height) == tuple(2 * n for n in BEAM_SIZE),
+                               harness.WINDOW_TIMEOUT, "the beam's size at 200 %")
+            d.close_window(panel)
+            self.assertEqual(program.wait(timeout=WINE_TIMEOUT), 0, program.describe())
+        finally:
+            self.wine("wine", "reg", "delete", DESKTOP_KEY, "/v", "LogPixels", "/f", check=False)
+            self.wine("wineserver", "-k", check=False)
 
 
 if __name__ == "__main__":
