@@ -1,6 +1,7 @@
-// Writes the application icon (the horizontal caliper) as a PNG file of the given size (32 unless
-// told), drawn by the artwork code at that size; run at build time so that the installed desktop
-// icons are the program's own artwork.
+// Writes the application icon (the horizontal caliper) as a PNG file or, for the Windows program's
+// resources, an ICO file (chosen by the name), of the given size (32 unless told), drawn by the
+// artwork code at that size; run at build time so that the installed icons are the program's own
+// artwork.
 
 #include "art/art.h"
 
@@ -14,11 +15,11 @@ constexpr int kDesignSize = 32; // the icon's design size in pixels
 int main(int argc, char** argv) {
     const int size = argc == 3 ? std::atoi(argv[2]) : kDesignSize;
     if ((argc != 2 && argc != 3) || size < 16 || size > 1024) {
-        std::fprintf(stderr, "usage: %s <icon.png> [size]\n", argc > 0 ? argv[0] : "kalibrix-export-icon");
+        std::fprintf(stderr, "usage: %s <icon.png|icon.ico> [size]\n", argc > 0 ? argv[0] : "kalibrix-export-icon");
         return 2;
     }
     const QImage icon = kx::art::horizontalCaliperIcon(double(size) / kDesignSize);
-    if (icon.isNull() || icon.width() != size || !icon.save(QString::fromLocal8Bit(argv[1]), "PNG")) {
+    if (icon.isNull() || icon.width() != size || !icon.save(QString::fromLocal8Bit(argv[1]))) {
         std::fprintf(stderr, "kalibrix-export-icon: cannot write %s\n", argv[1]);
         return 1;
     }

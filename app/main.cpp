@@ -55,7 +55,12 @@ int main(int argc, char** argv) {
     QObject::connect(&qapp, &QCoreApplication::aboutToQuit, [&program] { program.shutDown(); });
     instance.onActivationRequest = [&program] { program.bringToFront(); };
     program.start();
-    kx::TerminationRequests termination([&program] { program.shutDown(); });
+    // The program may be ended right after this returns (a Windows session's end): the last values
+    // are written before.
+    kx::TerminationRequests termination([&program] {
+        program.shutDown();
+        program.keepCalibration(kx::NativeSettingsStore::kFinalWait);
+    });
     kx::AbruptExitGuard keepWhenTheDisplayGoes(
         [&program] { program.keepCalibration(kx::NativeSettingsStore::kFinalWait); });
     return QApplication::exec();

@@ -40,6 +40,9 @@ forms::CaptionLayout readoutLayout(const QString& reading, QSize box, Qt::Alignm
     auto layoutIn = [&](const QString& family, int pixels) {
         QFont font(family);
         font.setPixelSize(pixels);
+        // Glyphs at their design widths: an engine that hints them across as well (FreeType's full
+        // hinting, Windows' GDI) rounds each advance up at these sizes and breaks a reading that fits.
+        font.setHintingPreference(QFont::PreferVerticalHinting);
         return forms::layoutCaption(reading, font, box, alignment);
     };
     for (int pixels = largest; pixels >= smallest; --pixels) {

@@ -16,7 +16,7 @@ const char* const kPlatformVariable = "QT_QPA_PLATFORM";
 const QByteArray kXcb = QByteArrayLiteral("xcb");
 
 // The plugin name of a QT_QPA_PLATFORM value ("xcb:option=1;offscreen" names xcb first).
-QByteArray firstPlatform(const QByteArray& value) {
+[[maybe_unused]] QByteArray firstPlatform(const QByteArray& value) {
     const QByteArray name = value.split(';').value(0);
     const qsizetype options = name.indexOf(':');
     return (options < 0 ? name : name.left(options)).trimmed();
@@ -24,7 +24,11 @@ QByteArray firstPlatform(const QByteArray& value) {
 } // namespace
 
 bool onWaylandSession() {
+#if defined(Q_OS_LINUX) || defined(Q_OS_FREEBSD)
     return !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") || qgetenv("XDG_SESSION_TYPE") == "wayland";
+#else
+    return false; // a Windows program under Wine sees the Linux desktop's variables too
+#endif
 }
 
 bool chooseWindowPlatform() {

@@ -5,6 +5,7 @@
 #include <QHash>
 #include <QPointer>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <vector>
 
 namespace kx {
@@ -115,6 +116,22 @@ public:
     QStringList opened;
     QStringList copied;
     int result = 42;
+};
+
+// A root of its own for the native settings store, so that a test of the real store leaves the
+// user's settings alone: a temporary directory on Linux, a fresh key under
+// HKEY_CURRENT_USER\Software on Windows. Removed again with this object.
+class ScratchSettingsRoot {
+public:
+    ScratchSettingsRoot();
+    ~ScratchSettingsRoot();
+    ScratchSettingsRoot(const ScratchSettingsRoot&) = delete;
+    ScratchSettingsRoot& operator=(const ScratchSettingsRoot&) = delete;
+    const QString& root() const { return m_root; }
+
+private:
+    QTemporaryDir m_dir;
+    QString m_root;
 };
 
 } // namespace kx

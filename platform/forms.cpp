@@ -7,6 +7,7 @@
 #include <QStylePainter>
 #include <QCloseEvent>
 #include <QMessageBox>
+#include <QDir>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
@@ -832,8 +833,10 @@ void Form::moveEvent(QMoveEvent* event) {
     if (onMoved) onMoved();
 }
 
+// The program's directory as the platform writes it: "C:\Program Files\Kalibrix" on Windows.
 Application::Application(Environment env)
-    : m_env(env), m_path(QCoreApplication::applicationDirPath()), m_designFont(QApplication::font()) {
+    : m_env(env), m_path(QDir::toNativeSeparators(QCoreApplication::applicationDirPath())),
+      m_designFont(QApplication::font()) {
     // Tooltips, menus and message windows use the toolkit's font: make it the primary monitor's size.
     QFont shown = m_designFont;
     shown.setPointSizeF(m_designFont.pointSizeF() * m_env.primaryScale() * kDesignDpi / m_env.screen.fontDpi());

@@ -3,7 +3,9 @@
 #include "platform/displaysession.h"
 #include "platform/forms.h"
 #include "platform/scaling.h"
+#ifdef KALIBRIX_HAS_SCREEN_CAST
 #include "platform/screencast.h"
+#endif
 
 #include <QApplication>
 #include <QClipboard>
@@ -19,6 +21,20 @@
 #include <QWindow>
 
 namespace kx {
+
+#ifndef KALIBRIX_HAS_SCREEN_CAST
+// Where there is no screen-cast portal (Windows) every program may copy the screen directly, so the
+// screen is never shared through one.
+class ScreenCast {
+public:
+    explicit ScreenCast(SettingsStore&) {}
+    void start() {}
+    void stop() {}
+    ScreenCopyProblem problem() const { return ScreenCopyProblem::NoScreenSharing; }
+    QImage copy(const QRect&) const { return {}; }
+    std::optional<QPoint> cursorPos() const { return std::nullopt; }
+};
+#endif
 
 namespace {
 constexpr double kBaseDpi = 96.0;

@@ -91,7 +91,8 @@ struct NativeSettingsStore::Writer {
     }
 };
 
-NativeSettingsStore::NativeSettingsStore() : m_writer(std::make_shared<Writer>()) {
+NativeSettingsStore::NativeSettingsStore(QString root)
+    : m_root(std::move(root)), m_writer(std::make_shared<Writer>()) {
     m_writer->report = [this](const SaveFailure& failure) {
         QMetaObject::invokeMethod(
             &m_receiver, [this, failure] {
@@ -117,18 +118,29 @@ NativeSettingsStore::~NativeSettingsStore() {
         m_writer->thread.detach();
 }
 
-QString NativeSettingsStore::location(const QString& app) {
+QString NativeSettingsStore::location(const QString& app, const QString& root) {
 #ifdef Q_OS_WIN
-    return QStringLiteral("HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings\\") + app;
+    const QString parent =
+        root.isEmpty() ? QStringLiteral("HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings") : root;
+    return parent + QLatin1Char('\\') + app;
 #else
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QLatin1Char('/') + app +
-           QLatin1Char('/') + app + QStringLiteral(".conf");
+    const QString parent =
+        root.isEmpty() ? QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) : root;
+    return parent + QLatin1Char('/') + app + QLatin1Char('/') + app + QStringLiteral(".conf");
+#endif
+}
+
+std::unique_ptr<QSettings> NativeSettingsStore::open(const QString& app) const {
+#ifdef Q_OS_WIN
+    return std::make_unique<QSettings>(location(app, m_root), QSettings::NativeFormat);
+#else
+    return std::make_unique<QSettings>(location(app, m_root), QSettings::IniFormat);
 #endif
 }
 
 QString NativeSettingsStore::getSetting(const QString& app, const QString& section, const QString& key,
                                         const QString& defaultValue) {
-    const QString where = location(app);
+    const QString where = location(app, m_root);
     {
         std::lock_guard lock(m_writer->mutex);
         if (auto value = m_writer->unwritten(where, section, key)) return *value;
@@ -140,7 +152,7 @@ void NativeSettingsStore::saveSetting(const QString& app, const QString& section
                                       const QString& value) {
     {
         std::lock_guard lock(m_writer->mutex);
-        std::vector<ini::Change>& changes = m_writer->pending[location(app)];
+        std::vector<ini::Change>& changes = m_writer->pending[location(app, m_root)];
         auto same = std::find_if(changes.begin(), changes.end(),
                                  [&](const ini::Change& c) { return c.section == section && c.key == key; });
         if (same != changes.end())

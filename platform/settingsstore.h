@@ -7,6 +7,8 @@
 #include <functional>
 #include <memory>
 
+class QSettings;
+
 namespace kx {
 
 // Why a value could not be kept: where the store keeps it, and the reason.
@@ -35,8 +37,9 @@ public:
 };
 
 // The platform's native per-user store: on Linux $XDG_CONFIG_HOME/<app>/<app>.conf with one INI
-// group per section; on Windows the registry key that the classic GetSetting/SaveSetting use, so
-// calibrations made there carry over. Values are written by a thread of their own, so that a slow
+// group per section; on Windows the registry key that the classic GetSetting/SaveSetting use,
+// HKEY_CURRENT_USER\Software\VB and VBA Program Settings\<app>\<section>, with every value a
+// string, so calibrations made there carry over. Values are written by a thread of their own, so that a slow
 // disk or a lock held elsewhere never holds up the user interface; a lock is waited for at most
 // kLockWait, and the store's end waits at most kFinalWait for the last writes.
 class NativeSettingsStore final : public SettingsStore {
@@ -44,7 +47,9 @@ public:
     static constexpr std::chrono::milliseconds kLockWait{1000};
     static constexpr std::chrono::milliseconds kFinalWait{1500};
 
-    NativeSettingsStore();
+    // The user's store, or the same store under another root, for tests: a directory that stands for
+    // $XDG_CONFIG_HOME on Linux, a registry key that stands for ...\VB and VBA Program Settings on Windows.
+    explicit NativeSettingsStore(QString root = {});
     ~NativeSettingsStore() override;
     QString getSetting(const QString& app, const QString& section, const QString& key,
                        const QString& defaultValue) override;
@@ -53,11 +58,14 @@ public:
     bool flush(std::chrono::milliseconds limit) override;
 
     // Where the application's values are kept: the settings file, or the registry key.
-    static QString location(const QString& app);
+    static QString location(const QString& app, const QString& root = {});
+    // The settings of one application as the platform keeps them, to look at them from outside.
+    std::unique_ptr<QSettings> open(const QString& app) const;
 
     struct Writer;
 
 private:
+    QString m_root;
     std::shared_ptr<Writer> m_writer;
     QObject m_receiver; // failures reach onSaveFailed through this object's thread
 };

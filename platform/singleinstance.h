@@ -7,10 +7,10 @@ class QLocalServer;
 
 namespace kx {
 
-// One running program per user and display. The first start claims the place; a later start by the
-// same user on the same display asks the running program to come to the front instead. A program
-// that crashed leaves nothing behind that stops the next start. Where the platform offers no way to
-// find the running program, every start claims the place.
+// One running program per user and display (on Windows: per user and session). The first start
+// claims the place; a later start by the same user on the same display asks the running program to
+// come to the front instead. A program that crashed leaves nothing behind that stops the next start.
+// Where the platform offers no way to find the running program, every start claims the place.
 class SingleInstance final : public QObject {
 public:
     SingleInstance();
@@ -23,6 +23,9 @@ public:
 
 private:
     QLocalServer* m_server = nullptr;
+    // Windows: the named mutex that holds the place, and the hidden window that hears the requests.
+    void* m_mutex = nullptr;
+    void* m_window = nullptr;
 };
 
 } // namespace kx

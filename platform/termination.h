@@ -9,7 +9,8 @@ namespace kx {
 // stop (SIGTERM), a closed terminal (SIGHUP), Ctrl+C (SIGINT) and Ctrl+\ (SIGQUIT). Each runs `end` on
 // the user-interface thread, which closes the program as the user would; the event loop then returns
 // 0, or 131 after SIGQUIT, as a shell reports a quit. Requests that arrive before the event loop runs
-// wait for it. Where there are no such signals, nothing is caught.
+// wait for it. On Windows the end of the session (WM_ENDSESSION) closes the program the same way
+// before the system ends it.
 class TerminationRequests final : public QObject {
 public:
     explicit TerminationRequests(std::function<void()> end);

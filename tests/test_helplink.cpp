@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <optional>
+#include <QFileInfo>
 #include <QTest>
 #include <QUrl>
 
@@ -68,15 +69,22 @@ private Q_SLOTS:
         QTest::addColumn<QString>("directory");
         QTest::newRow("spaces, umlauts") << QStringLiteral("/tmp/Meine Programme/Kalibrix ä");
         QTest::newRow("drive root") << "D:\\";
+        QTest::newRow("the program's own") << QString();
     }
     void helpButtonAndContextHelpOpenExactlyTheHelpPath() {
         QFETCH(QString, directory);
         TestProgram p;
-        p.app().setPath(directory);
+        if (!directory.isNull()) p.app().setPath(directory);
         p.start();
         Start& s = p.start_();
-        const QString help = Start::helpFilePath(directory);
-        QCOMPARE(p.app().helpFile(), help);
+        const QString help = p.app().helpFile();
+        if (directory.isNull()) {
+            // Beside the program, written throughout with the platform's own separators.
+            QCOMPARE(QFileInfo(help).dir(), QDir(QCoreApplication::applicationDirPath()));
+            QCOMPARE(help, QDir::toNativeSeparators(help));
+        } else {
+            QCOMPARE(help, Start::helpFilePath(directory));
+        }
 
         QTest::mouseClick(s.Command2, Qt::LeftButton);
         QCOMPARE(p.shell.opened, QStringList{help});

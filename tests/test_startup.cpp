@@ -6,10 +6,8 @@
 #include "support/testprogram.h"
 #include "support/variantprinter.h"
 
-#include <QFile>
 #include <QMessageBox>
 #include <QSettings>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -228,11 +226,9 @@ class TestStartup : public QObject {
     }
 
     void calibrationSurvivesARestartInTheNativeStore() {
-        // The platform's own per-user store, kept in a scratch configuration directory.
-        QTemporaryDir config;
-        QVERIFY(config.isValid());
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
-        kx::NativeSettingsStore native;
+        // The platform's own per-user store, under a scratch root of its own.
+        kx::ScratchSettingsRoot scratch;
+        kx::NativeSettingsStore native(scratch.root());
         QCOMPARE(native.getSetting("Kalibrix", "Settings", kLabel1, "-7200"), QStringLiteral("-7200"));
         for (int run = 0; run < 2; ++run) {
             TestProgram t;
@@ -247,14 +243,13 @@ class TestStartup : public QObject {
                 verifyZeroPoints(t, -7199, 222);
             }
         }
-        // Written as the decimal text under the application's name and section.
+        // Written as the decimal text (a string, not a number) under the application's name and section.
         QVERIFY(native.flush(std::chrono::seconds(10)));
-        QSettings file(QSettings::NativeFormat, QSettings::UserScope, "Kalibrix", "Kalibrix");
-        QVERIFY(file.fileName().startsWith(config.path()));
-        QCOMPARE(file.value("Settings/Label1").toString(), QStringLiteral("-7199"));
+        auto file = native.open("Kalibrix");
+        QCOMPARE(file->value("Settings/Label1"), QVariant(QStringLiteral("-7199")));
         // A value edited into something else from outside reads as no zero point.
-        file.setValue("Settings/Label2", QStringList{"300", "400"});
-        file.sync();
+        file->setValue("Settings/Label2", QStringList{"300", "400"});
+        file->sync();
         QCOMPARE(kx::validZeroPoint(native.getSetting("Kalibrix", "Settings", kLabel2, "414"), kx::kVerticalZero), 414);
     }
 };
