@@ -1,4 +1,5 @@
 #include "model/module1.h"
+#include "model/truesize.h"
 #include "model/variant.h"
 #include "support/variantprinter.h"
 
@@ -155,6 +156,139 @@ class TestModel : public QObject {
         // A unit of 0 twips (the model before startup) cannot produce a reading.
         QVERIFY_THROWS_EXCEPTION(VariantError, kx::reading(dbl(-6000), text("-7200"), 0, 1));
         QVERIFY_THROWS_EXCEPTION(VariantError, kx::readingText(dbl(-6000), text("-7200"), kx::Module1(), sgl(15.0f), QLocale::c()));
+    }
+
+    // 120 device pixels between the jaws on monitors of 92, 109 and 157 pixels per inch (24-inch
+    // 1080p, 27-inch 1440p, 14-inch 1080p), worked out by hand: 120 / dpi inches.
+    void trueLengthReading_data() {
+        QTest::addColumn<int>("unit");
+        QTest::addColumn<float>("pixelTwips");
+        QTest::addColumn<double>("dpi");
+        QTest::addColumn<double>("knownScale");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("cm at 92") << int(Cm) << 15.0f << 92.0 << 0.0 << "3.31 cm";
+        QTest::newRow("in at 92") << int(Zoll) << 15.0f << 92.0 << 0.0 << "1.30 zoll";
+        QTest::newRow("pt at 92") << int(Pkt) << 15.0f << 92.0 << 0.0 << "93.91 pkt";
+        QTest::newRow("cm at 109") << int(Cm) << 15.0f << 109.0 << 0.0 << "2.80 cm";
+        QTest::newRow("in at 109") << int(Zoll) << 15.0f << 109.0 << 0.0 << "1.10 zoll";
+        QTest::newRow("pt at 109") << int(Pkt) << 15.0f << 109.0 << 0.0 << "79.27 pkt";
+        QTest::newRow("twips at 109") << int(Twi) << 15.0f << 109.0 << 0.0 << "1585.32 twi";
+        QTest::newRow("cm at 157") << int(Cm) << 15.0f << 157.0 << 0.0 << "1.94 cm";
+        QTest::newRow("in at 157") << int(Zoll) << 15.0f << 157.0 << 0.0 << "0.76 zoll";
+        QTest::newRow("pt at 157") << int(Pkt) << 15.0f << 157.0 << 0.0 << "55.03 pkt";
+        // The device pixels count, whatever the desktop's scale.
+        QTest::newRow("cm at 157, 200 %") << int(Cm) << 7.5f << 157.0 << 0.0 << "1.94 cm";
+        QTest::newRow("pixels stay pixels") << int(Pic) << 15.0f << 157.0 << 0.0 << "120.00 pic";
+        QTest::newRow("an inch at 120") << int(Cm) << 15.0f << 120.0 << 0.0 << "2.54 cm";
+        QTest::newRow("true size off") << int(Cm) << 15.0f << 0.0 << 0.0 << "3.17 cm";
+        QTest::newRow("known-length scale") << int(Cm) << 15.0f << 109.0 << 100.0 << "279.60 cm";
+        QTest::newRow("known-length scale, logical") << int(Cm) << 15.0f << 0.0 << 0.5 << "1.59 cm";
+    }
+    void trueLengthReading() {
+        QFETCH(int, unit);
+        QFETCH(float, pixelTwips);
+        QFETCH(double, dpi);
+        QFETCH(double, knownScale);
+        QFETCH(QString, expected);
+        kx::Module1 m = model(unit, 1);
+        m.KnownLengthScale = knownScale;
+        const Variant offset = dbl(-7200 + 120 * double(pixelTwips));
+        QCOMPARE(kx::readingText(offset, text("-7200"), m, sgl(pixelTwips), dpi, QLocale::c()), expected);
+    }
+
+    void reportedDensity_data() {
+        QTest::addColumn<QSize>("pixels");
+        QTest::addColumn<QSizeF>("mm");
+        QTest::addColumn<double>("expectedX"); // 0: ignored as not reported
+        QTest::newRow("24-inch 1080p") << QSize(1920, 1080) << QSizeF(531.4, 298.9) << 91.77;
+        QTest::newRow("27-inch 1440p") << QSize(2560, 1440) << QSizeF(596.7, 335.6) << 108.97;
+        QTest::newRow("14-inch 1080p") << QSize(1920, 1080) << QSizeF(310, 174) << 157.32;
+        QTest::newRow("not reported") << QSize(1920, 1080) << QSizeF() << 0.0;
+        QTest::newRow("0 x 0 mm") << QSize(1920, 1080) << QSizeF(0, 0) << 0.0;
+        QTest::newRow("a projector's 1.6 m") << QSize(1920, 1080) << QSizeF(1600, 900) << 0.0; // 30 ppi
+        QTest::newRow("aspect of another mode") << QSize(1920, 1080) << QSizeF(480, 360) << 0.0;
+        QTest::newRow("width and height swapped") << QSize(1920, 1080) << QSizeF(298.9, 531.4) << 0.0;
+        QTest::newRow("4 cm wide") << QSize(320, 240) << QSizeF(40, 30) << 0.0;
+        QTest::newRow("6 m wide") << QSize(7680, 4320) << QSizeF(6000, 3375) << 0.0;
+        QTest::newRow("1200 ppi") << QSize(7680, 4320) << QSizeF(162.6, 91.4) << 0.0;
+        QTest::newRow("aspect 3 % off") << QSize(1000, 1000) << QSizeF(254, 261.6) << 100.0;
+    }
+    void reportedDensity() {
+        QFETCH(QSize, pixels);
+        QFETCH(QSizeF, mm);
+        QFETCH(double, expectedX);
+        const kx::PixelDensity d = kx::reportedDensity(pixels, mm);
+        QCOMPARE(d.known(), expectedX > 0);
+        if (expectedX > 0) QVERIFY2(std::abs(d.x - expectedX) < 0.01, qPrintable(QString::number(d.x)));
+    }
+
+    void densityFallsBack() {
+        const kx::PixelDensity reported{92, 93};
+        QCOMPARE(kx::trueDensity({110, 0}, reported, 1).x, 110.0); // the calibration first
+        QCOMPARE(kx::trueDensity({110, 0}, reported, 1).y, 93.0);
+        QCOMPARE(kx::trueDensity({110, 0}, {}, 1).y, 110.0);       // pixels are square
+        QCOMPARE(kx::trueDensity({}, {}, 1.5).x, 144.0);            // the desktop's own dpi
+        QCOMPARE(kx::calibratedDensity(324, 85.6), 324 / (85.6 / 25.4));
+        QCOMPARE(kx::calibratedDensity(0, 85.6), 0.0);
+        QCOMPARE(kx::calibratedDensity(5000, 85.6), 0.0); // 1484 ppi: the jaws were not on the card
+    }
+
+    // Each unit of a known length, entered for jaws that read 3.6 at scale 1 (centimetres) and 1.5
+    // (inches), gives the scale that makes the reading the length entered.
+    void knownLengthScale_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("unit");
+        QTest::addColumn<double>("reading");
+        QTest::addColumn<double>("scale");
+        QTest::newRow("mm") << "36 mm" << int(Cm) << 3.6 << 1.0;
+        QTest::newRow("cm") << "7.2 cm" << int(Cm) << 3.6 << 2.0;
+        QTest::newRow("m") << "3.60 m" << int(Cm) << 3.6 << 100.0;
+        QTest::newRow("km") << "0.036 km" << int(Cm) << 3.6 << 1000.0;
+        QTest::newRow("in") << "3 in" << int(Zoll) << 1.5 << 2.0;
+        QTest::newRow("ft") << "1.5 ft" << int(Zoll) << 1.5 << 12.0;
+        QTest::newRow("yd") << "1.5 yd" << int(Zoll) << 1.5 << 36.0;
+        QTest::newRow("mi") << "1.5 mi" << int(Zoll) << 1.5 << 63360.0;
+        QTest::newRow("points") << "1 in" << int(Pkt) << 36.0 << 2.0;
+        QTest::newRow("twips") << "1 in" << int(Twi) << 720.0 << 2.0;
+        QTest::newRow("a jaw left of zero") << "3.60 m" << int(Cm) << -3.6 << 100.0;
+        QTest::newRow("jaws closed") << "3.60 m" << int(Cm) << 0.0 << 0.0;
+        QTest::newRow("pixels are no length") << "3.60 m" << int(Pic) << 3.6 << 0.0;
+    }
+    void knownLengthScale() {
+        QFETCH(QString, typed);
+        QFETCH(int, unit);
+        QFETCH(double, reading);
+        QFETCH(double, scale);
+        const kx::TypedLength length = kx::parseLength(typed, QLocale::c());
+        QCOMPARE(length.problem, kx::TypedLength::Problem::None);
+        QCOMPARE(kx::scaleForKnownLength(reading, length.millimetres, kx::kUnits[unit].twipsPerUnit), scale);
+    }
+
+    void refusedLengths_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("problem");
+        using P = kx::TypedLength::Problem;
+        QTest::newRow("zero") << "0 mm" << int(P::NotPositive);
+        QTest::newRow("negative") << "-3 m" << int(P::NotPositive);
+        QTest::newRow("letters") << "abc" << int(P::NotANumber);
+        QTest::newRow("empty") << "" << int(P::NotANumber);
+        QTest::newRow("two points") << "1.2.3 m" << int(P::NotANumber);
+        QTest::newRow("overflowing") << QString(400, QLatin1Char('9')) + " m" << int(P::NotANumber);
+        QTest::newRow("no unit") << "85.6" << int(P::NoUnit);
+        QTest::newRow("unknown unit") << "3 furlong" << int(P::UnknownUnit);
+    }
+    void refusedLengths() {
+        QFETCH(QString, typed);
+        QFETCH(int, problem);
+        QCOMPARE(int(kx::parseLength(typed, QLocale::c()).problem), problem);
+    }
+
+    void lengthsTakeTheLocalesSeparator() {
+        QCOMPARE(kx::parseLength(QStringLiteral("85,60 mm"), QLocale(QLocale::German)).millimetres, 85.6);
+        QCOMPARE(kx::parseLength(QStringLiteral(" 85.60MM "), QLocale(QLocale::German)).millimetres, 85.6);
+        QCOMPARE(kx::scaleText(100, QLocale::c()), QStringLiteral("100"));
+        QCOMPARE(kx::scaleText(1.0 / 3, QLocale(QLocale::German)), QStringLiteral("0,3333"));
+        QCOMPARE(kx::scaleText(63360, QLocale(QLocale::German)), QStringLiteral("63360"));
     }
 
     void validZeroPoint_data() {
