@@ -6,6 +6,9 @@
 #include <QStyleOptionButton>
 #include <QStylePainter>
 #include <QCloseEvent>
+#include <QDialogButtonBox>
+#include <QLineEdit>
+#include <QVBoxLayout>
 #include <QMessageBox>
 #include <QDir>
 #include <QMouseEvent>
@@ -126,6 +129,67 @@ QWidget* showMessageWindow(QWidget* owner, const QString& title, const QString& 
     box->setWindowModality(Qt::NonModal);
     box->show();
     return box;
+}
+
+InputDialog::InputDialog(QWidget* owner, const QString& title, const QString& prompt, const QString& text)
+    : QDialog(owner, Qt::Dialog | Qt::WindowStaysOnTopHint) {
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowModality(Qt::NonModal);
+    setWindowTitle(title);
+    auto* layout = new QVBoxLayout(this);
+    auto* question = new QLabel(prompt, this);
+    question->setWordWrap(true);
+    layout->addWidget(question);
+    m_edit = new QLineEdit(text, this);
+    m_edit->setObjectName(QStringLiteral("text"));
+    question->setBuddy(m_edit);
+    layout->addWidget(m_edit);
+    m_reason = new QLabel(this);
+    m_reason->setObjectName(QStringLiteral("reason"));
+    m_reason->setVisible(false);
+    QPalette p = m_reason->palette();
+    p.setColor(QPalette::WindowText, Qt::darkRed);
+    m_reason->setPalette(p);
+    layout->addWidget(m_reason);
+    m_buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    layout->addWidget(m_buttons);
+    connect(m_buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(m_buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    // Editing the text takes the last reason away.
+    connect(m_edit, &QLineEdit::textEdited, m_reason, [this] { m_reason->setVisible(false); });
+}
+
+QPushButton* InputDialog::addButton(const QString& caption, std::function<void()> action) {
+    QPushButton* button = m_buttons->addButton(caption, QDialogButtonBox::ResetRole);
+    connect(button, &QPushButton::clicked, this, [this, action = std::move(action)] {
+        action();
+        QDialog::reject();
+    });
+    return button;
+}
+
+void InputDialog::accept() {
+    const QString why = onAccept ? onAccept(m_edit->text()) : QString();
+    if (why.isEmpty()) {
+        QDialog::accept();
+        return;
+    }
+    m_reason->setText(why);
+    m_reason->setVisible(true);
+    m_edit->setFocus();
+    m_edit->selectAll();
+}
+
+QString InputDialog::text() const {
+    return m_edit->text();
+}
+
+void InputDialog::setText(const QString& text) {
+    m_edit->setText(text);
+}
+
+QString InputDialog::refusal() const {
+    return m_reason->isHidden() ? QString() : m_reason->text();
 }
 
 MouseHooks::MouseHooks(QWidget* widget, bool takeEvents) : QObject(widget), m_widget(widget), m_take(takeEvents) {

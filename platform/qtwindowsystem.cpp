@@ -304,9 +304,7 @@ QList<ScreenInfo> QtScreen::screens() const {
         // With Qt's own scaling off the font resolution (Xft.dpi) comes through as the logical dpi.
         info.scale = s->logicalDotsPerInchX() / kBaseDpi * requested.factorFor(info.name, i);
         info.physicalSizeMm = monitorMillimetres(*s, all.size());
-        info.manufacturer = s->manufacturer();
-        info.model = s->model();
-        info.serialNumber = s->serialNumber();
+        info.maker = {s->manufacturer(), s->model(), s->serialNumber()};
         info.primary = s == primary;
         result.append(info);
     }

@@ -62,9 +62,11 @@ struct ScreenInfo {
     QSizeF physicalSizeMm; // as the monitor reports it; empty when unknown
     bool primary = false;
     // What the monitor tells about itself, where the desktop passes it on; empty otherwise.
-    QString manufacturer;
-    QString model;
-    QString serialNumber;
+    struct Maker {
+        QString manufacturer;
+        QString model;
+        QString serialNumber;
+    } maker;
 };
 
 // Twips per device pixel at a scale: 15 at 96 dpi.

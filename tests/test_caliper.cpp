@@ -451,8 +451,8 @@ private Q_SLOTS:
         QFETCH(bool, twoMonitors);
         TestProgram t;
         if (twoMonitors) {
-            const ScreenInfo left{QStringLiteral("LEFT"), {0, 0, 1280, 800}, {0, 0, 1280, 800}, 1.0, {}, true};
-            const ScreenInfo right{QStringLiteral("RIGHT"), {1280, 0, 1280, 800}, {1280, 0, 1280, 800}, 2.0, {}, false};
+            const ScreenInfo left{QStringLiteral("LEFT"), {0, 0, 1280, 800}, {0, 0, 1280, 800}, 1.0, {}, true, {}};
+            const ScreenInfo right{QStringLiteral("RIGHT"), {1280, 0, 1280, 800}, {1280, 0, 1280, 800}, 2.0, {}, false, {}};
             t.screen.setScreens({left, right});
         }
         Caliper c = shown(t, vertical);

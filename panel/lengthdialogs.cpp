@@ -1,0 +1,120 @@
+#include "panel/lengthdialogs.h"
+
+#include "caliper/slider.h"
+#include "model/truesize.h"
+#include "panel/start.h"
+#include "panel/truelengths.h"
+
+#include <QCoreApplication>
+#include <QPointer>
+#include <cmath>
+
+namespace kx {
+
+namespace {
+
+// A bank card (ISO/IEC 7810 ID-1), across and down.
+constexpr double kCardWidthMm = 85.60;
+constexpr double kCardHeightMm = 53.98;
+
+QString tr(const char* english) {
+    return QCoreApplication::translate("Kalibrix", english);
+}
+
+// Why a typed length is refused; empty when it is a length.
+QString lengthRefusal(const TypedLength& length) {
+    switch (length.problem) {
+    case TypedLength::Problem::None: return {};
+    case TypedLength::Problem::NotANumber: return tr("That is not a number.");
+    case TypedLength::Problem::NotPositive: return tr("The length must be more than 0.");
+    case TypedLength::Problem::NoUnit:
+    case TypedLength::Problem::UnknownUnit: return tr("Give one of the units mm, cm, m, km, in, ft, yd or mi.");
+    }
+    return {};
+}
+
+struct Jaws {
+    const Variant& offset;
+    const Variant& zero;
+    const Variant& pixelTwips;
+};
+
+Jaws jawsOf(Module1& m, const Slider& slider) {
+    const SliderTwin& t = slider.twin();
+    return {m.*t.offset, m.*t.zero, m.*t.step};
+}
+
+} // namespace
+
+forms::InputDialog* askKnownLength(Start& panel, Slider& slider) {
+    auto* dialog = new forms::InputDialog(
+        &panel, tr("Scale from a known length"),
+        tr("Bring the jaws to a distance whose real length you know, then enter that length with its unit "
+           "(mm, cm, m, km, in, ft, yd or mi), for example 3.60 m."),
+        QString());
+    dialog->setObjectName(QStringLiteral("knownLength"));
+    Start* p = &panel; // the dialog's owner: it goes with it
+    QPointer<Slider> s = &slider;
+    dialog->onAccept = [p, s](const QString& typed) -> QString {
+        const TypedLength length = parseLength(typed);
+        if (QString why = lengthRefusal(length); !why.isEmpty()) return why;
+        if (!s) return {};
+        Module1& m = p->model();
+        if (m.UnitIsScreenPixel) return tr("Pixels are not a length: choose another unit first.");
+        const Jaws jaws = jawsOf(m, *s);
+        double distance = 0;
+        try {
+            distance = unscaledReading(jaws.offset, jaws.zero, m, jaws.pixelTwips, p->pixelsPerInch(*s));
+        } catch (const VariantError&) {
+        }
+        const double scale = scaleForKnownLength(distance, length.millimetres, m.TwipsPerUnit);
+        if (!(scale > 0)) return tr("The jaws are closed: bring them to the two ends of the length first.");
+        p->setKnownLengthScale(scale);
+        return {};
+    };
+    dialog->show();
+    return dialog;
+}
+
+forms::InputDialog* askCalibration(Start& panel, Slider& slider) {
+    const bool horizontal = slider.twin().axis == Axis::Horizontal;
+    const double cardMm = horizontal ? kCardWidthMm : kCardHeightMm;
+    const QString prompt =
+        horizontal ? tr("Hold a bank card or a ruler against the screen and bring the jaws to its left and right "
+                        "edges, with the mouse or the arrow keys. Then enter the real length between the jaws.")
+                   : tr("Hold a bank card or a ruler against the screen and bring the jaws to its top and bottom "
+                        "edges, with the mouse or the arrow keys. Then enter the real length between the jaws.");
+    auto* dialog = new forms::InputDialog(&panel, tr("Calibrate this monitor"), prompt,
+                                          QLocale().toString(cardMm, 'f', 2) + QStringLiteral(" mm"));
+    dialog->setObjectName(QStringLiteral("calibration"));
+    Start* p = &panel; // the dialog's owner: it goes with it
+    QPointer<Slider> s = &slider;
+    dialog->onAccept = [p, s](const QString& typed) -> QString {
+        const TypedLength length = parseLength(typed);
+        if (QString why = lengthRefusal(length); !why.isEmpty()) return why;
+        if (!s) return {};
+        const Jaws jaws = jawsOf(p->model(), *s);
+        double pixels = 0;
+        try {
+            pixels = std::fabs(((jaws.offset - jaws.zero) / jaws.pixelTwips).toDouble());
+        } catch (const VariantError&) {
+        }
+        if (pixels < 1) return tr("The jaws are closed: bring them to the two edges first.");
+        const double perInch = calibratedDensity(pixels, length.millimetres);
+        if (!(perInch > 0))
+            return tr("That makes %1 pixels per inch; a screen has between 40 and 1000.")
+                .arg(std::lround(pixels / (length.millimetres / 25.4)));
+        p->trueLengths().calibrate(p->caliperMonitor(*s), s->twin().axis, perInch);
+        p->setTrueSize(true); // a monitor is calibrated to measure real lengths on it
+        return {};
+    };
+    dialog->addButton(tr("Reset to the reported size"),
+                      [p, s] {
+                          if (s) p->trueLengths().resetCalibration(p->caliperMonitor(*s));
+                      })
+        ->setObjectName(QStringLiteral("reset"));
+    dialog->show();
+    return dialog;
+}
+
+} // namespace kx
