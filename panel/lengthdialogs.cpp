@@ -44,15 +44,30 @@ Jaws jawsOf(Module1& m, const Slider& slider) {
     return {m.*t.offset, m.*t.zero, m.*t.step};
 }
 
+const char* const kForSlider = "kxSlider";
+
+// The dialog of that name for the slider that is still open: asking again brings it to the front.
+forms::InputDialog* openDialog(Start& panel, const QString& name, const Slider& slider) {
+    for (auto* dialog : panel.findChildren<forms::InputDialog*>(name, Qt::FindDirectChildrenOnly))
+        if (dialog->isVisible() && dialog->property(kForSlider).toString() == slider.formName()) {
+            dialog->raise();
+            dialog->activateWindow();
+            return dialog;
+        }
+    return nullptr;
+}
+
 } // namespace
 
 forms::InputDialog* askKnownLength(Start& panel, Slider& slider) {
+    if (auto* open = openDialog(panel, QStringLiteral("knownLength"), slider)) return open;
     auto* dialog = new forms::InputDialog(
         &panel, tr("Scale from a known length"),
         tr("Bring the jaws to a distance whose real length you know, then enter that length with its unit "
            "(mm, cm, m, km, in, ft, yd or mi), for example 3.60 m."),
         QString());
     dialog->setObjectName(QStringLiteral("knownLength"));
+    dialog->setProperty(kForSlider, slider.formName());
     Start* p = &panel; // the dialog's owner: it goes with it
     QPointer<Slider> s = &slider;
     dialog->onAccept = [p, s](const QString& typed) -> QString {
@@ -77,6 +92,7 @@ forms::InputDialog* askKnownLength(Start& panel, Slider& slider) {
 }
 
 forms::InputDialog* askCalibration(Start& panel, Slider& slider) {
+    if (auto* open = openDialog(panel, QStringLiteral("calibrate"), slider)) return open;
     const bool horizontal = slider.twin().axis == Axis::Horizontal;
     const double cardMm = horizontal ? kCardWidthMm : kCardHeightMm;
     const QString prompt =
@@ -86,7 +102,8 @@ forms::InputDialog* askCalibration(Start& panel, Slider& slider) {
                         "edges, with the mouse or the arrow keys. Then enter the real length between the jaws.");
     auto* dialog = new forms::InputDialog(&panel, tr("Calibrate this monitor"), prompt,
                                           QLocale().toString(cardMm, 'f', 2) + QStringLiteral(" mm"));
-    dialog->setObjectName(QStringLiteral("calibration"));
+    dialog->setObjectName(QStringLiteral("calibrate"));
+    dialog->setProperty(kForSlider, slider.formName());
     Start* p = &panel; // the dialog's owner: it goes with it
     QPointer<Slider> s = &slider;
     dialog->onAccept = [p, s](const QString& typed) -> QString {

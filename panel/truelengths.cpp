@@ -12,7 +12,7 @@ const QString kKnownScale = QStringLiteral("KnownLengthScale");
 constexpr double kLargestScale = 1e9;
 
 QString number(double v) {
-    return QString::number(v, 'g', 10);
+    return QString::number(v, 'g', 15);
 }
 
 // A stored density in one direction: 0 unless it is a plausible one.

@@ -171,6 +171,7 @@ QPushButton* InputDialog::addButton(const QString& caption, std::function<void()
 void InputDialog::accept() {
     const QString why = onAccept ? onAccept(m_edit->text()) : QString();
     if (why.isEmpty()) {
+        m_reason->setVisible(false);
         QDialog::accept();
         return;
     }
@@ -186,6 +187,7 @@ QString InputDialog::text() const {
 
 void InputDialog::setText(const QString& text) {
     m_edit->setText(text);
+    m_reason->setVisible(false);
 }
 
 QString InputDialog::refusal() const {
