@@ -17,18 +17,14 @@ namespace {
 constexpr double kCardWidthMm = 85.60;
 constexpr double kCardHeightMm = 53.98;
 
-QString tr(const char* english) {
-    return QCoreApplication::translate("Kalibrix", english);
-}
-
 // Why a typed length is refused; empty when it is a length.
 QString lengthRefusal(const TypedLength& length) {
     switch (length.problem) {
     case TypedLength::Problem::None: return {};
-    case TypedLength::Problem::NotANumber: return tr("That is not a number.");
-    case TypedLength::Problem::NotPositive: return tr("The length must be more than 0.");
+    case TypedLength::Problem::NotANumber: return QCoreApplication::translate("Kalibrix", "That is not a number.");
+    case TypedLength::Problem::NotPositive: return QCoreApplication::translate("Kalibrix", "The length must be more than 0.");
     case TypedLength::Problem::NoUnit:
-    case TypedLength::Problem::UnknownUnit: return tr("Give one of the units mm, cm, m, km, in, ft, yd or mi.");
+    case TypedLength::Problem::UnknownUnit: return QCoreApplication::translate("Kalibrix", "Give one of the units mm, cm, m, km, in, ft, yd or mi.");
     }
     return {};
 }
@@ -62,8 +58,8 @@ forms::InputDialog* openDialog(Start& panel, const QString& name, const Slider& 
 forms::InputDialog* askKnownLength(Start& panel, Slider& slider) {
     if (auto* open = openDialog(panel, QStringLiteral("knownLength"), slider)) return open;
     auto* dialog = new forms::InputDialog(
-        &panel, tr("Scale from a known length"),
-        tr("Bring the jaws to a distance whose real length you know, then enter that length with its unit "
+        &panel, QCoreApplication::translate("Kalibrix", "Scale from a known length"),
+        QCoreApplication::translate("Kalibrix", "Bring the jaws to a distance whose real length you know, then enter that length with its unit "
            "(mm, cm, m, km, in, ft, yd or mi), for example 3.60 m."),
         QString());
     dialog->setObjectName(QStringLiteral("knownLength"));
@@ -75,7 +71,7 @@ forms::InputDialog* askKnownLength(Start& panel, Slider& slider) {
         if (QString why = lengthRefusal(length); !why.isEmpty()) return why;
         if (!s) return {};
         Module1& m = p->model();
-        if (m.UnitIsScreenPixel) return tr("Pixels are not a length: choose another unit first.");
+        if (m.UnitIsScreenPixel) return QCoreApplication::translate("Kalibrix", "Pixels are not a length: choose another unit first.");
         const Jaws jaws = jawsOf(m, *s);
         double distance = 0;
         try {
@@ -83,7 +79,7 @@ forms::InputDialog* askKnownLength(Start& panel, Slider& slider) {
         } catch (const VariantError&) {
         }
         const double scale = scaleForKnownLength(distance, length.millimetres, m.TwipsPerUnit);
-        if (!(scale > 0)) return tr("The jaws are closed: bring them to the two ends of the length first.");
+        if (!(scale > 0)) return QCoreApplication::translate("Kalibrix", "The jaws are closed: bring them to the two ends of the length first.");
         p->setKnownLengthScale(scale);
         return {};
     };
@@ -96,11 +92,11 @@ forms::InputDialog* askCalibration(Start& panel, Slider& slider) {
     const bool horizontal = slider.twin().axis == Axis::Horizontal;
     const double cardMm = horizontal ? kCardWidthMm : kCardHeightMm;
     const QString prompt =
-        horizontal ? tr("Hold a bank card or a ruler against the screen and bring the jaws to its left and right "
+        horizontal ? QCoreApplication::translate("Kalibrix", "Hold a bank card or a ruler against the screen and bring the jaws to its left and right "
                         "edges, with the mouse or the arrow keys. Then enter the real length between the jaws.")
-                   : tr("Hold a bank card or a ruler against the screen and bring the jaws to its top and bottom "
+                   : QCoreApplication::translate("Kalibrix", "Hold a bank card or a ruler against the screen and bring the jaws to its top and bottom "
                         "edges, with the mouse or the arrow keys. Then enter the real length between the jaws.");
-    auto* dialog = new forms::InputDialog(&panel, tr("Calibrate this monitor"), prompt,
+    auto* dialog = new forms::InputDialog(&panel, QCoreApplication::translate("Kalibrix", "Calibrate this monitor"), prompt,
                                           QLocale().toString(cardMm, 'f', 2) + QStringLiteral(" mm"));
     dialog->setObjectName(QStringLiteral("calibrate"));
     dialog->setProperty(kForSlider, slider.formName());
@@ -116,16 +112,16 @@ forms::InputDialog* askCalibration(Start& panel, Slider& slider) {
             pixels = std::fabs(((jaws.offset - jaws.zero) / jaws.pixelTwips).toDouble());
         } catch (const VariantError&) {
         }
-        if (pixels < 1) return tr("The jaws are closed: bring them to the two edges first.");
+        if (pixels < 1) return QCoreApplication::translate("Kalibrix", "The jaws are closed: bring them to the two edges first.");
         const double perInch = calibratedDensity(pixels, length.millimetres);
         if (!(perInch > 0))
-            return tr("That makes %1 pixels per inch; a screen has between 40 and 1000.")
+            return QCoreApplication::translate("Kalibrix", "That makes %1 pixels per inch; a screen has between 40 and 1000.")
                 .arg(std::lround(pixels / (length.millimetres / 25.4)));
         p->trueLengths().calibrate(p->caliperMonitor(*s), s->twin().axis, perInch);
         p->setTrueSize(true); // a monitor is calibrated to measure real lengths on it
         return {};
     };
-    dialog->addButton(tr("Reset to the reported size"),
+    dialog->addButton(QCoreApplication::translate("Kalibrix", "Reset to the reported size"),
                       [p, s] {
                           if (s) p->trueLengths().resetCalibration(p->caliperMonitor(*s));
                       })
