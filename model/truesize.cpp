@@ -1,5 +1,6 @@
 #include "model/truesize.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace kx {
@@ -93,10 +94,15 @@ double scaleForKnownLength(double reading, double millimetres, int twipsPerUnit)
 }
 
 QString scaleText(double scale, const QLocale& locale) {
-    if (std::fabs(scale - std::round(scale)) < 5e-5) return QString::number(std::llround(scale));
-    QString t = locale.toString(scale, 'f', 4);
-    while (t.endsWith(QLatin1Char('0'))) t.chop(1);
-    if (t.endsWith(locale.decimalPoint())) t.chop(locale.decimalPoint().size());
+    if (std::fabs(scale - std::round(scale)) < 5e-5 || std::fabs(scale) >= 1000)
+        return QString::number(std::llround(scale));
+    // Four significant digits, as much as the panel's box shows.
+    const int decimals = std::clamp(3 - int(std::floor(std::log10(std::fabs(scale)))), 0, 9);
+    QString t = locale.toString(scale, 'f', decimals);
+    if (decimals > 0) {
+        while (t.endsWith(QLatin1Char('0'))) t.chop(1);
+        if (t.endsWith(locale.decimalPoint())) t.chop(locale.decimalPoint().size());
+    }
     t.remove(locale.groupSeparator());
     return t;
 }

@@ -60,8 +60,8 @@ double lengthInUnit(double millimetres, int twipsPerUnit);
 // stand for the real length; 0 when there is none (the jaws closed, a unit that is not a length).
 double scaleForKnownLength(double reading, double millimetres, int twipsPerUnit);
 
-// A drawing scale as the panel shows it: whole numbers as they are, others with up to four decimals
-// without trailing zeros ("41.6667", "0.25").
+// A drawing scale as the panel shows it: whole numbers and scales from 1000 up as whole numbers, others
+// to four significant digits without trailing zeros ("41.67", "0.25", "0.3333").
 QString scaleText(double scale, const QLocale& locale = QLocale());
 
 } // namespace kx

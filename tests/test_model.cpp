@@ -289,6 +289,7 @@ class TestModel : public QObject {
         QCOMPARE(kx::scaleText(100, QLocale::c()), QStringLiteral("100"));
         QCOMPARE(kx::scaleText(1.0 / 3, QLocale(QLocale::German)), QStringLiteral("0,3333"));
         QCOMPARE(kx::scaleText(63360, QLocale(QLocale::German)), QStringLiteral("63360"));
+        QCOMPARE(kx::scaleText(125 / 3.0, QLocale::c()), QStringLiteral("41.67"));
     }
 
     void validZeroPoint_data() {
