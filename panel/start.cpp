@@ -478,8 +478,10 @@ void Start::setKnownLengthScale(double scale) {
 }
 
 ScreenInfo Start::caliperMonitor(const Slider& slider) {
-    const forms::Form& beam = app().form(slider.twin().beam);
-    return screenAt(env().screen.screens(), beam.frameGeometry().center());
+    // The beam is there whenever its slider is, except while the program ends: the slider then stands for it.
+    const QString& beam = slider.twin().beam;
+    const QWidget& holder = app().isLoaded(beam) ? static_cast<const QWidget&>(app().form(beam)) : slider;
+    return screenAt(env().screen.screens(), holder.frameGeometry().center());
 }
 
 double Start::pixelsPerInch(const Slider& slider) {
