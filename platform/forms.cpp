@@ -22,6 +22,8 @@ namespace {
 
 // The resolution the design's pixel and point sizes were made for.
 constexpr double kDesignDpi = 96.0;
+// How many average characters wide the texts of an input dialog are.
+constexpr int kInputDialogChars = 56;
 
 int vbButton(Qt::MouseButton b) {
     switch (b) {
@@ -137,8 +139,13 @@ InputDialog::InputDialog(QWidget* owner, const QString& title, const QString& pr
     setWindowModality(Qt::NonModal);
     setWindowTitle(title);
     auto* layout = new QVBoxLayout(this);
+    // The window takes the height its wrapped texts need at a readable width, also when a reason appears.
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    const int textWidth = fontMetrics().averageCharWidth() * kInputDialogChars;
     auto* question = new QLabel(prompt, this);
     question->setWordWrap(true);
+    question->setFixedWidth(textWidth);
+    question->setFixedHeight(question->heightForWidth(textWidth)); // a wrapped label's own hint is for another width
     layout->addWidget(question);
     m_edit = new QLineEdit(text, this);
     m_edit->setObjectName(QStringLiteral("text"));
@@ -147,6 +154,8 @@ InputDialog::InputDialog(QWidget* owner, const QString& title, const QString& pr
     m_reason = new QLabel(this);
     m_reason->setObjectName(QStringLiteral("reason"));
     m_reason->setVisible(false);
+    m_reason->setWordWrap(true);
+    m_reason->setFixedWidth(textWidth);
     QPalette p = m_reason->palette();
     p.setColor(QPalette::WindowText, Qt::darkRed);
     m_reason->setPalette(p);
@@ -176,6 +185,7 @@ void InputDialog::accept() {
         return;
     }
     m_reason->setText(why);
+    m_reason->setFixedHeight(m_reason->heightForWidth(m_reason->width()));
     m_reason->setVisible(true);
     m_edit->setFocus();
     m_edit->selectAll();
