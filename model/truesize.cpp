@@ -96,14 +96,17 @@ double scaleForKnownLength(double reading, double millimetres, int twipsPerUnit)
 QString scaleText(double scale, const QLocale& locale) {
     if (std::fabs(scale - std::round(scale)) < 5e-5 || std::fabs(scale) >= 1000)
         return QString::number(std::llround(scale));
-    // Four significant digits, as much as the panel's box shows.
-    const int decimals = std::clamp(3 - int(std::floor(std::log10(std::fabs(scale)))), 0, 9);
+    // As many decimals as four characters hold, as the panel's box does with 1000.
+    const int whole = std::max(1, int(std::floor(std::log10(std::fabs(scale)))) + 1);
+    const int decimals = std::max(0, 3 - whole);
     QString t = locale.toString(scale, 'f', decimals);
     if (decimals > 0) {
         while (t.endsWith(QLatin1Char('0'))) t.chop(1);
         if (t.endsWith(locale.decimalPoint())) t.chop(locale.decimalPoint().size());
     }
     t.remove(locale.groupSeparator());
+    // A scale too small for that keeps its first digit.
+    if (t == QLatin1String("0")) t = locale.toString(scale, 'g', 1);
     return t;
 }
 

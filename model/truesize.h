@@ -60,8 +60,9 @@ double lengthInUnit(double millimetres, int twipsPerUnit);
 // stand for the real length; 0 when there is none (the jaws closed, a unit that is not a length).
 double scaleForKnownLength(double reading, double millimetres, int twipsPerUnit);
 
-// A drawing scale as the panel shows it: whole numbers and scales from 1000 up as whole numbers, others
-// to four significant digits without trailing zeros ("41.67", "0.25", "0.3333").
+// A drawing scale as the panel shows it, in the four characters its box holds: whole numbers and scales
+// from 1000 up as whole numbers, others with the decimals that fit, without trailing zeros ("41.7",
+// "0.25", "0.33", "100" for 100.004); a scale under 0.005 with its first digit.
 QString scaleText(double scale, const QLocale& locale = QLocale());
 
 } // namespace kx

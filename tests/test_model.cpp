@@ -285,9 +285,10 @@ class TestModel : public QObject {
         QCOMPARE(kx::parseLength(QStringLiteral("85,60 mm"), QLocale(QLocale::German)).millimetres, 85.6);
         QCOMPARE(kx::parseLength(QStringLiteral(" 85.60MM "), QLocale(QLocale::German)).millimetres, 85.6);
         QCOMPARE(kx::scaleText(100, QLocale::c()), QStringLiteral("100"));
-        QCOMPARE(kx::scaleText(1.0 / 3, QLocale(QLocale::German)), QStringLiteral("0,3333"));
+        QCOMPARE(kx::scaleText(1.0 / 3, QLocale(QLocale::German)), QStringLiteral("0,33"));
+        QCOMPARE(kx::scaleText(0.002, QLocale::c()), QStringLiteral("0.002"));
         QCOMPARE(kx::scaleText(63360, QLocale(QLocale::German)), QStringLiteral("63360"));
-        QCOMPARE(kx::scaleText(125 / 3.0, QLocale::c()), QStringLiteral("41.67"));
+        QCOMPARE(kx::scaleText(125 / 3.0, QLocale::c()), QStringLiteral("41.7"));
     }
 
     void validZeroPoint_data() {
