@@ -7,6 +7,7 @@
 
 #include <QCoreApplication>
 #include <QPointer>
+#include <QRegularExpression>
 #include <cmath>
 
 namespace kx {
@@ -96,7 +97,13 @@ forms::InputDialog* askCalibration(Start& panel, Slider& slider) {
                         "edges, with the mouse or the arrow keys. Then enter the real length between the jaws.")
                    : QCoreApplication::translate("Kalibrix", "Hold a bank card or a ruler against the screen and bring the jaws to its top and bottom "
                         "edges, with the mouse or the arrow keys. Then enter the real length between the jaws.");
-    auto* dialog = new forms::InputDialog(&panel, QCoreApplication::translate("Kalibrix", "Calibrate this monitor"), prompt,
+    // Named in the title: on several monitors it is the one holding the beam that is calibrated.
+    const ScreenInfo monitor = panel.caliperMonitor(slider);
+    const QString title = QCoreApplication::translate("Kalibrix", "Calibrate this monitor") + QStringLiteral(": ") +
+                          QStringList{monitor.name, monitor.maker.manufacturer, monitor.maker.model}
+                              .filter(QRegularExpression(QStringLiteral("\\S")))
+                              .join(QLatin1Char(' '));
+    auto* dialog = new forms::InputDialog(&panel, title, prompt,
                                           QLocale().toString(cardMm, 'f', 2) + QStringLiteral(" mm"));
     dialog->setObjectName(QStringLiteral("calibrate"));
     dialog->setProperty(kForSlider, slider.formName());
