@@ -284,92 +284,92 @@ Kalibrix arbeitet weiter, aber die Kalibrierung bleibt nach dem Beenden nicht er
         <translation>die Datei ist schreibgeschützt</translation>
     </message>
     <message>
-        <location filename="../platform/displaysession.cpp" line="50"/>
+        <location filename="../platform/displaysession.cpp" line="54"/>
         <source>Kalibrix needs XWayland on a Wayland desktop, and there is no X display (DISPLAY is empty): enable XWayland in the desktop&apos;s settings.</source>
         <translation>Kalibrix braucht auf einem Wayland-Desktop XWayland, und es gibt keine X-Anzeige (DISPLAY ist leer): Schalten Sie XWayland in den Einstellungen des Desktops ein.</translation>
     </message>
     <message>
-        <location filename="../platform/displaysession.cpp" line="54"/>
+        <location filename="../platform/displaysession.cpp" line="58"/>
         <source>Kalibrix needs a graphical desktop: no display is set (DISPLAY is empty); start it from a desktop session, set DISPLAY, or run scripts/run, which starts a virtual display.</source>
         <translation>Kalibrix braucht einen grafischen Desktop: Es ist keine Anzeige gesetzt (DISPLAY ist leer); starten Sie es aus einer Desktop-Sitzung, setzen Sie DISPLAY oder rufen Sie scripts/run auf, das eine virtuelle Anzeige startet.</translation>
     </message>
     <message>
-        <location filename="../platform/displaysession.cpp" line="58"/>
+        <location filename="../platform/displaysession.cpp" line="62"/>
         <source>Kalibrix cannot open an X display: DISPLAY is empty.</source>
         <translation>Kalibrix kann keine X-Anzeige öffnen: DISPLAY ist leer.</translation>
     </message>
     <message>
-        <location filename="../platform/displaysession.cpp" line="67"/>
+        <location filename="../platform/displaysession.cpp" line="71"/>
         <source>Kalibrix cannot open the X display &quot;%1&quot; (DISPLAY): is XWayland running on this Wayland desktop?</source>
         <translation>Kalibrix kann die X-Anzeige „%1“ (DISPLAY) nicht öffnen: Läuft XWayland auf diesem Wayland-Desktop?</translation>
     </message>
     <message>
-        <location filename="../platform/displaysession.cpp" line="72"/>
+        <location filename="../platform/displaysession.cpp" line="76"/>
         <source>Kalibrix cannot open the X display &quot;%1&quot; (DISPLAY): no X server answers there, or it refuses the connection.</source>
         <translation>Kalibrix kann die X-Anzeige „%1“ (DISPLAY) nicht öffnen: Dort antwortet kein X-Server, oder er verweigert die Verbindung.</translation>
     </message>
     <message>
-        <location filename="../panel/lengthdialogs.cpp" line="24"/>
+        <location filename="../panel/lengthdialogs.cpp" line="25"/>
         <source>That is not a number.</source>
         <translation>Das ist keine Zahl.</translation>
     </message>
     <message>
-        <location filename="../panel/lengthdialogs.cpp" line="25"/>
+        <location filename="../panel/lengthdialogs.cpp" line="26"/>
         <source>The length must be more than 0.</source>
         <translation>Die Länge muss größer als 0 sein.</translation>
     </message>
     <message>
-        <location filename="../panel/lengthdialogs.cpp" line="27"/>
+        <location filename="../panel/lengthdialogs.cpp" line="28"/>
         <source>Give one of the units mm, cm, m, km, in, ft, yd or mi.</source>
         <translation>Geben Sie eine der Einheiten mm, cm, m, km, in, ft, yd oder mi an.</translation>
     </message>
     <message>
-        <location filename="../panel/lengthdialogs.cpp" line="61"/>
+        <location filename="../panel/lengthdialogs.cpp" line="62"/>
         <source>Scale from a known length</source>
         <translation>Maßstab aus bekannter Länge</translation>
     </message>
     <message>
-        <location filename="../panel/lengthdialogs.cpp" line="62"/>
+        <location filename="../panel/lengthdialogs.cpp" line="63"/>
         <source>Bring the jaws to a distance whose real length you know, then enter that length with its unit (mm, cm, m, km, in, ft, yd or mi), for example 3.60 m.</source>
         <translation>Bringen Sie die Backen auf eine Strecke, deren wahre Länge Sie kennen, und geben Sie diese Länge mit Einheit ein (mm, cm, m, km, in, ft, yd oder mi), zum Beispiel 3,60 m.</translation>
     </message>
     <message>
-        <location filename="../panel/lengthdialogs.cpp" line="74"/>
+        <location filename="../panel/lengthdialogs.cpp" line="75"/>
         <source>Pixels are not a length: choose another unit first.</source>
         <translation>Pixel sind keine Länge: wählen Sie zuerst eine andere Einheit.</translation>
     </message>
     <message>
-        <location filename="../panel/lengthdialogs.cpp" line="82"/>
+        <location filename="../panel/lengthdialogs.cpp" line="83"/>
         <source>The jaws are closed: bring them to the two ends of the length first.</source>
         <translation>Die Backen sind geschlossen: bringen Sie sie zuerst an die beiden Enden der Strecke.</translation>
     </message>
     <message>
-        <location filename="../panel/lengthdialogs.cpp" line="95"/>
+        <location filename="../panel/lengthdialogs.cpp" line="96"/>
         <source>Hold a bank card or a ruler against the screen and bring the jaws to its left and right edges, with the mouse or the arrow keys. Then enter the real length between the jaws.</source>
         <translation>Halten Sie eine Bankkarte oder ein Lineal an den Bildschirm und bringen Sie die Backen mit der Maus oder den Pfeiltasten an ihre linke und rechte Kante. Geben Sie dann die wahre Länge zwischen den Backen ein.</translation>
     </message>
     <message>
-        <location filename="../panel/lengthdialogs.cpp" line="97"/>
+        <location filename="../panel/lengthdialogs.cpp" line="98"/>
         <source>Hold a bank card or a ruler against the screen and bring the jaws to its top and bottom edges, with the mouse or the arrow keys. Then enter the real length between the jaws.</source>
         <translation>Halten Sie eine Bankkarte oder ein Lineal an den Bildschirm und bringen Sie die Backen mit der Maus oder den Pfeiltasten an ihre obere und untere Kante. Geben Sie dann die wahre Länge zwischen den Backen ein.</translation>
     </message>
     <message>
-        <location filename="../panel/lengthdialogs.cpp" line="99"/>
+        <location filename="../panel/lengthdialogs.cpp" line="102"/>
         <source>Calibrate this monitor</source>
         <translation>Diesen Bildschirm kalibrieren</translation>
     </message>
     <message>
-        <location filename="../panel/lengthdialogs.cpp" line="115"/>
+        <location filename="../panel/lengthdialogs.cpp" line="122"/>
         <source>The jaws are closed: bring them to the two edges first.</source>
         <translation>Die Backen sind geschlossen: bringen Sie sie zuerst an die beiden Kanten.</translation>
     </message>
     <message>
-        <location filename="../panel/lengthdialogs.cpp" line="118"/>
+        <location filename="../panel/lengthdialogs.cpp" line="125"/>
         <source>That makes %1 pixels per inch; a screen has between 40 and 1000.</source>
         <translation>Das ergibt %1 Pixel je Zoll; ein Bildschirm hat zwischen 40 und 1000.</translation>
     </message>
     <message>
-        <location filename="../panel/lengthdialogs.cpp" line="124"/>
+        <location filename="../panel/lengthdialogs.cpp" line="131"/>
         <source>Reset to the reported size</source>
         <translation>Auf die gemeldete Größe zurücksetzen</translation>
     </message>
