@@ -91,6 +91,10 @@ int main(int argc, char** argv) {
         const double dragged =
             medianMicroseconds([&] { beam.move(beam.pos() + QPoint(++drag % 2 ? 1 : -1, 0)); }, tick);
         const double readout = medianMicroseconds(nothing, [&] { slider.Timer2_Timer(); });
+        // True size: each tick looks up the monitor holding the beam and its density.
+        panel.setTrueSize(true);
+        const double readoutTrueSize = medianMicroseconds(nothing, [&] { slider.Timer2_Timer(); });
+        panel.setTrueSize(false);
         // A new reading on every tick: the readout's font is chosen again each time.
         int nudge = 0;
         const double readoutChanging = medianMicroseconds(
@@ -99,8 +103,8 @@ int main(int argc, char** argv) {
                     "number, %.2f us moving the slider a pixel, %.2f us after a beam drag step\n",
                     axis, restingText, resting, moving, dragged);
         std::printf("%s readout tick: %.2f us with the loaded text offset, %.2f us with a number, %.2f us with a "
-                    "new reading\n",
-                    axis, readoutText, readout, readoutChanging);
+                    "new reading, %.2f us with a number in true size\n",
+                    axis, readoutText, readout, readoutChanging, readoutTrueSize);
     }
     program.shutDown();
     return 0;

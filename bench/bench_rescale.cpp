@@ -32,8 +32,8 @@ int main(int argc, char** argv) {
     QApplication qapp(argc, argv);
 
     kx::test::TestProgram t;
-    t.screen.setScreens({{QStringLiteral("LEFT"), kLeft, kLeft, 1.0, {}, true},
-                         {QStringLiteral("RIGHT"), kRight, kRight, 2.0, {}, false}});
+    t.screen.setScreens({{QStringLiteral("LEFT"), kLeft, kLeft, 1.0, {}, true, {}},
+                         {QStringLiteral("RIGHT"), kRight, kRight, 2.0, {}, false, {}}});
     t.start();
     t.start_().Check1->setValue(1);
     t.start_().Check2->setValue(1);

@@ -217,7 +217,10 @@ void Slider::Timer1_Timer() {
 
 void Slider::Timer2_Timer() {
     try {
-        showReading(readingText(m.*m_twin.offset, m.*m_twin.zero, m, m.*m_twin.step));
+        // A real length on the monitor holding the beam where the user asked for true size.
+        const double perInch =
+            app().isLoaded(names::Start) ? app().form<Start>(names::Start).pixelsPerInch(*this) : 0.0;
+        showReading(readingText(m.*m_twin.offset, m.*m_twin.zero, m, m.*m_twin.step, perInch));
     } catch (const VariantError&) {
         return; // an offset or zero point that is not a number keeps the last reading
     }

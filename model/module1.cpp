@@ -9,7 +9,7 @@
 
 namespace kx {
 
-double reading(const Variant& offset, const Variant& zero, double twipsPerUnit, std::int16_t scale) {
+double reading(const Variant& offset, const Variant& zero, double twipsPerUnit, double scale) {
     const Variant difference = offset - zero;
     const Variant quotient = difference / Variant::fromDouble(twipsPerUnit);
     return quotient.toDouble() * scale;
@@ -67,10 +67,35 @@ QString formatReading(double value, const QLocale& locale) {
 
 QString readingText(const Variant& offset, const Variant& zero, const Module1& m, const Variant& pixelTwips,
                     const QLocale& locale) {
-    const double perUnit = m.UnitIsScreenPixel && pixelTwips.isNumeric() && pixelTwips.toDouble() > 0
-                               ? pixelTwips.toDouble()
-                               : m.TwipsPerUnit;
-    return formatReading(reading(offset, zero, perUnit, m.ScaleFactor), locale) + m.UnitSuffix.text();
+    return readingText(offset, zero, m, pixelTwips, 0, locale);
+}
+
+namespace {
+
+// The offset's twips in one unit of the reading.
+double twipsPerReadingUnit(const Module1& m, const Variant& pixelTwips, double pixelsPerInch) {
+    const bool pixelSize = pixelTwips.isNumeric() && pixelTwips.toDouble() > 0;
+    double perUnit = m.TwipsPerUnit;
+    if (m.UnitIsScreenPixel && pixelSize)
+        perUnit = pixelTwips.toDouble();
+    else if (!m.UnitIsScreenPixel && pixelSize && pixelsPerInch > 0)
+        // The offset's twips of one real unit: the unit's inches in device pixels at the true density.
+        perUnit = m.TwipsPerUnit / 1440.0 * pixelsPerInch * pixelTwips.toDouble();
+    return perUnit;
+}
+
+} // namespace
+
+double unscaledReading(const Variant& offset, const Variant& zero, const Module1& m, const Variant& pixelTwips,
+                       double pixelsPerInch) {
+    return reading(offset, zero, twipsPerReadingUnit(m, pixelTwips, pixelsPerInch), 1);
+}
+
+QString readingText(const Variant& offset, const Variant& zero, const Module1& m, const Variant& pixelTwips,
+                    double pixelsPerInch, const QLocale& locale) {
+    const double scale = m.KnownLengthScale > 0 ? m.KnownLengthScale : m.ScaleFactor;
+    const double perUnit = twipsPerReadingUnit(m, pixelTwips, pixelsPerInch);
+    return formatReading(reading(offset, zero, perUnit, scale), locale) + m.UnitSuffix.text();
 }
 
 int validZeroPoint(const QString& stored, const StoredZeroPoint& point) {

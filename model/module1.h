@@ -22,6 +22,8 @@ struct Module1 {
     bool UnitIsScreenPixel = false;
     Variant UnitSuffix; // begins with a blank, e.g. " cm"
     std::int16_t ScaleFactor = 0;
+    // A drawing scale taken from a known length; while above 0 it stands in for ScaleFactor.
+    double KnownLengthScale = 0;
     Variant PixelTwipsX; // twips per screen pixel (a Single) where the horizontal caliper stands
     Variant PixelTwipsY; // the same for the vertical caliper
     quintptr DesktopWindow = 0;
@@ -48,7 +50,7 @@ inline constexpr std::array<Unit, 5> kUnits{{
 
 // (offset - zero) / twipsPerUnit * scale, in double precision. Throws VariantError when the offset
 // or the zero point is a text that is not a number, or when twipsPerUnit is 0.
-double reading(const Variant& offset, const Variant& zero, double twipsPerUnit, std::int16_t scale);
+double reading(const Variant& offset, const Variant& zero, double twipsPerUnit, double scale);
 
 // Formats with the pattern "0.00": at least one digit before the decimal separator, exactly two after
 // it, no grouping, halves rounded away from zero. A value that rounds to zero shows no minus sign.
@@ -59,6 +61,13 @@ QString formatReading(double value, const QLocale& locale = QLocale());
 // Pixel unit.
 QString readingText(const Variant& offset, const Variant& zero, const Module1& m, const Variant& pixelTwips,
                     const QLocale& locale = QLocale());
+// The same as a real length on the monitor holding the caliper: pixelsPerInch is that monitor's true
+// density along the caliper (0: lengths stay the desktop's logical ones). Pixel still counts pixels.
+QString readingText(const Variant& offset, const Variant& zero, const Module1& m, const Variant& pixelTwips,
+                    double pixelsPerInch, const QLocale& locale = QLocale());
+// The reading's number before any drawing scale: the distance in the chosen unit. Throws as reading().
+double unscaledReading(const Variant& offset, const Variant& zero, const Module1& m, const Variant& pixelTwips,
+                       double pixelsPerInch);
 
 // A stored zero point: its settings key, its default and its valid range.
 struct StoredZeroPoint {

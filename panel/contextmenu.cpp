@@ -2,12 +2,15 @@
 
 #include "caliper/slider.h"
 #include "panel/formnames.h"
+#include "panel/lengthdialogs.h"
+#include "panel/truelengths.h"
 #include "panel/start.h"
 
 #include <QActionGroup>
 #include <QCoreApplication>
 #include <QKeySequence>
 #include <QMenu>
+#include <QPointer>
 #include <algorithm>
 #include <vector>
 
@@ -53,6 +56,22 @@ QMenu* createContextMenu(Start& panel, Slider* slider, QWidget* parent) {
         unit->setCheckable(true);
         unit->setChecked(option->value());
         units->addAction(unit);
+    }
+
+    menu->addSeparator();
+    QAction* trueSize = menu->addAction(QCoreApplication::translate("Kalibrix", "T&rue size"));
+    trueSize->setObjectName(QStringLiteral("trueSize"));
+    trueSize->setCheckable(true);
+    trueSize->setChecked(panel.trueLengths().on());
+    QObject::connect(trueSize, &QAction::triggered, [&panel](bool on) { panel.setTrueSize(on); });
+    if (slider) {
+        QPointer<Slider> s = slider;
+        menu->addAction(QCoreApplication::translate("Kalibrix", "&Scale from a known length..."), [&panel, s] {
+                if (s) askKnownLength(panel, *s);
+            })->setObjectName(QStringLiteral("knownLength"));
+        menu->addAction(QCoreApplication::translate("Kalibrix", "C&alibrate this monitor..."), [&panel, s] {
+                if (s) askCalibration(panel, *s);
+            })->setObjectName(QStringLiteral("calibrate"));
     }
 
     menu->addSeparator();

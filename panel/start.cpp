@@ -7,6 +7,7 @@
 #include "magnifier/magnifier.h"
 #include "panel/contextmenu.h"
 #include "panel/formnames.h"
+#include "panel/truelengths.h"
 #include "platform/translation.h"
 
 #include <QContextMenuEvent>
@@ -292,6 +293,8 @@ void Start::Form_Load() {
         VScroll1->setValue(zeroY);
     else
         VScroll1_Change();
+    // A scale taken from a known length in an earlier run stands in for the scroll bar's.
+    setKnownLengthScale(trueLengths().knownLengthScale());
     app().doEvents();              // 11
     keepWhollyOnScreen();
     Picture1->setAutoRedraw(false); // 12
@@ -452,6 +455,38 @@ void Start::bringToFront() {
 
 void Start::HScroll2_Change() {
     Label7->setCaption(QString::number(HScroll2->value()));
+    // Moving the scroll bar goes back to the whole-number scale.
+    if (m.KnownLengthScale > 0) {
+        m.KnownLengthScale = 0;
+        trueLengths().setKnownLengthScale(0);
+    }
+}
+
+TrueLengths& Start::trueLengths() {
+    if (!m_trueLengths) m_trueLengths = std::make_unique<TrueLengths>(env().settings);
+    return *m_trueLengths;
+}
+
+void Start::setTrueSize(bool on) {
+    trueLengths().setOn(on);
+}
+
+void Start::setKnownLengthScale(double scale) {
+    trueLengths().setKnownLengthScale(scale);
+    m.KnownLengthScale = trueLengths().knownLengthScale();
+    Label7->setCaption(m.KnownLengthScale > 0 ? scaleText(m.KnownLengthScale) : QString::number(HScroll2->value()));
+}
+
+ScreenInfo Start::caliperMonitor(const Slider& slider) {
+    // The beam is there whenever its slider is, except while the program ends: the slider then stands for it.
+    const QString& beam = slider.twin().beam;
+    const QWidget& holder = app().isLoaded(beam) ? static_cast<const QWidget&>(app().form(beam)) : slider;
+    return screenAt(env().screen.screens(), holder.frameGeometry().center());
+}
+
+double Start::pixelsPerInch(const Slider& slider) {
+    if (!trueLengths().on()) return 0;
+    return trueLengths().pixelsPerInch(caliperMonitor(slider), slider.twin().axis);
 }
 
 void Start::Timer1_Timer() {

@@ -6,6 +6,8 @@
 namespace kx {
 
 class Magnifier;
+class Slider;
+class TrueLengths;
 
 // The control panel: the program's first window. Its load brings up the whole program and its
 // unload ends it.
@@ -48,6 +50,18 @@ public:
     void saveChangedZeroPoints();
     // Brings the panel in front of the other windows, restored if it is minimised.
     void bringToFront();
+
+    Module1& model() { return m; }
+
+    // Real lengths: the switch, the monitors' densities and the known-length scale.
+    TrueLengths& trueLengths();
+    void setTrueSize(bool on);
+    // A drawing scale with decimals from a known length, shown in Label7; 0 goes back to HScroll2's.
+    void setKnownLengthScale(double scale);
+    // The monitor that holds the slider's beam, and the density a reading along it uses there (0
+    // while true size is off).
+    ScreenInfo caliperMonitor(const Slider& slider);
+    double pixelsPerInch(const Slider& slider);
 
     // Hands a document or web address to the desktop's opener; above 32 is success.
     int StartURL(QString& document);
@@ -114,6 +128,7 @@ private:
     void reportSaveFailure(const SaveFailure& failure);
     Module1& m;
     std::unique_ptr<Magnifier> m_magnifier;
+    std::unique_ptr<TrueLengths> m_trueLengths;
     forms::Timer* m_saveTimer;
     QString m_keptX, m_keptY; // the zero points as last read from or written to the store
     bool m_saveFailureShown = false;

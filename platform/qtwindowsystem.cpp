@@ -19,6 +19,11 @@
 #include <QScreen>
 #include <QUrl>
 #include <QWindow>
+#include <QtGui/qguiapplication_platform.h>
+#include <cmath>
+#if QT_CONFIG(xcb)
+#include <xcb/xcb.h>
+#endif
 
 namespace kx {
 
@@ -227,6 +232,39 @@ QPoint QtWindowSystem::cursorPos() const {
     return QCursor::pos();
 }
 
+namespace {
+
+// The X server's own millimetres for its screen, where it has them: what `Xvfb -dpi` or the
+// server's configured display size make of it.
+QSizeF coreScreenMillimetres(QSize pixels) {
+#if QT_CONFIG(xcb)
+    auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (!x11 || !x11->connection()) return {};
+    const xcb_screen_t* root = xcb_setup_roots_iterator(xcb_get_setup(x11->connection())).data;
+    if (!root || QSize(root->width_in_pixels, root->height_in_pixels) != pixels) return {};
+    return QSizeF(root->width_in_millimeters, root->height_in_millimeters);
+#else
+    Q_UNUSED(pixels);
+    return {};
+#endif
+}
+
+// Where the monitor's output reports no size, Qt makes one up from 96 dpi. For the only monitor of
+// an X server the server's screen millimetres are then the better figure.
+QSizeF monitorMillimetres(const QScreen& screen, int monitors) {
+    const QSizeF reported = screen.physicalSize();
+    if (monitors != 1) return reported;
+    const QSize pixels = screen.geometry().size();
+    auto madeUp = [](int px) { return std::round(px * 25.4 / kBaseDpi); };
+    if (std::round(reported.width()) != madeUp(pixels.width()) ||
+        std::round(reported.height()) != madeUp(pixels.height()))
+        return reported;
+    const QSizeF core = coreScreenMillimetres(pixels);
+    return core.width() > 0 && core.height() > 0 ? core : reported;
+}
+
+} // namespace
+
 QtScreen::QtScreen(SettingsStore& settings) : m_settings(settings), m_shared(onWaylandSession()) {
     auto changed = [this] {
         if (onScreensChanged) onScreensChanged();
@@ -265,7 +303,8 @@ QList<ScreenInfo> QtScreen::screens() const {
         info.available = s->availableGeometry();
         // With Qt's own scaling off the font resolution (Xft.dpi) comes through as the logical dpi.
         info.scale = s->logicalDotsPerInchX() / kBaseDpi * requested.factorFor(info.name, i);
-        info.physicalSizeMm = s->physicalSize();
+        info.physicalSizeMm = monitorMillimetres(*s, all.size());
+        info.maker = {s->manufacturer(), s->model(), s->serialNumber()};
         info.primary = s == primary;
         result.append(info);
     }

@@ -61,6 +61,12 @@ struct ScreenInfo {
     double scale = 1.0;
     QSizeF physicalSizeMm; // as the monitor reports it; empty when unknown
     bool primary = false;
+    // What the monitor tells about itself, where the desktop passes it on; empty otherwise.
+    struct Maker {
+        QString manufacturer;
+        QString model;
+        QString serialNumber;
+    } maker;
 };
 
 // Twips per device pixel at a scale: 15 at 96 dpi.

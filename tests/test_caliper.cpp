@@ -4,6 +4,7 @@
 
 #include "caliper/readout.h"
 #include "panel/contextmenu.h"
+#include "panel/truelengths.h"
 #include "shaped/regionfrompicture.h"
 #include "support/testprogram.h"
 
@@ -451,8 +452,8 @@ private Q_SLOTS:
         QFETCH(bool, twoMonitors);
         TestProgram t;
         if (twoMonitors) {
-            const ScreenInfo left{QStringLiteral("LEFT"), {0, 0, 1280, 800}, {0, 0, 1280, 800}, 1.0, {}, true};
-            const ScreenInfo right{QStringLiteral("RIGHT"), {1280, 0, 1280, 800}, {1280, 0, 1280, 800}, 2.0, {}, false};
+            const ScreenInfo left{QStringLiteral("LEFT"), {0, 0, 1280, 800}, {0, 0, 1280, 800}, 1.0, {}, true, {}};
+            const ScreenInfo right{QStringLiteral("RIGHT"), {1280, 0, 1280, 800}, {1280, 0, 1280, 800}, 2.0, {}, false, {}};
             t.screen.setScreens({left, right});
         }
         Caliper c = shown(t, vertical);
@@ -674,6 +675,69 @@ private Q_SLOTS:
         QCOMPARE(v.slider.Label1->caption(), QStringLiteral("-2250.00 pkt"));
         QCOMPARE(h.slider.pos(), hAt);
         QCOMPARE(v.slider.pos(), vAt);
+    }
+
+    // True size from the menu reads real lengths on the monitor holding the beam (one of 109 pixels per
+    // inch that names its maker); a known length sets a scale until the scroll bar moves; the
+    // calibration refuses what cannot be, stores the monitor's density under its name and maker, and
+    // is reset to the reported size. Everything is written to the store's Display section.
+    void trueLengths_menuDialogsAndStore() {
+        TestProgram t;
+        t.screen.setScreens({{QStringLiteral("DP-1"), {0, 0, 1920, 1080}, {0, 0, 1920, 1080}, 1.0,
+                              QSizeF(447.4, 251.6), true, {"DEL", "U2720Q", "SN 7"}}});
+        auto [h, v] = bothShown(t);
+        Start& p = t.start_();
+        h.nudge(120);
+        v.nudge(120);
+        auto display = [&](const char* key) { return t.settings.value("Kalibrix", "Display", key); };
+        auto entry = [&](Slider& slider, const char* name) {
+            std::unique_ptr<QMenu> m(createContextMenu(p, &slider, nullptr));
+            m->findChild<QAction*>(QLatin1String(name))->trigger();
+            for (auto* open : p.findChildren<forms::InputDialog*>(QLatin1String(name), Qt::FindDirectChildrenOnly))
+                if (open->isVisible()) return open;
+            return static_cast<forms::InputDialog*>(nullptr);
+        };
+        auto reading = [&] {
+            t.advance(50);
+            return h.slider.Label1->caption();
+        };
+        QCOMPARE(reading(), QStringLiteral("3.17 cm"));
+        entry(h.slider, "trueSize");
+        QCOMPARE(reading(), QStringLiteral("2.80 cm"));
+        QCOMPARE(display("TrueSize"), QStringLiteral("true"));
+
+        forms::InputDialog* known = entry(h.slider, "knownLength");
+        QVERIFY(known);
+        known->setText(QStringLiteral("0 m"));
+        known->accept();
+        QVERIFY(!known->refusal().isEmpty());
+        QCOMPARE(reading(), QStringLiteral("2.80 cm"));
+        known->setText(QStringLiteral("2.7960 m")); // 120 / 109 inches
+        known->accept();
+        QVERIFY2(known->refusal().isEmpty(), qPrintable(known->refusal()));
+        QCOMPARE(reading(), QStringLiteral("279.60 cm"));
+        QCOMPARE(p.Label7->caption(), QStringLiteral("100")); // 100.0036, shown with the scroll bar's scale
+        QCOMPARE(display("KnownLengthScale").toDouble(), t.m().KnownLengthScale);
+        p.HScroll2->setValue(2);
+        QCOMPARE(reading(), QStringLiteral("5.59 cm"));
+        QCOMPARE(display("KnownLengthScale"), QString());
+        p.HScroll2->setValue(1);
+
+        forms::InputDialog* card = entry(h.slider, "calibrate");
+        QCOMPARE(card->text(), QStringLiteral("85.60 mm"));
+        card->accept(); // 120 pixels on a card's 85.60 mm: 35.6 pixels per inch
+        QVERIFY(!card->refusal().isEmpty());
+        card->setText(QStringLiteral("30.48 mm")); // 1.2 inches
+        card->accept();
+        QVERIFY(card->refusal().isEmpty());
+        QCOMPARE(reading(), QStringLiteral("3.05 cm"));
+        entry(v.slider, "calibrate")->accept(); // the card's 53.98 mm down
+        const QStringList stored = display("Density.DP-1.DEL.U2720Q.SN_7").split(QLatin1Char(' '));
+        QCOMPARE(stored.value(0), QStringLiteral("100"));
+        QCOMPARE(stored.value(1).toDouble(), 120 / (53.98 / 25.4));
+        entry(h.slider, "calibrate")->findChild<QPushButton*>(QStringLiteral("reset"))->click();
+        QCOMPARE(reading(), QStringLiteral("2.80 cm"));
+        QCOMPARE(display("Density.DP-1.DEL.U2720Q.SN_7"), QString());
     }
 
     // An offset that is no number stops nudges, drags, tracking and readout until Command1 sets it again.

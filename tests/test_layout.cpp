@@ -53,8 +53,8 @@ class TestLayout : public QObject {
         TestProgram t;
         if (twoMonitors) {
             const QRect left(0, 0, 1280, 800), right(1280, 0, 1280, 800);
-            t.screen.setScreens({{QStringLiteral("LEFT"), left, left, 1.5, {}, false},
-                                 {QStringLiteral("RIGHT"), right, right, 2.0, {}, true}});
+            t.screen.setScreens({{QStringLiteral("LEFT"), left, left, 1.5, {}, false, {}},
+                                 {QStringLiteral("RIGHT"), right, right, 2.0, {}, true, {}}});
         }
         t.start();
         kx::Start& s = t.start_();

@@ -1,4 +1,5 @@
 #include "model/module1.h"
+#include "model/truesize.h"
 #include "model/variant.h"
 #include "support/variantprinter.h"
 
@@ -155,6 +156,139 @@ class TestModel : public QObject {
         // A unit of 0 twips (the model before startup) cannot produce a reading.
         QVERIFY_THROWS_EXCEPTION(VariantError, kx::reading(dbl(-6000), text("-7200"), 0, 1));
         QVERIFY_THROWS_EXCEPTION(VariantError, kx::readingText(dbl(-6000), text("-7200"), kx::Module1(), sgl(15.0f), QLocale::c()));
+    }
+
+    // 120 device pixels between the jaws on monitors of 92, 109 and 157 pixels per inch (24-inch
+    // 1080p, 27-inch 1440p, 14-inch 1080p), worked out by hand: 120 / dpi inches.
+    void trueLengthReading_data() {
+        QTest::addColumn<int>("unit");
+        QTest::addColumn<float>("pixelTwips");
+        QTest::addColumn<double>("dpi");
+        QTest::addColumn<double>("knownScale");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("cm at 92") << int(Cm) << 15.0f << 92.0 << 0.0 << "3.31 cm";
+        QTest::newRow("in at 92") << int(Zoll) << 15.0f << 92.0 << 0.0 << "1.30 zoll";
+        QTest::newRow("pt at 92") << int(Pkt) << 15.0f << 92.0 << 0.0 << "93.91 pkt";
+        QTest::newRow("cm at 109") << int(Cm) << 15.0f << 109.0 << 0.0 << "2.80 cm";
+        QTest::newRow("in at 109") << int(Zoll) << 15.0f << 109.0 << 0.0 << "1.10 zoll";
+        QTest::newRow("pt at 109") << int(Pkt) << 15.0f << 109.0 << 0.0 << "79.27 pkt";
+        QTest::newRow("cm at 157") << int(Cm) << 15.0f << 157.0 << 0.0 << "1.94 cm";
+        QTest::newRow("in at 157") << int(Zoll) << 15.0f << 157.0 << 0.0 << "0.76 zoll";
+        QTest::newRow("pt at 157") << int(Pkt) << 15.0f << 157.0 << 0.0 << "55.03 pkt";
+        // The device pixels count, whatever the desktop's scale.
+        QTest::newRow("cm at 157, 200 %") << int(Cm) << 7.5f << 157.0 << 0.0 << "1.94 cm";
+        QTest::newRow("pixels stay pixels") << int(Pic) << 15.0f << 157.0 << 0.0 << "120.00 pic";
+        QTest::newRow("an inch at 120") << int(Cm) << 15.0f << 120.0 << 0.0 << "2.54 cm";
+        QTest::newRow("known-length scale") << int(Cm) << 15.0f << 109.0 << 100.0 << "279.60 cm";
+    }
+    void trueLengthReading() {
+        QFETCH(int, unit);
+        QFETCH(float, pixelTwips);
+        QFETCH(double, dpi);
+        QFETCH(double, knownScale);
+        QFETCH(QString, expected);
+        kx::Module1 m = model(unit, 1);
+        m.KnownLengthScale = knownScale;
+        const Variant offset = dbl(-7200 + 120 * double(pixelTwips));
+        QCOMPARE(kx::readingText(offset, text("-7200"), m, sgl(pixelTwips), dpi, QLocale::c()), expected);
+    }
+
+    void reportedDensity_data() {
+        QTest::addColumn<QSize>("pixels");
+        QTest::addColumn<QSizeF>("mm");
+        QTest::addColumn<double>("expectedX"); // 0: ignored as not reported
+        QTest::newRow("24-inch 1080p") << QSize(1920, 1080) << QSizeF(531.4, 298.9) << 91.77;
+        QTest::newRow("27-inch 1440p") << QSize(2560, 1440) << QSizeF(596.7, 335.6) << 108.97;
+        QTest::newRow("14-inch 1080p") << QSize(1920, 1080) << QSizeF(310, 174) << 157.32;
+        QTest::newRow("not reported") << QSize(1920, 1080) << QSizeF() << 0.0;
+        QTest::newRow("a projector's 1.6 m") << QSize(1920, 1080) << QSizeF(1600, 900) << 0.0; // 30 ppi
+        QTest::newRow("aspect of another mode") << QSize(1920, 1080) << QSizeF(480, 360) << 0.0;
+        QTest::newRow("width and height swapped") << QSize(1920, 1080) << QSizeF(298.9, 531.4) << 0.0;
+        QTest::newRow("4 cm wide") << QSize(320, 240) << QSizeF(40, 30) << 0.0;
+        QTest::newRow("6 m wide") << QSize(7680, 4320) << QSizeF(6000, 3375) << 0.0;
+        QTest::newRow("1200 ppi") << QSize(7680, 4320) << QSizeF(162.6, 91.4) << 0.0;
+        QTest::newRow("aspect 3 % off") << QSize(1000, 1000) << QSizeF(254, 261.6) << 100.0;
+    }
+    void reportedDensity() {
+        QFETCH(QSize, pixels);
+        QFETCH(QSizeF, mm);
+        QFETCH(double, expectedX);
+        const kx::PixelDensity d = kx::reportedDensity(pixels, mm);
+        QCOMPARE(d.known(), expectedX > 0);
+        if (expectedX > 0) QVERIFY2(std::abs(d.x - expectedX) < 0.01, qPrintable(QString::number(d.x)));
+    }
+
+    void densityFallsBack() {
+        const kx::PixelDensity reported{92, 93};
+        QCOMPARE(kx::trueDensity({110, 0}, reported, 1).x, 110.0); // the calibration first
+        QCOMPARE(kx::trueDensity({110, 0}, reported, 1).y, 93.0);
+        QCOMPARE(kx::trueDensity({110, 0}, {}, 1).y, 110.0);       // pixels are square
+        QCOMPARE(kx::trueDensity({}, {}, 1.5).x, 144.0);            // the desktop's own dpi
+        QCOMPARE(kx::calibratedDensity(324, 85.6), 324 / (85.6 / 25.4));
+        QCOMPARE(kx::calibratedDensity(0, 85.6), 0.0);
+        QCOMPARE(kx::calibratedDensity(5000, 85.6), 0.0); // 1484 ppi: the jaws were not on the card
+    }
+
+    // A typed length in each unit, and the lengths refused (millimetres 0).
+    void typedLength_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<double>("mm");
+        QTest::addColumn<int>("problem");
+        using P = kx::TypedLength::Problem;
+        QTest::newRow("mm") << "36 mm" << 36.0 << int(P::None);
+        QTest::newRow("cm") << "7.2 cm" << 72.0 << int(P::None);
+        QTest::newRow("m") << "3.60 m" << 3600.0 << int(P::None);
+        QTest::newRow("km") << "0.036 km" << 36000.0 << int(P::None);
+        QTest::newRow("in") << "3 in" << 76.2 << int(P::None);
+        QTest::newRow("ft") << "1.5 ft" << 457.2 << int(P::None);
+        QTest::newRow("yd") << "1.5 yd" << 1371.6 << int(P::None);
+        QTest::newRow("mi") << "1.5 mi" << 2414016.0 << int(P::None);
+        QTest::newRow("zero") << "0 mm" << 0.0 << int(P::NotPositive);
+        QTest::newRow("negative") << "-3 m" << 0.0 << int(P::NotPositive);
+        QTest::newRow("letters") << "abc" << 0.0 << int(P::NotANumber);
+        QTest::newRow("overflowing") << QString(400, QLatin1Char('9')) + " m" << 0.0 << int(P::NotANumber);
+        QTest::newRow("no unit") << "85.6" << 0.0 << int(P::NoUnit);
+        QTest::newRow("unknown unit") << "3 furlong" << 0.0 << int(P::UnknownUnit);
+    }
+    void typedLength() {
+        QFETCH(QString, typed);
+        QFETCH(double, mm);
+        QFETCH(int, problem);
+        const kx::TypedLength length = kx::parseLength(typed, QLocale::c());
+        QCOMPARE(int(length.problem), problem);
+        QCOMPARE(length.millimetres, mm);
+    }
+
+    // The scale that makes a reading at scale 1 (in the unit of the row) the known length.
+    void knownLengthScale_data() {
+        QTest::addColumn<int>("unit");
+        QTest::addColumn<double>("reading");
+        QTest::addColumn<double>("mm");
+        QTest::addColumn<double>("scale");
+        QTest::newRow("cm") << int(Cm) << 3.6 << 3600.0 << 100.0;
+        QTest::newRow("in") << int(Zoll) << 1.5 << 457.2 << 12.0;
+        QTest::newRow("pt") << int(Pkt) << 36.0 << 25.4 << 2.0;
+        QTest::newRow("twips") << int(Twi) << 720.0 << 25.4 << 2.0;
+        QTest::newRow("a jaw left of zero") << int(Cm) << -3.6 << 3600.0 << 100.0;
+        QTest::newRow("jaws closed") << int(Cm) << 0.0 << 3600.0 << 0.0;
+        QTest::newRow("pixels are no length") << int(Pic) << 3.6 << 3600.0 << 0.0;
+    }
+    void knownLengthScale() {
+        QFETCH(int, unit);
+        QFETCH(double, reading);
+        QFETCH(double, mm);
+        QFETCH(double, scale);
+        QCOMPARE(kx::scaleForKnownLength(reading, mm, kx::kUnits[unit].twipsPerUnit), scale);
+    }
+
+    void lengthsTakeTheLocalesSeparator() {
+        QCOMPARE(kx::parseLength(QStringLiteral("85,60 mm"), QLocale(QLocale::German)).millimetres, 85.6);
+        QCOMPARE(kx::parseLength(QStringLiteral(" 85.60MM "), QLocale(QLocale::German)).millimetres, 85.6);
+        QCOMPARE(kx::scaleText(100, QLocale::c()), QStringLiteral("100"));
+        QCOMPARE(kx::scaleText(1.0 / 3, QLocale(QLocale::German)), QStringLiteral("0,33"));
+        QCOMPARE(kx::scaleText(0.002, QLocale::c()), QStringLiteral("0.002"));
+        QCOMPARE(kx::scaleText(63360, QLocale(QLocale::German)), QStringLiteral("63360"));
+        QCOMPARE(kx::scaleText(125 / 3.0, QLocale::c()), QStringLiteral("41.7"));
     }
 
     void validZeroPoint_data() {

@@ -31,12 +31,18 @@ void write(const QString& path, const QByteArray& data) {
 
 // Every key as QSettings reads it, lists joined with '|'.
 QMap<QString, QString> readByQSettings(const QString& path) {
-    QSettings settings(path, QSettings::IniFormat);
+    // From a copy under a name of its own: QSettings keeps what it read of a path, and a file
+    // rewritten within the same moment at the same size looks unchanged to it.
+    static int copies = 0;
+    const QString copy = path + QStringLiteral(".read") + QString::number(++copies);
+    QFile::copy(path, copy);
+    QSettings settings(copy, QSettings::IniFormat);
     QMap<QString, QString> values;
     for (const QString& key : settings.allKeys()) {
         const QVariant v = settings.value(key);
         values[key] = v.typeId() == QMetaType::QStringList ? v.toStringList().join(QLatin1Char('|')) : v.toString();
     }
+    QFile::remove(copy);
     return values;
 }
 

@@ -183,6 +183,44 @@ class TestStartup : public QObject {
         QCOMPARE(t.screen.contextsReleased(), 1);
     }
 
+    // The Display section read at start: true size, a monitor's calibration and the known-length scale,
+    // each ignored when it does not make sense. The horizontal jaws stand 120 pixels apart on the
+    // fake 96-dpi monitor, which reports no size.
+    void realLengthsFromTheStore_data() {
+        QTest::addColumn<QString>("trueSize");
+        QTest::addColumn<QString>("density"); // of the monitor "fake"
+        QTest::addColumn<QString>("knownScale");
+        QTest::addColumn<QString>("reading");
+        QTest::addColumn<QString>("scaleShown");
+        QTest::newRow("nothing stored") << "" << "" << "" << "3.17 cm" << "1";
+        QTest::newRow("calibrated to 120 ppi") << "true" << "120 120" << "" << "2.54 cm" << "1";
+        QTest::newRow("only across calibrated") << "true" << "120 0" << "" << "2.54 cm" << "1";
+        QTest::newRow("known-length scale") << "" << "" << "2.5" << "7.94 cm" << "2.5";
+        QTest::newRow("both") << "true" << "120 120" << "0.5" << "1.27 cm" << "0.5";
+        QTest::newRow("damaged switch") << "yes" << "120 120" << "" << "3.17 cm" << "1";
+        QTest::newRow("absurd density") << "true" << "5000 abc" << "" << "3.17 cm" << "1";
+        QTest::newRow("negative scale") << "" << "" << "-3" << "3.17 cm" << "1";
+        QTest::newRow("scale not a number") << "" << "" << "abc" << "3.17 cm" << "1";
+    }
+    void realLengthsFromTheStore() {
+        QFETCH(QString, trueSize);
+        QFETCH(QString, density);
+        QFETCH(QString, knownScale);
+        QFETCH(QString, reading);
+        QFETCH(QString, scaleShown);
+        TestProgram t;
+        t.settings.setValue("Kalibrix", "Display", "TrueSize", trueSize);
+        t.settings.setValue("Kalibrix", "Display", "Density.fake", density);
+        t.settings.setValue("Kalibrix", "Display", "KnownLengthScale", knownScale);
+        t.start();
+        for (int i = 0; i < 120; ++i) t.form2().Command1_Click();
+        t.advance(51);
+        QCOMPARE(t.start_().Label3->caption(), reading);
+        QCOMPARE(t.start_().Label7->caption(), scaleShown);
+        t.start_().close();
+        QCOMPARE(t.settings.writes(), 2); // only the zero points: nothing new was set
+    }
+
     void changedZeroPointsAreWrittenWithinASecond() {
         TestProgram t;
         t.start();

@@ -4,166 +4,181 @@
 <context>
     <name>Kalibrix</name>
     <message>
-        <location filename="../model/module1.h" line="42"/>
+        <location filename="../model/module1.h" line="44"/>
         <source>Centimetres</source>
         <translation>Zentimeter</translation>
     </message>
     <message>
-        <location filename="../model/module1.h" line="43"/>
+        <location filename="../model/module1.h" line="45"/>
         <source>Pixels</source>
         <translation>Pixel</translation>
     </message>
     <message>
-        <location filename="../model/module1.h" line="44"/>
+        <location filename="../model/module1.h" line="46"/>
         <source>Inches</source>
         <translation>Zoll</translation>
     </message>
     <message>
-        <location filename="../model/module1.h" line="45"/>
+        <location filename="../model/module1.h" line="47"/>
         <source>Twips</source>
         <translation>Twips</translation>
     </message>
     <message>
-        <location filename="../model/module1.h" line="46"/>
+        <location filename="../model/module1.h" line="48"/>
         <source>Points</source>
         <translation>Punkt</translation>
     </message>
     <message>
-        <location filename="../panel/contextmenu.cpp" line="34"/>
+        <location filename="../panel/contextmenu.cpp" line="37"/>
         <source>&amp;Copy reading</source>
         <translation>Messwert &amp;kopieren</translation>
     </message>
     <message>
-        <location filename="../panel/contextmenu.cpp" line="39"/>
+        <location filename="../panel/contextmenu.cpp" line="42"/>
         <source>Copy &amp;horizontal reading</source>
         <translation>&amp;Waagrechten Messwert kopieren</translation>
     </message>
     <message>
-        <location filename="../panel/contextmenu.cpp" line="41"/>
+        <location filename="../panel/contextmenu.cpp" line="44"/>
         <source>Copy &amp;vertical reading</source>
         <translation>&amp;Senkrechten Messwert kopieren</translation>
     </message>
     <message>
-        <location filename="../panel/contextmenu.cpp" line="59"/>
+        <location filename="../panel/contextmenu.cpp" line="62"/>
+        <source>T&amp;rue size</source>
+        <translation>W&amp;ahre Größe</translation>
+    </message>
+    <message>
+        <location filename="../panel/contextmenu.cpp" line="69"/>
+        <source>&amp;Scale from a known length...</source>
+        <translation>&amp;Maßstab aus bekannter Länge...</translation>
+    </message>
+    <message>
+        <location filename="../panel/contextmenu.cpp" line="72"/>
+        <source>C&amp;alibrate this monitor...</source>
+        <translation>Diesen Bildschirm ka&amp;librieren...</translation>
+    </message>
+    <message>
+        <location filename="../panel/contextmenu.cpp" line="78"/>
         <source>Keep Kalibrix on &amp;top</source>
         <translation>Kalibrix immer &amp;oben halten</translation>
     </message>
     <message>
-        <location filename="../panel/contextmenu.cpp" line="70"/>
+        <location filename="../panel/contextmenu.cpp" line="89"/>
         <source>&amp;Put the caliper away</source>
         <translation>Messschieber &amp;weglegen</translation>
     </message>
     <message>
-        <location filename="../panel/contextmenu.cpp" line="71"/>
+        <location filename="../panel/contextmenu.cpp" line="90"/>
         <source>&amp;Put the calipers away</source>
         <translation>Beide Messschieber &amp;weglegen</translation>
     </message>
     <message>
-        <location filename="../panel/contextmenu.cpp" line="79"/>
+        <location filename="../panel/contextmenu.cpp" line="98"/>
         <source>&amp;Help</source>
         <translation>&amp;Hilfe</translation>
     </message>
     <message>
-        <location filename="../panel/contextmenu.cpp" line="82"/>
+        <location filename="../panel/contextmenu.cpp" line="101"/>
         <source>&amp;Quit Kalibrix</source>
         <translation>Kalibrix &amp;beenden</translation>
     </message>
     <message>
-        <location filename="../panel/start.cpp" line="72"/>
+        <location filename="../panel/start.cpp" line="73"/>
         <source>Calibrate </source>
         <translation>Justieren </translation>
     </message>
     <message>
-        <location filename="../panel/start.cpp" line="91"/>
-        <location filename="../panel/start.cpp" line="203"/>
+        <location filename="../panel/start.cpp" line="92"/>
+        <location filename="../panel/start.cpp" line="204"/>
         <source>Minimise</source>
         <translation>Minimieren</translation>
     </message>
     <message>
-        <location filename="../panel/start.cpp" line="132"/>
-        <location filename="../panel/start.cpp" line="205"/>
+        <location filename="../panel/start.cpp" line="133"/>
+        <location filename="../panel/start.cpp" line="206"/>
         <source>Folding rule</source>
         <translation>Zollstock</translation>
     </message>
     <message>
-        <location filename="../panel/start.cpp" line="156"/>
+        <location filename="../panel/start.cpp" line="157"/>
         <source>Scale:</source>
         <translation>Maßstab:</translation>
     </message>
     <message>
-        <location filename="../panel/start.cpp" line="171"/>
+        <location filename="../panel/start.cpp" line="172"/>
         <source>Keep Kalibrix on top.</source>
         <translation>Kalibrix immer oben halten.</translation>
     </message>
     <message>
-        <location filename="../panel/start.cpp" line="197"/>
-        <location filename="../panel/start.cpp" line="209"/>
+        <location filename="../panel/start.cpp" line="198"/>
+        <location filename="../panel/start.cpp" line="210"/>
         <location filename="../caliper/beam.cpp" line="76"/>
         <source>Horizontal caliper</source>
         <translation>Waagrechter Messschieber</translation>
     </message>
     <message>
-        <location filename="../panel/start.cpp" line="198"/>
-        <location filename="../panel/start.cpp" line="210"/>
+        <location filename="../panel/start.cpp" line="199"/>
+        <location filename="../panel/start.cpp" line="211"/>
         <location filename="../caliper/beam.cpp" line="75"/>
         <source>Vertical caliper</source>
         <translation>Senkrechter Messschieber</translation>
     </message>
     <message>
-        <location filename="../panel/start.cpp" line="199"/>
+        <location filename="../panel/start.cpp" line="200"/>
         <source>Magnifier</source>
         <translation>Lupe</translation>
     </message>
     <message>
-        <location filename="../panel/start.cpp" line="200"/>
+        <location filename="../panel/start.cpp" line="201"/>
         <source>Both sliders back to zero</source>
         <translation>Beide Schieber auf null</translation>
     </message>
     <message>
-        <location filename="../panel/start.cpp" line="201"/>
+        <location filename="../panel/start.cpp" line="202"/>
         <source>Calibration</source>
         <translation>Justieren</translation>
     </message>
     <message>
-        <location filename="../panel/start.cpp" line="202"/>
+        <location filename="../panel/start.cpp" line="203"/>
         <source>Help</source>
         <translation>Hilfe</translation>
     </message>
     <message>
-        <location filename="../panel/start.cpp" line="204"/>
+        <location filename="../panel/start.cpp" line="205"/>
         <source>Web page</source>
         <translation>Webseite</translation>
     </message>
     <message>
-        <location filename="../panel/start.cpp" line="206"/>
+        <location filename="../panel/start.cpp" line="207"/>
         <source>Horizontal zero point</source>
         <translation>Waagrechter Nullpunkt</translation>
     </message>
     <message>
-        <location filename="../panel/start.cpp" line="207"/>
+        <location filename="../panel/start.cpp" line="208"/>
         <source>Vertical zero point</source>
         <translation>Senkrechter Nullpunkt</translation>
     </message>
     <message>
-        <location filename="../panel/start.cpp" line="208"/>
-        <location filename="../panel/start.cpp" line="215"/>
+        <location filename="../panel/start.cpp" line="209"/>
+        <location filename="../panel/start.cpp" line="216"/>
         <source>Scale</source>
         <translation>Maßstab</translation>
     </message>
     <message>
-        <location filename="../panel/start.cpp" line="213"/>
+        <location filename="../panel/start.cpp" line="214"/>
         <location filename="../caliper/slider.cpp" line="156"/>
         <source>Horizontal reading</source>
         <translation>Waagrechter Messwert</translation>
     </message>
     <message>
-        <location filename="../panel/start.cpp" line="214"/>
+        <location filename="../panel/start.cpp" line="215"/>
         <location filename="../caliper/slider.cpp" line="157"/>
         <source>Vertical reading</source>
         <translation>Senkrechter Messwert</translation>
     </message>
     <message>
-        <location filename="../panel/start.cpp" line="441"/>
+        <location filename="../panel/start.cpp" line="444"/>
         <source>The calibration could not be saved.
 
 File: %1
@@ -269,29 +284,94 @@ Kalibrix arbeitet weiter, aber die Kalibrierung bleibt nach dem Beenden nicht er
         <translation>die Datei ist schreibgeschützt</translation>
     </message>
     <message>
-        <location filename="../platform/displaysession.cpp" line="50"/>
+        <location filename="../platform/displaysession.cpp" line="54"/>
         <source>Kalibrix needs XWayland on a Wayland desktop, and there is no X display (DISPLAY is empty): enable XWayland in the desktop&apos;s settings.</source>
         <translation>Kalibrix braucht auf einem Wayland-Desktop XWayland, und es gibt keine X-Anzeige (DISPLAY ist leer): Schalten Sie XWayland in den Einstellungen des Desktops ein.</translation>
     </message>
     <message>
-        <location filename="../platform/displaysession.cpp" line="54"/>
+        <location filename="../platform/displaysession.cpp" line="58"/>
         <source>Kalibrix needs a graphical desktop: no display is set (DISPLAY is empty); start it from a desktop session, set DISPLAY, or run scripts/run, which starts a virtual display.</source>
         <translation>Kalibrix braucht einen grafischen Desktop: Es ist keine Anzeige gesetzt (DISPLAY ist leer); starten Sie es aus einer Desktop-Sitzung, setzen Sie DISPLAY oder rufen Sie scripts/run auf, das eine virtuelle Anzeige startet.</translation>
     </message>
     <message>
-        <location filename="../platform/displaysession.cpp" line="58"/>
+        <location filename="../platform/displaysession.cpp" line="62"/>
         <source>Kalibrix cannot open an X display: DISPLAY is empty.</source>
         <translation>Kalibrix kann keine X-Anzeige öffnen: DISPLAY ist leer.</translation>
     </message>
     <message>
-        <location filename="../platform/displaysession.cpp" line="67"/>
+        <location filename="../platform/displaysession.cpp" line="71"/>
         <source>Kalibrix cannot open the X display &quot;%1&quot; (DISPLAY): is XWayland running on this Wayland desktop?</source>
         <translation>Kalibrix kann die X-Anzeige „%1“ (DISPLAY) nicht öffnen: Läuft XWayland auf diesem Wayland-Desktop?</translation>
     </message>
     <message>
-        <location filename="../platform/displaysession.cpp" line="72"/>
+        <location filename="../platform/displaysession.cpp" line="76"/>
         <source>Kalibrix cannot open the X display &quot;%1&quot; (DISPLAY): no X server answers there, or it refuses the connection.</source>
         <translation>Kalibrix kann die X-Anzeige „%1“ (DISPLAY) nicht öffnen: Dort antwortet kein X-Server, oder er verweigert die Verbindung.</translation>
+    </message>
+    <message>
+        <location filename="../panel/lengthdialogs.cpp" line="25"/>
+        <source>That is not a number.</source>
+        <translation>Das ist keine Zahl.</translation>
+    </message>
+    <message>
+        <location filename="../panel/lengthdialogs.cpp" line="26"/>
+        <source>The length must be more than 0.</source>
+        <translation>Die Länge muss größer als 0 sein.</translation>
+    </message>
+    <message>
+        <location filename="../panel/lengthdialogs.cpp" line="28"/>
+        <source>Give one of the units mm, cm, m, km, in, ft, yd or mi.</source>
+        <translation>Geben Sie eine der Einheiten mm, cm, m, km, in, ft, yd oder mi an.</translation>
+    </message>
+    <message>
+        <location filename="../panel/lengthdialogs.cpp" line="62"/>
+        <source>Scale from a known length</source>
+        <translation>Maßstab aus bekannter Länge</translation>
+    </message>
+    <message>
+        <location filename="../panel/lengthdialogs.cpp" line="63"/>
+        <source>Bring the jaws to a distance whose real length you know, then enter that length with its unit (mm, cm, m, km, in, ft, yd or mi), for example 3.60 m.</source>
+        <translation>Bringen Sie die Backen auf eine Strecke, deren wahre Länge Sie kennen, und geben Sie diese Länge mit Einheit ein (mm, cm, m, km, in, ft, yd oder mi), zum Beispiel 3,60 m.</translation>
+    </message>
+    <message>
+        <location filename="../panel/lengthdialogs.cpp" line="75"/>
+        <source>Pixels are not a length: choose another unit first.</source>
+        <translation>Pixel sind keine Länge: wählen Sie zuerst eine andere Einheit.</translation>
+    </message>
+    <message>
+        <location filename="../panel/lengthdialogs.cpp" line="83"/>
+        <source>The jaws are closed: bring them to the two ends of the length first.</source>
+        <translation>Die Backen sind geschlossen: bringen Sie sie zuerst an die beiden Enden der Strecke.</translation>
+    </message>
+    <message>
+        <location filename="../panel/lengthdialogs.cpp" line="96"/>
+        <source>Hold a bank card or a ruler against the screen and bring the jaws to its left and right edges, with the mouse or the arrow keys. Then enter the real length between the jaws.</source>
+        <translation>Halten Sie eine Bankkarte oder ein Lineal an den Bildschirm und bringen Sie die Backen mit der Maus oder den Pfeiltasten an ihre linke und rechte Kante. Geben Sie dann die wahre Länge zwischen den Backen ein.</translation>
+    </message>
+    <message>
+        <location filename="../panel/lengthdialogs.cpp" line="98"/>
+        <source>Hold a bank card or a ruler against the screen and bring the jaws to its top and bottom edges, with the mouse or the arrow keys. Then enter the real length between the jaws.</source>
+        <translation>Halten Sie eine Bankkarte oder ein Lineal an den Bildschirm und bringen Sie die Backen mit der Maus oder den Pfeiltasten an ihre obere und untere Kante. Geben Sie dann die wahre Länge zwischen den Backen ein.</translation>
+    </message>
+    <message>
+        <location filename="../panel/lengthdialogs.cpp" line="102"/>
+        <source>Calibrate this monitor</source>
+        <translation>Diesen Bildschirm kalibrieren</translation>
+    </message>
+    <message>
+        <location filename="../panel/lengthdialogs.cpp" line="122"/>
+        <source>The jaws are closed: bring them to the two edges first.</source>
+        <translation>Die Backen sind geschlossen: bringen Sie sie zuerst an die beiden Kanten.</translation>
+    </message>
+    <message>
+        <location filename="../panel/lengthdialogs.cpp" line="125"/>
+        <source>That makes %1 pixels per inch; a screen has between 40 and 1000.</source>
+        <translation>Das ergibt %1 Pixel je Zoll; ein Bildschirm hat zwischen 40 und 1000.</translation>
+    </message>
+    <message>
+        <location filename="../panel/lengthdialogs.cpp" line="131"/>
+        <source>Reset to the reported size</source>
+        <translation>Auf die gemeldete Größe zurücksetzen</translation>
     </message>
 </context>
 </TS>

@@ -432,11 +432,13 @@ class Display:
 
     dpi sets the X resource Xft.dpi (what desktops set for a scale: 144 is 150 %, 192 is 200 %);
     monitors splits the screen into RandR monitors, as several monitors side by side would. Both
-    stay for the server's life (it runs with -noreset) and can be changed between programs."""
+    stay for the server's life (it runs with -noreset) and can be changed between programs.
+    xvfb_args are more options for the server, such as ("-dpi", "120") for its screen's millimetres."""
 
-    def __init__(self, wm=True, size=SCREEN_SIZE, dpi=None, monitors=()):
+    def __init__(self, wm=True, size=SCREEN_SIZE, dpi=None, monitors=(), xvfb_args=()):
         self.wm = wm
         self.size = size
+        self.xvfb_args = tuple(xvfb_args)
         self.dpi = dpi
         self.monitors = tuple(monitors)
         self.tmp = None
@@ -497,7 +499,7 @@ class Display:
             width, height = self.size
             self.xvfb = subprocess.Popen(
                 ["Xvfb", "-displayfd", str(write_end), "-screen", "0", f"{width}x{height}x24",
-                 "-nolisten", "tcp", "-noreset"],
+                 "-nolisten", "tcp", "-noreset", *self.xvfb_args],
                 pass_fds=(write_end,), stdin=subprocess.DEVNULL, stdout=log, stderr=log,
                 preexec_fn=_die_with_parent, start_new_session=True)
         finally:
@@ -826,10 +828,12 @@ def read_settings(path):
     return dict(parser["Settings"]) if parser.has_section("Settings") else {}
 
 
-def write_settings(path, values):
+def write_settings(path, values, sections=None):
+    """Writes the [Settings] keys, then those of further sections ({"Display": {...}})."""
     os.makedirs(os.path.dirname(path), exist_ok=True)
     with open(path, "w", encoding="utf-8") as f:
-        f.write("[Settings]\n" + "".join(f"{k}={v}\n" for k, v in values.items()))
+        for section, keys in {"Settings": values, **(sections or {})}.items():
+            f.write(f"[{section}]\n" + "".join(f"{k}={v}\n" for k, v in keys.items()))
 
 
 # --------------------------------------------------------------------------------------------
