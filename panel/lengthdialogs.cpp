@@ -9,6 +9,7 @@
 #include <QPointer>
 #include <QRegularExpression>
 #include <cmath>
+#include <functional>
 
 namespace kx {
 
@@ -21,11 +22,16 @@ constexpr double kCardHeightMm = 53.98;
 // Why a typed length is refused; empty when it is a length.
 QString lengthRefusal(const TypedLength& length) {
     switch (length.problem) {
-    case TypedLength::Problem::None: return {};
-    case TypedLength::Problem::NotANumber: return QCoreApplication::translate("Kalibrix", "That is not a number.");
-    case TypedLength::Problem::NotPositive: return QCoreApplication::translate("Kalibrix", "The length must be more than 0.");
+    case TypedLength::Problem::None:
+        return {};
+    case TypedLength::Problem::NotANumber:
+        return QCoreApplication::translate("Kalibrix", "That is not a number.");
+    case TypedLength::Problem::NotPositive:
+        return QCoreApplication::translate("Kalibrix", "The length must be more than 0.");
     case TypedLength::Problem::NoUnit:
-    case TypedLength::Problem::UnknownUnit: return QCoreApplication::translate("Kalibrix", "Give one of the units mm, cm, m, km, in, ft, yd or mi.");
+    case TypedLength::Problem::UnknownUnit:
+        return QCoreApplication::translate("Kalibrix",
+                                           "Give one of the units mm, cm, m, km, in, ft, yd or mi.");
     }
     return {};
 }
@@ -54,36 +60,53 @@ forms::InputDialog* openDialog(Start& panel, const QString& name, const Slider& 
     return nullptr;
 }
 
+// A dialog that asks for a real length with its unit, for the slider. A refused length keeps the dialog
+// open with the reason under the input; so does whatever `use` refuses with the length typed.
+using LengthUse = std::function<QString(Start& panel, Slider& slider, const TypedLength& length)>;
+forms::InputDialog* lengthDialog(Start& panel, Slider& slider, const QString& name, const QString& title,
+                                 const QString& prompt, const QString& proposal, LengthUse use) {
+    auto* dialog = new forms::InputDialog(&panel, title, prompt, proposal);
+    dialog->setObjectName(name);
+    dialog->setProperty(kForSlider, slider.formName());
+    Start* p = &panel; // the dialog's owner: it goes with it
+    QPointer<Slider> s = &slider;
+    dialog->onAccept = [p, s, use = std::move(use)](const QString& typed) -> QString {
+        const TypedLength length = parseLength(typed);
+        if (QString why = lengthRefusal(length); !why.isEmpty()) return why;
+        return s ? use(*p, *s, length) : QString();
+    };
+    return dialog;
+}
+
 } // namespace
 
 forms::InputDialog* askKnownLength(Start& panel, Slider& slider) {
     if (auto* open = openDialog(panel, QStringLiteral("knownLength"), slider)) return open;
-    auto* dialog = new forms::InputDialog(
-        &panel, QCoreApplication::translate("Kalibrix", "Scale from a known length"),
-        QCoreApplication::translate("Kalibrix", "Bring the jaws to a distance whose real length you know, then enter that length with its unit "
-           "(mm, cm, m, km, in, ft, yd or mi), for example 3.60 m."),
-        QString());
-    dialog->setObjectName(QStringLiteral("knownLength"));
-    dialog->setProperty(kForSlider, slider.formName());
-    Start* p = &panel; // the dialog's owner: it goes with it
-    QPointer<Slider> s = &slider;
-    dialog->onAccept = [p, s](const QString& typed) -> QString {
-        const TypedLength length = parseLength(typed);
-        if (QString why = lengthRefusal(length); !why.isEmpty()) return why;
-        if (!s) return {};
-        Module1& m = p->model();
-        if (m.UnitIsScreenPixel) return QCoreApplication::translate("Kalibrix", "Pixels are not a length: choose another unit first.");
-        const Jaws jaws = jawsOf(m, *s);
-        double distance = 0;
-        try {
-            distance = unscaledReading(jaws.offset, jaws.zero, m, jaws.pixelTwips, p->pixelsPerInch(*s));
-        } catch (const VariantError&) {
-        }
-        const double scale = scaleForKnownLength(distance, length.millimetres, m.TwipsPerUnit);
-        if (!(scale > 0)) return QCoreApplication::translate("Kalibrix", "The jaws are closed: bring them to the two ends of the length first.");
-        p->setKnownLengthScale(scale);
-        return {};
-    };
+    auto* dialog = lengthDialog(
+        panel, slider, QStringLiteral("knownLength"),
+        QCoreApplication::translate("Kalibrix", "Scale from a known length"),
+        QCoreApplication::translate(
+            "Kalibrix",
+            "Bring the jaws to a distance whose real length you know, then enter that length with its unit "
+            "(mm, cm, m, km, in, ft, yd or mi), for example 3.60 m."),
+        QString(), [](Start& p, Slider& s, const TypedLength& length) -> QString {
+            Module1& m = p.model();
+            if (m.UnitIsScreenPixel)
+                return QCoreApplication::translate("Kalibrix",
+                                                   "Pixels are not a length: choose another unit first.");
+            const Jaws jaws = jawsOf(m, s);
+            double distance = 0;
+            try {
+                distance = unscaledReading(jaws.offset, jaws.zero, m, jaws.pixelTwips, p.pixelsPerInch(s));
+            } catch (const VariantError&) {
+            }
+            const double scale = scaleForKnownLength(distance, length.millimetres, m.TwipsPerUnit);
+            if (!(scale > 0))
+                return QCoreApplication::translate(
+                    "Kalibrix", "The jaws are closed: bring them to the two ends of the length first.");
+            p.setKnownLengthScale(scale);
+            return {};
+        });
     dialog->show();
     return dialog;
 }
@@ -93,45 +116,51 @@ forms::InputDialog* askCalibration(Start& panel, Slider& slider) {
     const bool horizontal = slider.twin().axis == Axis::Horizontal;
     const double cardMm = horizontal ? kCardWidthMm : kCardHeightMm;
     const QString prompt =
-        horizontal ? QCoreApplication::translate("Kalibrix", "Hold a bank card or a ruler against the screen and bring the jaws to its left and right "
-                        "edges, with the mouse or the arrow keys. Then enter the real length between the jaws.")
-                   : QCoreApplication::translate("Kalibrix", "Hold a bank card or a ruler against the screen and bring the jaws to its top and bottom "
-                        "edges, with the mouse or the arrow keys. Then enter the real length between the jaws.");
+        horizontal
+            ? QCoreApplication::translate(
+                  "Kalibrix",
+                  "Hold a bank card or a ruler against the screen and bring the jaws to its left and right "
+                  "edges, with the mouse or the arrow keys. Then enter the real length between the jaws.")
+            : QCoreApplication::translate(
+                  "Kalibrix",
+                  "Hold a bank card or a ruler against the screen and bring the jaws to its top and bottom "
+                  "edges, with the mouse or the arrow keys. Then enter the real length between the jaws.");
     // Named in the title: on several monitors it is the one holding the beam that is calibrated.
     const ScreenInfo monitor = panel.caliperMonitor(slider);
-    const QString title = QCoreApplication::translate("Kalibrix", "Calibrate this monitor") + QStringLiteral(": ") +
+    const QString title = QCoreApplication::translate("Kalibrix", "Calibrate this monitor") +
+                          QStringLiteral(": ") +
                           QStringList{monitor.name, monitor.maker.manufacturer, monitor.maker.model}
                               .filter(QRegularExpression(QStringLiteral("\\S")))
                               .join(QLatin1Char(' '));
-    auto* dialog = new forms::InputDialog(&panel, title, prompt,
-                                          QLocale().toString(cardMm, 'f', 2) + QStringLiteral(" mm"));
-    dialog->setObjectName(QStringLiteral("calibrate"));
-    dialog->setProperty(kForSlider, slider.formName());
-    Start* p = &panel; // the dialog's owner: it goes with it
+    auto* dialog = lengthDialog(
+        panel, slider, QStringLiteral("calibrate"), title, prompt,
+        QLocale().toString(cardMm, 'f', 2) + QStringLiteral(" mm"),
+        [](Start& p, Slider& s, const TypedLength& length) -> QString {
+            const Jaws jaws = jawsOf(p.model(), s);
+            double pixels = 0;
+            try {
+                pixels = std::fabs(((jaws.offset - jaws.zero) / jaws.pixelTwips).toDouble());
+            } catch (const VariantError&) {
+            }
+            if (pixels < 1)
+                return QCoreApplication::translate("Kalibrix",
+                                                   "The jaws are closed: bring them to the two edges first.");
+            const double perInch = calibratedDensity(pixels, length.millimetres);
+            if (!(perInch > 0))
+                return QCoreApplication::translate(
+                           "Kalibrix", "That makes %1 pixels per inch; a screen has between 40 and 1000.")
+                    .arg(std::lround(pixels / (length.millimetres / 25.4)));
+            p.trueLengths().calibrate(p.caliperMonitor(s), s.twin().axis, perInch);
+            p.setTrueSize(true); // a monitor is calibrated to measure real lengths on it
+            return {};
+        });
+    Start* p = &panel;
     QPointer<Slider> s = &slider;
-    dialog->onAccept = [p, s](const QString& typed) -> QString {
-        const TypedLength length = parseLength(typed);
-        if (QString why = lengthRefusal(length); !why.isEmpty()) return why;
-        if (!s) return {};
-        const Jaws jaws = jawsOf(p->model(), *s);
-        double pixels = 0;
-        try {
-            pixels = std::fabs(((jaws.offset - jaws.zero) / jaws.pixelTwips).toDouble());
-        } catch (const VariantError&) {
-        }
-        if (pixels < 1) return QCoreApplication::translate("Kalibrix", "The jaws are closed: bring them to the two edges first.");
-        const double perInch = calibratedDensity(pixels, length.millimetres);
-        if (!(perInch > 0))
-            return QCoreApplication::translate("Kalibrix", "That makes %1 pixels per inch; a screen has between 40 and 1000.")
-                .arg(std::lround(pixels / (length.millimetres / 25.4)));
-        p->trueLengths().calibrate(p->caliperMonitor(*s), s->twin().axis, perInch);
-        p->setTrueSize(true); // a monitor is calibrated to measure real lengths on it
-        return {};
-    };
-    dialog->addButton(QCoreApplication::translate("Kalibrix", "Reset to the reported size"),
-                      [p, s] {
-                          if (s) p->trueLengths().resetCalibration(p->caliperMonitor(*s));
-                      })
+    dialog
+        ->addButton(QCoreApplication::translate("Kalibrix", "Reset to the reported size"),
+                    [p, s] {
+                        if (s) p->trueLengths().resetCalibration(p->caliperMonitor(*s));
+                    })
         ->setObjectName(QStringLiteral("reset"));
     dialog->show();
     return dialog;

@@ -309,67 +309,67 @@ Kalibrix arbeitet weiter, aber die Kalibrierung bleibt nach dem Beenden nicht er
         <translation>Kalibrix kann die X-Anzeige „%1“ (DISPLAY) nicht öffnen: Dort antwortet kein X-Server, oder er verweigert die Verbindung.</translation>
     </message>
     <message>
-        <location filename="../panel/lengthdialogs.cpp" line="25"/>
+        <location filename="../panel/lengthdialogs.cpp" line="28"/>
         <source>That is not a number.</source>
         <translation>Das ist keine Zahl.</translation>
     </message>
     <message>
-        <location filename="../panel/lengthdialogs.cpp" line="26"/>
+        <location filename="../panel/lengthdialogs.cpp" line="30"/>
         <source>The length must be more than 0.</source>
         <translation>Die Länge muss größer als 0 sein.</translation>
     </message>
     <message>
-        <location filename="../panel/lengthdialogs.cpp" line="28"/>
+        <location filename="../panel/lengthdialogs.cpp" line="33"/>
         <source>Give one of the units mm, cm, m, km, in, ft, yd or mi.</source>
         <translation>Geben Sie eine der Einheiten mm, cm, m, km, in, ft, yd oder mi an.</translation>
     </message>
     <message>
-        <location filename="../panel/lengthdialogs.cpp" line="62"/>
+        <location filename="../panel/lengthdialogs.cpp" line="87"/>
         <source>Scale from a known length</source>
         <translation>Maßstab aus bekannter Länge</translation>
     </message>
     <message>
-        <location filename="../panel/lengthdialogs.cpp" line="63"/>
+        <location filename="../panel/lengthdialogs.cpp" line="88"/>
         <source>Bring the jaws to a distance whose real length you know, then enter that length with its unit (mm, cm, m, km, in, ft, yd or mi), for example 3.60 m.</source>
         <translation>Bringen Sie die Backen auf eine Strecke, deren wahre Länge Sie kennen, und geben Sie diese Länge mit Einheit ein (mm, cm, m, km, in, ft, yd oder mi), zum Beispiel 3,60 m.</translation>
     </message>
     <message>
-        <location filename="../panel/lengthdialogs.cpp" line="75"/>
+        <location filename="../panel/lengthdialogs.cpp" line="95"/>
         <source>Pixels are not a length: choose another unit first.</source>
         <translation>Pixel sind keine Länge: wählen Sie zuerst eine andere Einheit.</translation>
     </message>
     <message>
-        <location filename="../panel/lengthdialogs.cpp" line="83"/>
+        <location filename="../panel/lengthdialogs.cpp" line="105"/>
         <source>The jaws are closed: bring them to the two ends of the length first.</source>
         <translation>Die Backen sind geschlossen: bringen Sie sie zuerst an die beiden Enden der Strecke.</translation>
     </message>
     <message>
-        <location filename="../panel/lengthdialogs.cpp" line="96"/>
+        <location filename="../panel/lengthdialogs.cpp" line="120"/>
         <source>Hold a bank card or a ruler against the screen and bring the jaws to its left and right edges, with the mouse or the arrow keys. Then enter the real length between the jaws.</source>
         <translation>Halten Sie eine Bankkarte oder ein Lineal an den Bildschirm und bringen Sie die Backen mit der Maus oder den Pfeiltasten an ihre linke und rechte Kante. Geben Sie dann die wahre Länge zwischen den Backen ein.</translation>
     </message>
     <message>
-        <location filename="../panel/lengthdialogs.cpp" line="98"/>
+        <location filename="../panel/lengthdialogs.cpp" line="124"/>
         <source>Hold a bank card or a ruler against the screen and bring the jaws to its top and bottom edges, with the mouse or the arrow keys. Then enter the real length between the jaws.</source>
         <translation>Halten Sie eine Bankkarte oder ein Lineal an den Bildschirm und bringen Sie die Backen mit der Maus oder den Pfeiltasten an ihre obere und untere Kante. Geben Sie dann die wahre Länge zwischen den Backen ein.</translation>
     </message>
     <message>
-        <location filename="../panel/lengthdialogs.cpp" line="102"/>
+        <location filename="../panel/lengthdialogs.cpp" line="130"/>
         <source>Calibrate this monitor</source>
         <translation>Diesen Bildschirm kalibrieren</translation>
     </message>
     <message>
-        <location filename="../panel/lengthdialogs.cpp" line="122"/>
+        <location filename="../panel/lengthdialogs.cpp" line="146"/>
         <source>The jaws are closed: bring them to the two edges first.</source>
         <translation>Die Backen sind geschlossen: bringen Sie sie zuerst an die beiden Kanten.</translation>
     </message>
     <message>
-        <location filename="../panel/lengthdialogs.cpp" line="125"/>
+        <location filename="../panel/lengthdialogs.cpp" line="150"/>
         <source>That makes %1 pixels per inch; a screen has between 40 and 1000.</source>
         <translation>Das ergibt %1 Pixel je Zoll; ein Bildschirm hat zwischen 40 und 1000.</translation>
     </message>
     <message>
-        <location filename="../panel/lengthdialogs.cpp" line="131"/>
+        <location filename="../panel/lengthdialogs.cpp" line="160"/>
         <source>Reset to the reported size</source>
         <translation>Auf die gemeldete Größe zurücksetzen</translation>
     </message>
