@@ -1,13 +1,13 @@
 #include "panel/program.h"
 #include "platform/clock.h"
 #include "platform/displaysession.h"
-#include "platform/commandline.h"
-#include "platform/qtwindowsystem.h"
+#include "startup/commandline.h"
+#include "platform/qt/qtwindowsystem.h"
 #include "platform/scaling.h"
-#include "platform/settingsstore.h"
+#include "settings/settingsstore.h"
 #include "platform/singleinstance.h"
 #include "platform/termination.h"
-#include "platform/translation.h"
+#include "startup/translation.h"
 
 #include <QApplication>
 #include <cstdio>

@@ -3,13 +3,13 @@
 
 #include "caliper/beam.h"
 #include "caliper/slider.h"
-#include "panel/formnames.h"
+#include "model/formnames.h"
 #include "panel/program.h"
 #include "panel/start.h"
 #include "platform/clock.h"
-#include "platform/fakeplatform.h"
-#include "platform/qtwindowsystem.h"
-#include "platform/settingsstore.h"
+#include "platform/fake/fakeplatform.h"
+#include "platform/qt/qtwindowsystem.h"
+#include "settings/settingsstore.h"
 
 #include <QApplication>
 

@@ -5,8 +5,8 @@
 
 #include "art/art.h"
 #include "magnifier/magnifier.h"
-#include "platform/fakeplatform.h"
-#include "platform/qtwindowsystem.h"
+#include "platform/fake/fakeplatform.h"
+#include "platform/qt/qtwindowsystem.h"
 
 #include <QApplication>
 #include <QProcess>

@@ -3,7 +3,7 @@
 // longest gap while the file is written); for a typical file, a 50 MB file, and a lock that cannot
 // be taken. Reading the 50 MB file at start-up is timed too.
 
-#include "platform/settingsstore.h"
+#include "settings/settingsstore.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -2,8 +2,8 @@
 
 #include "art/art.h"
 #include "caliper/slider.h"
-#include "panel/formnames.h"
-#include "panel/start.h"
+#include "model/formnames.h"
+#include "caliper/caliperpanel.h"
 #include "shaped/shapedwindow.h"
 
 #include <QCoreApplication>
@@ -16,42 +16,42 @@ constexpr int kIdleTimerMs = 1;
 } // namespace
 
 const BeamTwin& horizontalBeamTwin() {
-    static const BeamTwin twin{names::Form1,
-                               names::Form2,
-                               names::Form31,
-                               false,
-                               QStringLiteral("Form1"),
-                               true,
-                               QRectF(195, 195, 7725, 3210),
-                               &art::horizontalBeam,
-                               &Module1::PixelTwipsX,
-                               QRectF(7320, 120, 375, 495),
-                               QRectF(1200, 2640, 375, 495),
-                               QRectF(1680, 2640, 375, 495),
-                               false,
-                               QRectF(4200, 1800, 975, 375),
-                               true,
-                               true};
+    static const BeamTwin twin{.name = names::Form1,
+                               .slider = names::Form2,
+                               .otherBeam = names::Form31,
+                               .axis = Axis::Horizontal,
+                               .caption = QStringLiteral("Form1"),
+                               .hasIcon = true,
+                               .designClient = QRectF(195, 195, 7725, 3210),
+                               .picture = &art::horizontalBeam,
+                               .pixelTwips = &Module1::PixelTwipsX,
+                               .closeSpot = QRectF(7320, 120, 375, 495),
+                               .openHandHolder = QRectF(1200, 2640, 375, 495),
+                               .grabHandHolder = QRectF(1680, 2640, 375, 495),
+                               .cursorHoldersVisible = false,
+                               .check1 = QRectF(4200, 1800, 975, 375),
+                               .check1InPicture = true,
+                               .windowHasCustomPointer = true};
     return twin;
 }
 
 const BeamTwin& verticalBeamTwin() {
-    static const BeamTwin twin{names::Form31,
-                               names::Form42,
-                               names::Form1,
-                               true,
-                               QStringLiteral("Form3"),
-                               false,
-                               QRectF(1140, 765, 4680, 7950),
-                               &art::verticalBeam,
-                               &Module1::PixelTwipsY,
-                               QRectF(1920, 6240, 375, 495),
-                               QRectF(1200, 2640, 375, 495),
-                               QRectF(1680, 2640, 375, 495),
-                               true,
-                               QRectF(3000, 2160, 495, 495),
-                               false,
-                               false};
+    static const BeamTwin twin{.name = names::Form31,
+                               .slider = names::Form42,
+                               .otherBeam = names::Form1,
+                               .axis = Axis::Vertical,
+                               .caption = QStringLiteral("Form3"),
+                               .hasIcon = false,
+                               .designClient = QRectF(1140, 765, 4680, 7950),
+                               .picture = &art::verticalBeam,
+                               .pixelTwips = &Module1::PixelTwipsY,
+                               .closeSpot = QRectF(1920, 6240, 375, 495),
+                               .openHandHolder = QRectF(1200, 2640, 375, 495),
+                               .grabHandHolder = QRectF(1680, 2640, 375, 495),
+                               .cursorHoldersVisible = true,
+                               .check1 = QRectF(3000, 2160, 495, 495),
+                               .check1InPicture = false,
+                               .windowHasCustomPointer = false};
     return twin;
 }
 
@@ -72,7 +72,7 @@ Beam::Beam(forms::Application& app, Module1& model, const BeamTwin& twin)
     Label1->setTransparent(true);
     Label1->setToolTip(QCoreApplication::translate("Kalibrix", "Close"));
     Label1->setAccessibleName(Label1->toolTip());
-    Picture1->setAccessibleName(twin.panelCheck2 ? QCoreApplication::translate("Kalibrix", "Vertical caliper")
+    Picture1->setAccessibleName(twin.axis == Axis::Vertical ? QCoreApplication::translate("Kalibrix", "Vertical caliper")
                                                  : QCoreApplication::translate("Kalibrix", "Horizontal caliper"));
 
     Picture2 = new forms::PictureBox(this, e);
@@ -177,14 +177,7 @@ void Beam::Label1_Click() {
     setVisibleState(false);
     app().form(m_twin.slider).setVisibleState(false);
     Timer1->setEnabled(false);
-    auto& panel = app().form<Start>(names::Start);
-    try {
-        panel.setFocusToForm();
-    } catch (const forms::FormsError&) {
-        // A minimised or hidden panel cannot take the focus; the unit and its button still change.
-    }
-    panel.Option3->setValue(true);
-    (m_twin.panelCheck2 ? panel.Check2 : panel.Check1)->setValue(0);
+    caliperPanel(app()).caliperPutAway(m_twin.axis);
 }
 
 } // namespace kx

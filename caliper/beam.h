@@ -1,7 +1,8 @@
 #pragma once
 
+#include "caliper/geometry.h"
 #include "model/module1.h"
-#include "platform/forms.h"
+#include "forms/forms.h"
 
 #include <QImage>
 
@@ -13,7 +14,7 @@ struct BeamTwin {
     QString name;
     QString slider;      // its slider window
     QString otherBeam;   // whose hand-over a tick of this beam cancels
-    bool panelCheck2;    // shown by the panel's Check2 (vertical) instead of Check1
+    Axis axis;
     QString caption;
     bool hasIcon;
     QRectF designClient;

@@ -3,16 +3,14 @@
 #include "art/art.h"
 #include "caliper/beam.h"
 #include "caliper/readout.h"
-#include "panel/contextmenu.h"
-#include "panel/formnames.h"
-#include "panel/start.h"
+#include "model/formnames.h"
+#include "caliper/caliperpanel.h"
 #include "shaped/shapedwindow.h"
 
 #include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QFontDatabase>
 #include <QKeyEvent>
-#include <QMenu>
 
 namespace kx {
 
@@ -25,42 +23,40 @@ const QColor kReadoutColour(0xFF, 0xFF, 0xC0);
 } // namespace
 
 const SliderTwin& horizontalSliderTwin() {
-    static const SliderTwin twin{names::Form2,
-                                 names::Form1,
-                                 Axis::Horizontal,
-                                 &Module1::SliderOffsetX,
-                                 &Module1::PixelTwipsX,
-                                 &Module1::ZeroX,
-                                 false,
-                                 QRectF(0, 0, 2565, 3195),
-                                 &art::horizontalSlider,
-                                 QRectF(120, 120, 255, 195),
+    static const SliderTwin twin{.name = names::Form2,
+                                 .beam = names::Form1,
+                                 .axis = Axis::Horizontal,
+                                 .offset = &Module1::SliderOffsetX,
+                                 .step = &Module1::PixelTwipsX,
+                                 .zero = &Module1::ZeroX,
+                                 .designClient = QRectF(0, 0, 2565, 3195),
+                                 .picture = &art::horizontalSlider,
+                                 .minus = QRectF(120, 120, 255, 195),
                                  // between the nudge buttons, down to the sleeve's lower edge: two lines
-                                 QRectF(380, 120, 760, 360),
-                                 Qt::AlignHCenter | Qt::AlignTop,
-                                 QRectF(1150, 120, 255, 195),
-                                 QRectF(0, 1080, 375, 1455),
-                                 QRectF(1920, 2400, 375, 375)};
+                                 .readout = QRectF(380, 120, 760, 360),
+                                 .readoutAlignment = Qt::AlignHCenter | Qt::AlignTop,
+                                 .plus = QRectF(1150, 120, 255, 195),
+                                 .grip = QRectF(0, 1080, 375, 1455),
+                                 .check1 = QRectF(1920, 2400, 375, 375)};
     return twin;
 }
 
 const SliderTwin& verticalSliderTwin() {
-    static const SliderTwin twin{names::Form42,
-                                 names::Form31,
-                                 Axis::Vertical,
-                                 &Module1::SliderOffsetY,
-                                 &Module1::PixelTwipsY,
-                                 &Module1::ZeroY,
-                                 true,
-                                 QRectF(0, 0, 4680, 3195),
-                                 &art::verticalSlider,
-                                 QRectF(2160, 120, 255, 195),
+    static const SliderTwin twin{.name = names::Form42,
+                                 .beam = names::Form31,
+                                 .axis = Axis::Vertical,
+                                 .offset = &Module1::SliderOffsetY,
+                                 .step = &Module1::PixelTwipsY,
+                                 .zero = &Module1::ZeroY,
+                                 .designClient = QRectF(0, 0, 4680, 3195),
+                                 .picture = &art::verticalSlider,
+                                 .minus = QRectF(2160, 120, 255, 195),
                                  // across to the sleeve's right edge and down to the plus button
-                                 QRectF(2050, 600, 450, 600),
-                                 Qt::AlignLeft | Qt::AlignTop,
-                                 QRectF(2160, 1200, 255, 195),
-                                 QRectF(0, 0, 1455, 375),
-                                 QRectF(3000, 1560, 615, 375)};
+                                 .readout = QRectF(2050, 600, 450, 600),
+                                 .readoutAlignment = Qt::AlignLeft | Qt::AlignTop,
+                                 .plus = QRectF(2160, 1200, 255, 195),
+                                 .grip = QRectF(0, 0, 1455, 375),
+                                 .check1 = QRectF(3000, 1560, 615, 375)};
     return twin;
 }
 
@@ -162,8 +158,7 @@ Slider::Slider(forms::Application& app, Module1& model, const SliderTwin& twin)
 
 void Slider::Form_Load() {
     shaped::shapeAtLoad(*this, *Picture1);
-    auto& panel = app().form<Start>(names::Start);
-    m.*m_twin.offset = Variant::fromText((m_twin.zeroFromLabel2 ? panel.Label2 : panel.Label1)->caption());
+    m.*m_twin.offset = Variant::fromText(caliperPanel(app()).zeroPointText(m_twin.axis));
     DragActive = false;
 }
 
@@ -218,8 +213,8 @@ void Slider::Timer1_Timer() {
 void Slider::Timer2_Timer() {
     try {
         // A real length on the monitor holding the beam where the user asked for true size.
-        const double perInch =
-            app().isLoaded(names::Start) ? app().form<Start>(names::Start).pixelsPerInch(*this) : 0.0;
+        CaliperPanel* panel = loadedCaliperPanel(app());
+        const double perInch = panel ? panel->pixelsPerInch(*this) : 0.0;
         showReading(readingText(m.*m_twin.offset, m.*m_twin.zero, m, m.*m_twin.step, perInch));
     } catch (const VariantError&) {
         return; // an offset or zero point that is not a number keeps the last reading
@@ -295,7 +290,7 @@ bool Slider::Picture1_KeyDown(int keyCode, Qt::KeyboardModifiers shift) {
         return true;
     }
     if (keyCode == Qt::Key_F1) {
-        app().form<Start>(names::Start).Command2_Click();
+        caliperPanel(app()).Command2_Click();
         return true;
     }
     QPoint direction;
@@ -333,7 +328,7 @@ void Slider::contextMenuEvent(QContextMenuEvent* event) {
     // On the readout and the rest of the picture; the buttons and the handle keep the right button.
     QWidget* under = childAt(event->pos());
     if (under != Picture1 && under != Label1) return;
-    createContextMenu(app().form<Start>(names::Start), this, this)->popup(event->globalPos());
+    caliperPanel(app()).popUpCaliperMenu(*this, event->globalPos());
 }
 
 } // namespace kx

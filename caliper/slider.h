@@ -2,7 +2,7 @@
 
 #include "caliper/geometry.h"
 #include "model/module1.h"
-#include "platform/forms.h"
+#include "forms/forms.h"
 
 #include <QImage>
 
@@ -17,7 +17,6 @@ struct SliderTwin {
     Variant Module1::*offset;
     Variant Module1::*step;       // the screen's twips per pixel in this direction
     Variant Module1::*zero;
-    bool zeroFromLabel2;          // the panel label holding the zero point: Label2 instead of Label1
     QRectF designClient;
     QImage (*picture)(double scale);
     QRectF minus;                 // Command2

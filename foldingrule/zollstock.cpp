@@ -1,7 +1,7 @@
 #include "foldingrule/zollstock.h"
 
 #include "art/art.h"
-#include "panel/formnames.h"
+#include "model/formnames.h"
 #include "shaped/shapedwindow.h"
 
 #include <QCoreApplication>

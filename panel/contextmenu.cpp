@@ -1,7 +1,7 @@
 #include "panel/contextmenu.h"
 
 #include "caliper/slider.h"
-#include "panel/formnames.h"
+#include "model/formnames.h"
 #include "panel/lengthdialogs.h"
 #include "panel/truelengths.h"
 #include "panel/start.h"

@@ -3,7 +3,7 @@
 #include "caliper/beam.h"
 #include "caliper/slider.h"
 #include "foldingrule/zollstock.h"
-#include "panel/formnames.h"
+#include "model/formnames.h"
 #include "panel/start.h"
 
 namespace kx {

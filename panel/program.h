@@ -1,7 +1,7 @@
 #pragma once
 
 #include "model/module1.h"
-#include "platform/forms.h"
+#include "forms/forms.h"
 
 #include <chrono>
 

@@ -6,9 +6,9 @@
 #include "foldingrule/zollstock.h"
 #include "magnifier/magnifier.h"
 #include "panel/contextmenu.h"
-#include "panel/formnames.h"
+#include "model/formnames.h"
 #include "panel/truelengths.h"
-#include "platform/translation.h"
+#include "startup/translation.h"
 
 #include <QContextMenuEvent>
 #include <QCoreApplication>
@@ -482,6 +482,24 @@ ScreenInfo Start::caliperMonitor(const Slider& slider) {
     const QString& beam = slider.twin().beam;
     const QWidget& holder = app().isLoaded(beam) ? static_cast<const QWidget&>(app().form(beam)) : slider;
     return screenAt(env().screen.screens(), holder.frameGeometry().center());
+}
+
+QString Start::zeroPointText(Axis axis) const {
+    return (axis == Axis::Horizontal ? Label1 : Label2)->caption();
+}
+
+void Start::popUpCaliperMenu(Slider& slider, QPoint globalPos) {
+    createContextMenu(*this, &slider, &slider)->popup(globalPos);
+}
+
+void Start::caliperPutAway(Axis axis) {
+    try {
+        setFocusToForm();
+    } catch (const forms::FormsError&) {
+        // A minimised or hidden panel cannot take the focus; the unit and its button still change.
+    }
+    Option3->setValue(true);
+    (axis == Axis::Vertical ? Check2 : Check1)->setValue(0);
 }
 
 double Start::pixelsPerInch(const Slider& slider) {

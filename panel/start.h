@@ -1,7 +1,8 @@
 #pragma once
 
+#include "caliper/caliperpanel.h"
 #include "model/module1.h"
-#include "platform/forms.h"
+#include "forms/forms.h"
 
 namespace kx {
 
@@ -11,7 +12,7 @@ class TrueLengths;
 
 // The control panel: the program's first window. Its load brings up the whole program and its
 // unload ends it.
-class Start final : public forms::Form {
+class Start final : public forms::Form, public CaliperPanel {
 public:
     Start(forms::Application& app, Module1& m);
     ~Start() override;
@@ -26,7 +27,7 @@ public:
     void Check4_Click();
     void Check5_Click();
     void Command1_Click();
-    void Command2_Click();
+    void Command2_Click() override;
     void Command3_Click();
     void Option2_Click();
     void Option3_Click();
@@ -61,7 +62,11 @@ public:
     // The monitor that holds the slider's beam, and the density a reading along it uses there (0
     // while true size is off).
     ScreenInfo caliperMonitor(const Slider& slider);
-    double pixelsPerInch(const Slider& slider);
+    double pixelsPerInch(const Slider& slider) override;
+    // What the calipers ask of the panel.
+    QString zeroPointText(Axis axis) const override;
+    void popUpCaliperMenu(Slider& slider, QPoint globalPos) override;
+    void caliperPutAway(Axis axis) override;
 
     // Hands a document or web address to the desktop's opener; above 32 is success.
     int StartURL(QString& document);

@@ -2,7 +2,7 @@
 
 #include "caliper/geometry.h"
 #include "model/truesize.h"
-#include "platform/settingsstore.h"
+#include "settings/settingsstore.h"
 #include "platform/windowsystem.h"
 
 #include <QHash>

@@ -1,7 +1,7 @@
 // The hand-driven clock that every timer test relies on, and the forms layer's Timer on top of it.
 
 #include "platform/clock.h"
-#include "platform/forms.h"
+#include "forms/forms.h"
 
 #include <QStringList>
 #include <QTest>

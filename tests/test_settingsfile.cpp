@@ -1,8 +1,8 @@
 // The settings file, changed key by key: QSettings reads the new values, and everything else in the
 // file reads as before; a file that cannot be written is reported and left as it was.
 
-#include "platform/inifile.h"
-#include "platform/settingsstore.h"
+#include "settings/inifile.h"
+#include "settings/settingsstore.h"
 
 #include <QDir>
 #include <QFile>

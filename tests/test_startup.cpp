@@ -2,7 +2,7 @@
 // into the panel, the model and the sliders and back, the windows loaded with the panel, and what ends
 // with it.
 
-#include "platform/commandline.h"
+#include "startup/commandline.h"
 #include "support/testprogram.h"
 #include "support/variantprinter.h"
 

@@ -3,12 +3,12 @@
 #include "caliper/beam.h"
 #include "caliper/slider.h"
 #include "foldingrule/zollstock.h"
-#include "panel/formnames.h"
+#include "model/formnames.h"
 #include "panel/program.h"
 #include "panel/start.h"
 #include "platform/clock.h"
-#include "platform/fakeplatform.h"
-#include "platform/settingsstore.h"
+#include "platform/fake/fakeplatform.h"
+#include "settings/settingsstore.h"
 
 #include <chrono>
 #include <memory>

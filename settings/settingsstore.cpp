@@ -1,6 +1,6 @@
-#include "platform/settingsstore.h"
+#include "settings/settingsstore.h"
 
-#include "platform/inifile.h"
+#include "settings/inifile.h"
 
 #include <QSettings>
 #include <QStandardPaths>

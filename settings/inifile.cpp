@@ -1,4 +1,4 @@
-#include "platform/inifile.h"
+#include "settings/inifile.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "platform/pipewirestream.h"
+#include "platform/linux/pipewirestream.h"
 
 #include <QMutex>
 #include <QPainter>

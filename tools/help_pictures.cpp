@@ -4,13 +4,13 @@
 
 #include "caliper/beam.h"
 #include "caliper/slider.h"
-#include "panel/formnames.h"
+#include "model/formnames.h"
 #include "panel/program.h"
 #include "panel/start.h"
 #include "platform/clock.h"
-#include "platform/fakeplatform.h"
-#include "platform/settingsstore.h"
-#include "platform/translation.h"
+#include "platform/fake/fakeplatform.h"
+#include "settings/settingsstore.h"
+#include "startup/translation.h"
 
 #include <QApplication>
 #include <QDir>

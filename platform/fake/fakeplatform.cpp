@@ -1,4 +1,4 @@
-#include "platform/fakeplatform.h"
+#include "platform/fake/fakeplatform.h"
 
 #include <QPainter>
 #include <QSettings>

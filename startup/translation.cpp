@@ -1,4 +1,4 @@
-#include "platform/translation.h"
+#include "startup/translation.h"
 
 #include <QCoreApplication>
 #include <QDir>

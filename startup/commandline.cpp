@@ -1,6 +1,6 @@
-#include "platform/commandline.h"
+#include "startup/commandline.h"
 
-#include "platform/translation.h"
+#include "startup/translation.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

@@ -6,7 +6,7 @@
 // when the value changes.
 
 #include "platform/clock.h"
-#include "platform/settingsstore.h"
+#include "settings/settingsstore.h"
 #include "platform/windowsystem.h"
 
 #include <QCursor>

@@ -1,7 +1,7 @@
-#include "platform/screencast.h"
+#include "platform/linux/screencast.h"
 
-#include "platform/pipewirestream.h"
-#include "platform/settingsstore.h"
+#include "platform/linux/pipewirestream.h"
+#include "settings/settingsstore.h"
 
 #include <QDBusArgument>
 #include <QDBusMessage>

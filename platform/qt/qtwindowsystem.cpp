@@ -1,10 +1,10 @@
-#include "platform/qtwindowsystem.h"
+#include "platform/qt/qtwindowsystem.h"
 
 #include "platform/displaysession.h"
-#include "platform/forms.h"
+#include "forms/forms.h"
 #include "platform/scaling.h"
 #ifdef KALIBRIX_HAS_SCREEN_CAST
-#include "platform/screencast.h"
+#include "platform/linux/screencast.h"
 #endif
 
 #include <QApplication>
