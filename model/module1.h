@@ -26,8 +26,6 @@ struct Module1 {
     double KnownLengthScale = 0;
     Variant PixelTwipsX; // twips per screen pixel (a Single) where the horizontal caliper stands
     Variant PixelTwipsY; // the same for the vertical caliper
-    quintptr DesktopWindow = 0;
-    quintptr DesktopDC = 0;
 };
 
 struct Unit {

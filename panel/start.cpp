@@ -305,8 +305,6 @@ void Start::Form_Load() {
     m.PixelTwipsX = Variant::fromSingle(env().screen.twipsPerPixelX()); // 16
     m.PixelTwipsY = Variant::fromSingle(env().screen.twipsPerPixelY());
     Timer1->setInterval(kMagnifierRefreshMs); // 17
-    m.DesktopWindow = env().screen.desktopWindow(); // 18
-    m.DesktopDC = env().screen.getDC(m.DesktopWindow);
     Picture1->setPicture(*Picture4);                            // 19
     forms::setMousePointer(this, forms::MousePointer::Default); // 20
     setCaliperOnTop(Check5->value());                           // 21
@@ -320,8 +318,6 @@ void Start::Form_Unload() {
     store.saveSetting(kAppName, kSection, QString::fromLatin1(kHorizontalZero.key), Label1->caption());
     store.saveSetting(kAppName, kSection, QString::fromLatin1(kVerticalZero.key), Label2->caption());
     m_magnifier->stop(); // the panel's timers end with it
-    env().screen.releaseDC(m.DesktopWindow, m.DesktopDC);
-    m.DesktopDC = 0;
 }
 
 void Start::showCaliper(const QString& beam, const QString& slider, bool visible) {
@@ -544,8 +540,18 @@ void Start::Form_MouseMove() {
     app().form<Beam>(names::Form31).Timer1->setEnabled(false);
 }
 
-int Start::StartURL(QString& document) {
-    return env().shell.open(document);
+bool Start::StartURL(QString& document) {
+    QString whyNot;
+    if (env().shell.open(document, &whyNot)) return true;
+    // Said once: a second failure while the message is still open only brings it forward.
+    const QString text = QCoreApplication::translate("Kalibrix", "Kalibrix could not open %1.\n\n%2").arg(document, whyNot);
+    if (m_openFailure) {
+        m_openFailure->setProperty("text", text);
+        m_openFailure->raise();
+    } else {
+        m_openFailure = forms::showMessageWindow(this, app().title(), text);
+    }
+    return false;
 }
 
 QString Start::helpFilePath(const QString& programDirectory) {

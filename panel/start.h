@@ -68,8 +68,9 @@ public:
     void popUpCaliperMenu(Slider& slider, QPoint globalPos) override;
     void caliperPutAway(Axis axis) override;
 
-    // Hands a document or web address to the desktop's opener; above 32 is success.
-    int StartURL(QString& document);
+    // Hands a document or web address to the desktop's opener; false, and the user is told why, when it
+    // cannot be opened.
+    bool StartURL(QString& document);
 
     // The help file beside the program: its directory followed directly by the separator and the name.
     static QString helpFilePath(const QString& programDirectory);
@@ -137,6 +138,7 @@ private:
     forms::Timer* m_saveTimer;
     QString m_keptX, m_keptY; // the zero points as last read from or written to the store
     bool m_saveFailureShown = false;
+    QPointer<QWidget> m_openFailure; // the message about a document that could not be opened
 };
 
 } // namespace kx

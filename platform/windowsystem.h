@@ -111,19 +111,15 @@ public:
     // No more copies for now: a screen that shares the desktop through a stream ends it. The next grab()
     // starts over.
     virtual void stopGrabbing() {}
-    // The desktop window and a drawing context on it, taken once and given back once.
-    virtual quintptr desktopWindow() const { return 1; }
-    virtual quintptr getDC(quintptr /*window*/) { return 1; }
-    virtual void releaseDC(quintptr /*window*/, quintptr /*dc*/) {}
 };
 
 // The desktop's opener for documents and web addresses, and its clipboard.
 class Shell {
 public:
     virtual ~Shell() = default;
-    // Hands the document to the desktop's opener as one argument. Above 32 means success, 32 or less
-    // a failure (the classic shell's convention, which callers rely on).
-    virtual int open(const QString& document) = 0;
+    // Hands the document to the desktop's opener as one argument. False when it cannot be opened, with
+    // the reason in whyNot (a sentence for the user).
+    virtual bool open(const QString& document, QString* whyNot = nullptr) = 0;
     // Puts the text on the clipboard, for pasting into other programs.
     virtual void copyText(const QString& text) = 0;
 };

@@ -69,15 +69,6 @@ public:
     ScreenCopyProblem copyProblem() const override { return m_problem; }
     std::optional<QPoint> cursorPos() const override { return m_cursor; }
     void stopGrabbing() override { ++m_stops; }
-    quintptr getDC(quintptr) override {
-        ++m_contextsTaken;
-        return 0xDC;
-    }
-    void releaseDC(quintptr, quintptr dc) override {
-        if (dc == 0xDC) ++m_contextsReleased;
-    }
-    int contextsTaken() const { return m_contextsTaken; }
-    int contextsReleased() const { return m_contextsReleased; }
 
     void setTwipsPerPixel(float x, float y) { m_tppX = x; m_tppY = y; }
     // The desktop's pixels; by default 1280 x 800 with the pattern of patternColor().
@@ -102,20 +93,19 @@ private:
     std::optional<QPoint> m_cursor;
     int m_stops = 0;
     mutable int m_grabs = 0;
-    int m_contextsTaken = 0;
-    int m_contextsReleased = 0;
 };
 
 class FakeShell final : public Shell {
 public:
-    int open(const QString& document) override {
+    bool open(const QString& document, QString* whyNot) override {
         opened.append(document);
+        if (!result && whyNot) *whyNot = QStringLiteral("The file does not exist.");
         return result;
     }
     void copyText(const QString& text) override { copied.append(text); }
     QStringList opened;
     QStringList copied;
-    int result = 42;
+    bool result = true;
 };
 
 // A root of its own for the native settings store, so that a test of the real store leaves the

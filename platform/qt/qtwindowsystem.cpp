@@ -49,9 +49,6 @@ constexpr int kShowRetries = 3;
 const char* const kHiddenAt = "kxHiddenAt";
 
 // Results in the classic shell's convention.
-constexpr int kOpenSucceeded = 42;
-constexpr int kFileNotFound = 2;
-constexpr int kNoAssociation = 31;
 } // namespace
 
 QColor activeBorderColor() {
@@ -368,16 +365,22 @@ void QtScreen::stopGrabbing() {
     if (m_cast) m_cast->stop();
 }
 
-int DesktopShell::open(const QString& document) {
+bool DesktopShell::open(const QString& document, QString* whyNot) {
+    auto fail = [whyNot](const char* reason) {
+        if (whyNot) *whyNot = QCoreApplication::translate("Kalibrix", reason);
+        return false;
+    };
     const bool isAddress = document.contains(QLatin1String("://"));
-    if (!isAddress && !QFileInfo::exists(document)) return kFileNotFound;
+    if (!isAddress && !QFileInfo::exists(document)) return fail("The file does not exist.");
 #if defined(Q_OS_WIN) || defined(Q_OS_MACOS)
     const QUrl url = isAddress ? QUrl(document) : QUrl::fromLocalFile(document);
-    return QDesktopServices::openUrl(url) ? kOpenSucceeded : kNoAssociation;
+    if (!QDesktopServices::openUrl(url)) return fail("The desktop has no program to open it.");
 #else
     // One argument, no shell: spaces, quotes and $(...) in the name arrive unchanged.
-    return QProcess::startDetached(QStringLiteral("xdg-open"), {document}) ? kOpenSucceeded : kNoAssociation;
+    if (!QProcess::startDetached(QStringLiteral("xdg-open"), {document}))
+        return fail("The desktop's opener (xdg-open) could not be started.");
 #endif
+    return true;
 }
 
 void DesktopShell::copyText(const QString& text) {

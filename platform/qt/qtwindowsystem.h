@@ -82,7 +82,7 @@ private:
 // document as one argument with no shell in between; copies through the system clipboard.
 class DesktopShell final : public Shell {
 public:
-    int open(const QString& document) override;
+    bool open(const QString& document, QString* whyNot = nullptr) override;
     void copyText(const QString& text) override;
 };
 
