@@ -1,14 +1,12 @@
 // Times the window outline of every picture the program shapes (the caliper beams and sliders, the
 // folding-rule frames) at the scales of desktops, and of a worst case, a checkerboard where every
-// solid pixel is a run of its own. The outline is built two ways: by RegionFromPicture's own row scan,
-// and by Qt alone (a mask of the key colour turned into a bitmap and a region). For each it prints the
-// median time, the number of rectangles the window system receives, and whether the two regions
-// cover the same pixels.
+// solid pixel is a run of its own. For each it prints the median time of RegionFromPicture and the
+// number of rectangles the window system receives. The folding rule builds one outline per 30 ms
+// frame.
 
 #include "art/art.h"
 #include "shaped/regionfrompicture.h"
 
-#include <QBitmap>
 #include <QGuiApplication>
 #include <QImage>
 
@@ -31,11 +29,6 @@ double medianMicroseconds(int runs, const std::function<void()>& work) {
     return times[runs / 2];
 }
 
-QRegion byQt(const QImage& picture, Qt::MaskMode mode) {
-    const QRgb key = reinterpret_cast<const QRgb*>(picture.constScanLine(0))[0];
-    return QRegion(QBitmap::fromImage(picture.createMaskFromColor(key, mode)));
-}
-
 QImage checkerboard(int width, int height) {
     QImage image(width, height, QImage::Format_RGB32);
     for (int y = 0; y < height; ++y)
@@ -45,19 +38,10 @@ QImage checkerboard(int width, int height) {
 }
 
 void measure(const char* name, double scale, const QImage& picture, int runs) {
-    const QRegion own = kx::RegionFromPicture(picture).value_or(QRegion());
-    const QRegion inColour = byQt(picture, Qt::MaskInColor);
-    const QRegion outColour = byQt(picture, Qt::MaskOutColor);
-    const char* same = own.xored(inColour).isEmpty() ? "same pixels" : "DIFFERENT PIXELS";
-    const char* equal = own == inColour ? "equal" : "not equal";
-    const char* outIsKey =
-        (QRegion(picture.rect()) - own).xored(outColour).isEmpty() ? "key area" : "not the key area";
-    const double scan = medianMicroseconds(runs, [&] { (void)kx::RegionFromPicture(picture); });
-    const double qt = medianMicroseconds(runs, [&] { (void)byQt(picture, Qt::MaskInColor); });
-    std::printf("%-22s %3gx %4dx%-4d own scan %7.1f us %5d rects | Qt MaskInColor %7.1f us %5d rects, %s, "
-                "QRegion %s | MaskOutColor: %s\n",
-                name, scale, picture.width(), picture.height(), scan, int(own.rectCount()), qt,
-                int(inColour.rectCount()), same, equal, outIsKey);
+    const int rects = kx::RegionFromPicture(picture).value_or(QRegion()).rectCount();
+    const double us = medianMicroseconds(runs, [&] { (void)kx::RegionFromPicture(picture); });
+    std::printf("%-22s %3gx %4dx%-4d %7.1f us %6d rects\n", name, scale, picture.width(), picture.height(),
+                us, rects);
 }
 
 struct Picture {
