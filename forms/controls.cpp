@@ -97,8 +97,7 @@ void Label::setReadout(const QString& accessibleName) {
 }
 
 MouseHandlers& Label::mouse() {
-    setMouseTracking(true);
-    return detail::ensureHooks(m_hooks, this, true)->handlers;
+    return detail::hookMouse(m_hooks, this, true);
 }
 
 void Label::setTransparent(bool transparent) {
@@ -121,8 +120,7 @@ void Line::paintEvent(QPaintEvent*) {
 Frame::Frame(QWidget* parent, const QString& caption) : QGroupBox(caption, parent) {}
 
 MouseHandlers& Frame::mouse() {
-    setMouseTracking(true);
-    return detail::ensureHooks(m_hooks, this, false)->handlers;
+    return detail::hookMouse(m_hooks, this, false);
 }
 
 CommandButton::CommandButton(QWidget* parent) : QPushButton(parent) {
@@ -132,8 +130,7 @@ CommandButton::CommandButton(QWidget* parent) : QPushButton(parent) {
 }
 
 MouseHandlers& CommandButton::mouse() {
-    setMouseTracking(true);
-    return detail::ensureHooks(m_hooks, this, false)->handlers;
+    return detail::hookMouse(m_hooks, this, false);
 }
 
 CheckBox::CheckBox(QWidget* parent, Style style, const QString& caption) : QObject(parent) {
@@ -158,8 +155,7 @@ void CheckBox::setValue(int value) {
 }
 
 MouseHandlers& CheckBox::mouse() {
-    m_button->setMouseTracking(true);
-    return detail::ensureHooks(m_hooks, m_button, false)->handlers;
+    return detail::hookMouse(m_hooks, m_button, false);
 }
 
 OptionButton::OptionButton(QWidget* parent, const QString& caption) : QPushButton(caption, parent) {

@@ -31,7 +31,7 @@ struct Environment {
     int toPixelsX(double twips) const;
     int toPixelsY(double twips) const;
     QRect twipsRect(double left, double top, double width, double height) const;
-    // The primary monitor's scale, and the resolution at which the toolkit renders font points.
+    // The primary monitor's scale.
     double primaryScale() const;
 };
 

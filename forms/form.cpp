@@ -64,8 +64,7 @@ void Form::stopTimers() {
 }
 
 MouseHandlers& Form::mouse() {
-    setMouseTracking(true);
-    return detail::ensureHooks(m_hooks, this, false)->handlers;
+    return detail::hookMouse(m_hooks, this, false);
 }
 
 void Form::closeEvent(QCloseEvent* event) {

@@ -9,7 +9,8 @@ namespace kx::forms::detail {
 // The resolution the design's pixel and point sizes were made for.
 inline constexpr double kDesignDpi = 96.0;
 
-// The hooks routing a control's mouse events, made on first use.
-MouseHooks* ensureHooks(MouseHooks*& hooks, QWidget* widget, bool take);
+// The handlers of a control's mouse events, routed by hooks made on first use (see MouseHooks); the
+// control reports pointer moves from then on.
+MouseHandlers& hookMouse(MouseHooks*& hooks, QWidget* widget, bool takeEvents);
 
 } // namespace kx::forms::detail

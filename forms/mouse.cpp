@@ -88,9 +88,10 @@ bool MouseHooks::eventFilter(QObject* watched, QEvent* event) {
 
 namespace detail {
 
-MouseHooks* ensureHooks(MouseHooks*& hooks, QWidget* widget, bool take) {
-    if (!hooks) hooks = new MouseHooks(widget, take);
-    return hooks;
+MouseHandlers& hookMouse(MouseHooks*& hooks, QWidget* widget, bool takeEvents) {
+    widget->setMouseTracking(true);
+    if (!hooks) hooks = new MouseHooks(widget, takeEvents);
+    return hooks->handlers;
 }
 
 } // namespace detail

@@ -172,8 +172,7 @@ void PictureBox::paintEvent(QPaintEvent*) {
 }
 
 MouseHandlers& PictureBox::mouse() {
-    setMouseTracking(true);
-    return detail::ensureHooks(m_hooks, this, true)->handlers;
+    return detail::hookMouse(m_hooks, this, true);
 }
 
 } // namespace kx::forms
