@@ -1,0 +1,76 @@
+#include "forms/application.h"
+
+#include "forms/internal.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QDir>
+
+namespace kx::forms {
+
+// The program's directory as the platform writes it: "C:\Program Files\Kalibrix" on Windows.
+Application::Application(Environment env)
+    : m_env(env), m_path(QDir::toNativeSeparators(QCoreApplication::applicationDirPath())),
+      m_designFont(QApplication::font()) {
+    // Tooltips, menus and message windows use the toolkit's font: make it the primary monitor's size.
+    QFont shown = m_designFont;
+    shown.setPointSizeF(m_designFont.pointSizeF() * m_env.primaryScale() * detail::kDesignDpi /
+                        m_env.screen.fontDpi());
+    QApplication::setFont(shown);
+    // A monitor that comes, goes or changes: every window takes the scale of where it stands now, and a
+    // window left outside every monitor comes back onto one.
+    m_env.screen.onScreensChanged = [this] {
+        for (auto& [name, form] : m_loaded) {
+            form->updateScale();
+            if (form->isVisible() && form->keptOnScreen()) form->keepOnScreen();
+        }
+    };
+}
+
+Application::~Application() {
+    m_env.screen.onScreensChanged = nullptr;
+    QApplication::setFont(m_designFont);
+    for (auto& [name, form] : m_loaded) delete form;
+    for (const QPointer<Form>& form : m_unloaded) delete form.data();
+}
+
+void Application::registerForm(const QString& name, Factory factory) {
+    m_factories[name] = std::move(factory);
+}
+
+Form& Application::form(const QString& name) {
+    if (auto it = m_loaded.find(name); it != m_loaded.end()) return *it->second;
+    auto factory = m_factories.find(name);
+    if (factory == m_factories.end()) throw FormsError(424, "Object required");
+    Form* created = factory->second(*this).release();
+    // Registered before the load handling runs, so that a reference from within it finds the window.
+    m_loaded[name] = created;
+    created->Form_Load();
+    created->setLoaded();
+    return *created;
+}
+
+bool Application::isLoaded(const QString& name) const {
+    return m_loaded.count(name) != 0;
+}
+
+void Application::unload(const QString& name) {
+    auto it = m_loaded.find(name);
+    if (it == m_loaded.end()) return;
+    Form* form = it->second;
+    m_loaded.erase(it);
+    ++m_unloading;
+    form->Form_Unload();
+    form->stopTimers();
+    form->hide();
+    std::erase_if(m_unloaded, [](const QPointer<Form>& f) { return f.isNull(); });
+    m_unloaded.emplace_back(form);
+    form->deleteLater();
+    if (--m_unloading == 0 && m_loaded.empty() && onLastUnloaded) onLastUnloaded();
+}
+
+void Application::doEvents() {
+    QCoreApplication::processEvents();
+}
+
+} // namespace kx::forms

@@ -1,0 +1,64 @@
+#pragma once
+
+#include "forms/environment.h"
+#include "forms/form.h"
+
+#include <QFont>
+#include <QPointer>
+#include <QString>
+#include <functional>
+#include <map>
+#include <memory>
+#include <vector>
+
+namespace kx::forms {
+
+// The application object: the program's title, directory and help file, and every window by name.
+// Referring to a window that is not loaded loads it.
+class Application {
+public:
+    using Factory = std::function<std::unique_ptr<Form>(Application&)>;
+
+    explicit Application(Environment env);
+    ~Application();
+    Environment& env() { return m_env; }
+
+    void registerForm(const QString& name, Factory factory);
+    Form& form(const QString& name);
+    template <class T>
+    T& form(const QString& name) {
+        return static_cast<T&>(form(name));
+    }
+    bool isLoaded(const QString& name) const;
+    // Load: creates the window and runs its load handling without showing it.
+    void load(const QString& name) { form(name); }
+    // Unload: runs the window's unload handling and closes it; nothing for a window not loaded.
+    void unload(const QString& name);
+    // Runs when the last window has been unloaded.
+    std::function<void()> onLastUnloaded;
+
+    // Runs the pending events once.
+    void doEvents();
+
+    // The toolkit's font as the desktop set it, before the program sized it for the primary monitor:
+    // the windows' fonts are made from it for their own scale.
+    const QFont& designFont() const { return m_designFont; }
+
+    QString title() const { return QStringLiteral("Kalibrix"); }
+    QString path() const { return m_path; }
+    void setPath(const QString& path) { m_path = path; }
+    QString helpFile() const { return m_helpFile; }
+    void setHelpFile(const QString& file) { m_helpFile = file; }
+
+private:
+    Environment m_env;
+    std::map<QString, Factory> m_factories;
+    std::map<QString, Form*> m_loaded;
+    std::vector<QPointer<Form>> m_unloaded; // closed, waiting for the event loop to delete them
+    QString m_path;
+    QFont m_designFont;
+    QString m_helpFile;
+    int m_unloading = 0; // nesting of unload calls: a window's unload may unload others
+};
+
+} // namespace kx::forms
