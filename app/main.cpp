@@ -1,12 +1,14 @@
 #include "panel/program.h"
-#include "platform/clock.h"
 #include "platform/displaysession.h"
-#include "startup/commandline.h"
+#include "platform/qt/desktopshell.h"
+#include "platform/qt/qtclock.h"
+#include "platform/qt/qtscreen.h"
 #include "platform/qt/qtwindowsystem.h"
 #include "platform/scaling.h"
-#include "settings/settingsstore.h"
 #include "platform/singleinstance.h"
 #include "platform/termination.h"
+#include "settings/settingsstore.h"
+#include "startup/commandline.h"
 #include "startup/translation.h"
 
 #include <QApplication>
