@@ -4,10 +4,7 @@
 #include <QCoreApplication>
 #include <QList>
 #include <QtGlobal>
-
-#if defined(Q_OS_LINUX) || defined(Q_OS_FREEBSD)
 #include <xcb/xcb.h>
-#endif
 
 namespace kx {
 
@@ -16,7 +13,7 @@ const char* const kPlatformVariable = "QT_QPA_PLATFORM";
 const QByteArray kXcb = QByteArrayLiteral("xcb");
 
 // The plugin name of a QT_QPA_PLATFORM value ("xcb:option=1;offscreen" names xcb first).
-[[maybe_unused]] QByteArray firstPlatform(const QByteArray& value) {
+QByteArray firstPlatform(const QByteArray& value) {
     const QByteArray name = value.split(';').value(0);
     const qsizetype options = name.indexOf(':');
     return (options < 0 ? name : name.left(options)).trimmed();
@@ -24,28 +21,15 @@ const QByteArray kXcb = QByteArrayLiteral("xcb");
 } // namespace
 
 bool onWaylandSession() {
-#if defined(Q_OS_LINUX) || defined(Q_OS_FREEBSD)
     return !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") || qgetenv("XDG_SESSION_TYPE") == "wayland";
-#else
-    return false; // a Windows program under Wine sees the Linux desktop's variables too
-#endif
 }
 
 bool chooseWindowPlatform() {
-#if defined(Q_OS_LINUX) || defined(Q_OS_FREEBSD)
     if (!onWaylandSession() || !qEnvironmentVariableIsEmpty(kPlatformVariable)) return false;
     return qputenv(kPlatformVariable, kXcb);
-#else
-    return false;
-#endif
-}
-
-void forgetChosenPlatform() {
-    qunsetenv(kPlatformVariable);
 }
 
 QString displayProblem() {
-#if defined(Q_OS_LINUX) || defined(Q_OS_FREEBSD)
     const QByteArray platform = firstPlatform(qgetenv(kPlatformVariable));
     if (!platform.isEmpty() && platform != kXcb) return {}; // the user's choice; Qt reports its own problems
     const QString display = qEnvironmentVariable("DISPLAY");
@@ -78,7 +62,6 @@ QString displayProblem() {
                          "Kalibrix cannot open the X display \"%1\" (DISPLAY): no X server answers "
                          "there, or it refuses the connection.")
                          .arg(display);
-#endif
     return {};
 }
 
