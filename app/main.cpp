@@ -13,6 +13,7 @@
 
 #include <QApplication>
 #include <cstdio>
+#include <optional>
 
 namespace {
 // Timers that ask for the shortest interval the platform allows (the sliders' tracking, the panel's
@@ -43,10 +44,10 @@ int main(int argc, char** argv) {
     if (platformChosen) kx::forgetChosenPlatform();
     kx::installTranslations(qapp);
     QApplication::setQuitOnLastWindowClosed(false);
-    kx::SingleInstance instance;
+    kx::QtClock clock(kTimerGrid, kFastestTick);
+    kx::SingleInstance instance(clock);
     if (!instance.claim()) return 0; // the running program comes to the front instead
 
-    kx::QtClock clock(kTimerGrid, kFastestTick);
     kx::NativeSettingsStore settings;
     kx::QtScreen screen(settings);
     kx::QtWindowSystem windows;

@@ -53,11 +53,21 @@ bool askToComeToFront(const std::wstring& name) {
 
 } // namespace
 
-SingleInstance::SingleInstance() = default;
+QString thisDisplay() {
+    return {}; // one place per user and session, whatever the display
+}
+
+// The named mutex that holds the place, and the hidden window that hears the requests.
+struct SingleInstance::Private {
+    HANDLE mutex = nullptr;
+    HWND window = nullptr;
+};
+
+SingleInstance::SingleInstance(Clock&, const QString&) : d(std::make_unique<Private>()) {}
 
 SingleInstance::~SingleInstance() {
-    if (m_window) ::DestroyWindow(static_cast<HWND>(m_window));
-    if (m_mutex) ::CloseHandle(m_mutex);
+    if (d->window) ::DestroyWindow(d->window);
+    if (d->mutex) ::CloseHandle(d->mutex);
 }
 
 bool SingleInstance::claim() {
@@ -68,7 +78,7 @@ bool SingleInstance::claim() {
         // Without a mutex (another user's of that name, no rights) nothing can be told: run.
         if (!mutex) return true;
         if (::GetLastError() != ERROR_ALREADY_EXISTS) {
-            m_mutex = mutex;
+            d->mutex = mutex;
             HINSTANCE instance = ::GetModuleHandleW(nullptr);
             WNDCLASSEXW windowClass{};
             windowClass.cbSize = sizeof windowClass;
@@ -80,7 +90,7 @@ bool SingleInstance::claim() {
             HWND window = ::CreateWindowExW(0, kWindowClass, name.c_str(), 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                                             instance, nullptr);
             if (window) ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-            m_window = window;
+            d->window = window;
             return true;
         }
         ::CloseHandle(mutex);
