@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <chrono>
 
 namespace kx {
 
@@ -16,8 +17,8 @@ bool chooseWindowPlatform();
 void forgetChosenPlatform();
 
 // Why no window can be shown, as one line for the user, or an empty text when one can: no display
-// set, an X display that cannot be opened, a Wayland session without XWayland. In the program's
-// language where its translations are installed.
-QString displayProblem();
+// set, an X display that cannot be opened or whose server does not answer within `answerWithin`, a
+// Wayland session without XWayland. In the program's language where its translations are installed.
+QString displayProblem(std::chrono::milliseconds answerWithin = std::chrono::seconds(5));
 
 } // namespace kx

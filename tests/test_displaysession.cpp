@@ -31,6 +31,8 @@ using namespace std::chrono_literals;
 namespace {
 
 const char* const kVariables[] = {"WAYLAND_DISPLAY", "XDG_SESSION_TYPE", "QT_QPA_PLATFORM", "DISPLAY"};
+// An X server that takes connections and never answers, on the abstract socket libxcb tries first.
+const QByteArray kSilentServer = QByteArrayLiteral("\0/tmp/.X11-unix/X64999");
 
 int unixSocket() {
     return ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
@@ -101,11 +103,18 @@ class TestDisplaySession : public QObject {
     Q_OBJECT
 
     QTemporaryDir m_runtime;
+    int m_silentServer = -1;
 
 private Q_SLOTS:
     void initTestCase() {
+        m_silentServer = unixSocket();
+        const sockaddr_un address = addressOf(kSilentServer);
+        QVERIFY(::bind(m_silentServer, reinterpret_cast<const sockaddr*>(&address),
+                       offsetof(sockaddr_un, sun_path) + kSilentServer.size()) == 0);
+        QVERIFY(::listen(m_silentServer, 4) == 0);
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime.path())); // private: QTemporaryDir makes it 0700
     }
+    void cleanupTestCase() { ::close(m_silentServer); }
 
     void platformAndDisplayProblem_data() {
         QTest::addColumn<QStringList>("environment"); // WAYLAND_DISPLAY, XDG_SESSION_TYPE, QT_QPA_PLATFORM, DISPLAY
@@ -121,6 +130,8 @@ private Q_SLOTS:
                                                   << "";
         QTest::newRow("the user's xcb, no X") << QStringList{"", "", "xcb", ""} << "xcb" << "DISPLAY is empty";
         QTest::newRow("X11 session, dead display") << QStringList{"", "x11", "", ":65000"} << "" << "\":65000\"";
+        QTest::newRow("an X server that never answers") << QStringList{"", "x11", "", ":64999"} << ""
+                                                        << "does not answer";
         QTest::newRow("nothing set") << QStringList{"", "", "", ""} << "" << "no display is set";
     }
     void platformAndDisplayProblem() {
@@ -135,7 +146,7 @@ private Q_SLOTS:
         }
         const bool chose = kx::chooseWindowPlatform();
         QCOMPARE(qEnvironmentVariable("QT_QPA_PLATFORM"), platform);
-        const QString message = kx::displayProblem();
+        const QString message = kx::displayProblem(300ms);
         QVERIFY2(problem.isEmpty() ? message.isEmpty() : message.contains(problem), qPrintable(message));
         QVERIFY(!message.contains(QLatin1Char('\n')));
         if (chose) kx::forgetChosenPlatform();

@@ -309,6 +309,11 @@ Kalibrix arbeitet weiter, aber die Kalibrierung bleibt nach dem Beenden nicht er
         <translation>Kalibrix kann die X-Anzeige „%1“ (DISPLAY) nicht öffnen: Dort antwortet kein X-Server, oder er verweigert die Verbindung.</translation>
     </message>
     <message>
+        <location filename="../platform/linux/displaysession.cpp" line="84"/>
+        <source>Kalibrix cannot open the X display &quot;%1&quot; (DISPLAY): the X server there takes the connection but does not answer.</source>
+        <translation>Kalibrix kann die X-Anzeige „%1“ (DISPLAY) nicht öffnen: Der X-Server dort nimmt die Verbindung an, antwortet aber nicht.</translation>
+    </message>
+    <message>
         <location filename="../panel/lengthdialogs.cpp" line="28"/>
         <source>That is not a number.</source>
         <translation>Das ist keine Zahl.</translation>

@@ -12,7 +12,7 @@ bool chooseWindowPlatform() {
     return false;
 }
 
-QString displayProblem() {
+QString displayProblem(std::chrono::milliseconds) {
     return {};
 }
 
