@@ -30,6 +30,7 @@ int main(int argc, char** argv) {
     QApplication::setApplicationVersion(QStringLiteral(KALIBRIX_VERSION));
     if (const std::optional<int> exitCode = kx::answerCommandLine(argc, argv)) return *exitCode;
     const bool platformChosen = kx::chooseWindowPlatform();
+    std::optional<kx::WindowPlatformStart> platformStart;
     {
         // Said in the user's language: a console application is enough to load the translations.
         QCoreApplication console(argc, argv);
@@ -38,9 +39,11 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "%s\n", qPrintable(problem));
             return kNoDisplayExitCode;
         }
+        platformStart.emplace(argc, argv, kNoDisplayExitCode);
     }
     kx::takeOverScaling();
     QApplication qapp(argc, argv);
+    platformStart.reset();
     if (platformChosen) kx::forgetChosenPlatform();
     kx::installTranslations(qapp);
     QApplication::setQuitOnLastWindowClosed(false);
