@@ -324,7 +324,7 @@ Kalibrix arbeitet weiter, aber die Kalibrierung bleibt nach dem Beenden nicht er
         <translation>Kalibrix kann die Fensterplattform „%1“ (QT_QPA_PLATFORM oder -platform) nicht starten: Sie ist nicht installiert, oder sie kann hier nicht starten.</translation>
     </message>
     <message>
-        <location filename="../platform/qt/windowplatform.cpp" line="88"/>
+        <location filename="../platform/qt/windowplatform.cpp" line="89"/>
         <source>Installed: %1.</source>
         <translation>Installiert: %1.</translation>
     </message>

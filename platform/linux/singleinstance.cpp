@@ -53,7 +53,8 @@ const QByteArray kAnswer = "ok\n";
 // Every character other than letters, digits, '-' and '.' written as '_'.
 QByteArray plainName(QByteArray name) {
     for (char& c : name)
-        if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '.'))
+        if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
+              c == '.'))
             c = '_';
     return name;
 }
@@ -99,7 +100,8 @@ QByteArray madePrivateDirectory(const QString& path) {
 QByteArray privateDirectory() {
     const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
     if (runtime.startsWith('/') && isPrivateDirectory(runtime, false)) return runtime;
-    const QByteArray temporary = madePrivateDirectory(QDir::tempPath() + QStringLiteral("/kalibrix-%1").arg(::getuid()));
+    const QByteArray temporary =
+        madePrivateDirectory(QDir::tempPath() + QStringLiteral("/kalibrix-%1").arg(::getuid()));
     if (!temporary.isEmpty()) return temporary;
     const QString cache = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
     if (cache.isEmpty() || !QDir().mkpath(cache)) return {};
@@ -116,14 +118,16 @@ bool sameUser(int fd) {
 sockaddr_un socketAddress(const QByteArray& path) {
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
-    std::memcpy(address.sun_path, path.constData(), std::min<std::size_t>(path.size(), sizeof address.sun_path - 1));
+    std::memcpy(address.sun_path, path.constData(),
+                std::min<std::size_t>(path.size(), sizeof address.sun_path - 1));
     return address;
 }
 
 // Waits until fd is ready for `events` or the deadline has passed.
 bool waitFor(int fd, short events, Deadline deadline) {
     for (;;) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
         if (left <= 0ms) return false;
         pollfd entry{fd, events, 0};
         const int ready = ::poll(&entry, 1, static_cast<int>(left.count()));
@@ -174,9 +178,11 @@ bool askToComeToFront(const QByteArray& path, Deadline deadline) {
 QString thisDisplay() {
     const QString platform = QGuiApplication::platformName();
     if (platform == QLatin1String("xcb")) return qEnvironmentVariable("DISPLAY");
-    if (platform == QLatin1String("wayland"))
-        return QStringLiteral("wayland-") +
-               qEnvironmentVariable("WAYLAND_DISPLAY", QStringLiteral("wayland-0")).replace(QLatin1Char(':'), QLatin1Char('_'));
+    if (platform == QLatin1String("wayland")) {
+        // Never taken for an X display: no colon.
+        QString display = qEnvironmentVariable("WAYLAND_DISPLAY", QStringLiteral("wayland-0"));
+        return QStringLiteral("wayland-") + display.replace(QLatin1Char(':'), QLatin1Char('_'));
+    }
     return platform;
 }
 
@@ -204,12 +210,13 @@ struct SingleInstance::Private {
     int lock = -1;
     int listener = -1;
     std::unique_ptr<QSocketNotifier> listening;
-    std::unique_ptr<TimerEngine> listenAgain; // after the program ran out of file descriptors
+    std::unique_ptr<TimerEngine> listenAgain;           // after the program ran out of file descriptors
     std::list<std::unique_ptr<Connection>> connections; // the oldest first
 };
 
 SingleInstance::Private::~Private() {
-    while (!connections.empty()) close(connections.front().get(), false);
+    while (!connections.empty())
+        close(connections.front().get(), false);
     listening.reset();
     if (listener >= 0) {
         ::close(listener);
@@ -264,7 +271,7 @@ void SingleInstance::Private::acceptConnections() {
         c->notifier = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
         QObject::connect(c->notifier.get(), &QSocketNotifier::activated, [this, c] { read(c); });
         c->timeout = clock.createTimer([this, c] { close(c); });
-        c->timeout->start(std::chrono::duration_cast<std::chrono::milliseconds>(kConnectionTimeout));
+        c->timeout->start(kConnectionTimeout);
         connections.push_back(std::move(connection));
         // A later start sends its request at once: it is usually there already.
         read(c);
@@ -277,13 +284,15 @@ void SingleInstance::Private::read(Connection* c) {
         const ssize_t n = ::recv(c->fd, buffer, sizeof buffer, 0);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return; // the rest is still to come
-        if (n <= 0) return close(c);                                      // gone
+        if (n <= 0) return close(c);                                    // gone
         c->received.append(buffer, n);
         if (!kRequest.startsWith(c->received)) return close(c); // not a request
         if (c->received == kRequest) {
-            if (self.onActivationRequest) self.onActivationRequest();
+            // Answered and let go of before the program comes to the front, whatever that runs.
             ::send(c->fd, kAnswer.constData(), kAnswer.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
-            return close(c);
+            close(c);
+            if (self.onActivationRequest) self.onActivationRequest();
+            return;
         }
     }
 }
@@ -291,8 +300,7 @@ void SingleInstance::Private::read(Connection* c) {
 void SingleInstance::Private::close(Connection* c, bool fromItsHandler) {
     // The notifier may be the one whose signal is running: it goes once that has returned.
     c->notifier->setEnabled(false);
-    if (fromItsHandler)
-        c->notifier.release()->deleteLater();
+    if (fromItsHandler) c->notifier.release()->deleteLater();
     ::close(c->fd);
     connections.remove_if([c](const std::unique_ptr<Connection>& entry) { return entry.get() == c; });
 }
@@ -305,8 +313,10 @@ SingleInstance::~SingleInstance() = default;
 bool SingleInstance::claim() {
     const QByteArray directory = privateDirectory();
     if (directory.isEmpty()) {
-        std::fprintf(stderr, "Kalibrix finds no directory private to this user (XDG_RUNTIME_DIR is not set): it "
-                             "runs without looking for another Kalibrix on this display.\n");
+        std::fprintf(stderr,
+                     "Kalibrix finds no directory private to this user (not XDG_RUNTIME_DIR, nor one in "
+                     "the temporary or the cache directory): it runs without looking for another "
+                     "Kalibrix on this display.\n");
         return true;
     }
     QByteArray name = "kalibrix-" + d->place;
@@ -316,8 +326,10 @@ bool SingleInstance::claim() {
     const QByteArray lockPath = d->socketPath + ".lock";
     d->lock = ::open(lockPath.constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (d->lock < 0) {
-        std::fprintf(stderr, "Kalibrix cannot open %s: %s; it runs without looking for another Kalibrix on this "
-                             "display.\n", lockPath.constData(), std::strerror(errno));
+        std::fprintf(stderr,
+                     "Kalibrix cannot open %s: %s; it runs without looking for another Kalibrix on this "
+                     "display.\n",
+                     lockPath.constData(), std::strerror(errno));
         return true;
     }
     const Deadline deadline = std::chrono::steady_clock::now() + kAnswerWait;
@@ -325,8 +337,10 @@ bool SingleInstance::claim() {
         // The lock goes with the program that holds it, however that program ends.
         if (::flock(d->lock, LOCK_EX | LOCK_NB) == 0) return d->listen();
         if (errno != EWOULDBLOCK && errno != EINTR) {
-            std::fprintf(stderr, "Kalibrix cannot lock %s: %s; it runs without looking for another Kalibrix on "
-                                 "this display.\n", lockPath.constData(), std::strerror(errno));
+            std::fprintf(stderr,
+                         "Kalibrix cannot lock %s: %s; it runs without looking for another Kalibrix on "
+                         "this display.\n",
+                         lockPath.constData(), std::strerror(errno));
             return true;
         }
         if (askToComeToFront(d->socketPath, deadline)) return false;

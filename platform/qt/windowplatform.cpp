@@ -81,9 +81,10 @@ WindowPlatformStart::WindowPlatformStart(int argc, char** argv, int exitCode) {
         named.isEmpty()
             ? QCoreApplication::translate("Kalibrix", "Kalibrix cannot start Qt's window platform: it is not "
                                                       "installed, or it cannot start here.")
-            : QCoreApplication::translate("Kalibrix", "Kalibrix cannot start the window platform \"%1\" "
-                                                      "(QT_QPA_PLATFORM or -platform): it is not installed, or "
-                                                      "it cannot start here.")
+            : QCoreApplication::translate("Kalibrix",
+                                          "Kalibrix cannot start the window platform \"%1\" "
+                                          "(QT_QPA_PLATFORM or -platform): it is not installed, or "
+                                          "it cannot start here.")
                   .arg(named);
     start.installed = QCoreApplication::translate("Kalibrix", "Installed: %1.");
     start.previous = qInstallMessageHandler(holdOrEnd);
