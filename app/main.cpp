@@ -1,16 +1,19 @@
 #include "panel/program.h"
-#include "platform/clock.h"
 #include "platform/displaysession.h"
-#include "startup/commandline.h"
+#include "platform/qt/desktopshell.h"
+#include "platform/qt/qtclock.h"
+#include "platform/qt/qtscreen.h"
 #include "platform/qt/qtwindowsystem.h"
 #include "platform/scaling.h"
-#include "settings/settingsstore.h"
 #include "platform/singleinstance.h"
 #include "platform/termination.h"
+#include "settings/settingsstore.h"
+#include "startup/commandline.h"
 #include "startup/translation.h"
 
 #include <QApplication>
 #include <cstdio>
+#include <optional>
 
 namespace {
 // Timers that ask for the shortest interval the platform allows (the sliders' tracking, the panel's
@@ -27,6 +30,7 @@ int main(int argc, char** argv) {
     QApplication::setApplicationVersion(QStringLiteral(KALIBRIX_VERSION));
     if (const std::optional<int> exitCode = kx::answerCommandLine(argc, argv)) return *exitCode;
     const bool platformChosen = kx::chooseWindowPlatform();
+    std::optional<kx::WindowPlatformStart> platformStart;
     {
         // Said in the user's language: a console application is enough to load the translations.
         QCoreApplication console(argc, argv);
@@ -35,16 +39,18 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "%s\n", qPrintable(problem));
             return kNoDisplayExitCode;
         }
+        platformStart.emplace(argc, argv, kNoDisplayExitCode);
     }
     kx::takeOverScaling();
     QApplication qapp(argc, argv);
+    platformStart.reset();
     if (platformChosen) kx::forgetChosenPlatform();
     kx::installTranslations(qapp);
     QApplication::setQuitOnLastWindowClosed(false);
-    kx::SingleInstance instance;
+    kx::QtClock clock(kTimerGrid, kFastestTick);
+    kx::SingleInstance instance(clock);
     if (!instance.claim()) return 0; // the running program comes to the front instead
 
-    kx::QtClock clock(kTimerGrid, kFastestTick);
     kx::NativeSettingsStore settings;
     kx::QtScreen screen(settings);
     kx::QtWindowSystem windows;

@@ -6,8 +6,9 @@
 #include "model/formnames.h"
 #include "panel/program.h"
 #include "panel/start.h"
-#include "platform/clock.h"
 #include "platform/fake/fakeplatform.h"
+#include "platform/qt/qtclock.h"
+#include "platform/qt/qtscreen.h"
 #include "platform/qt/qtwindowsystem.h"
 #include "settings/settingsstore.h"
 

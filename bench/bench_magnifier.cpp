@@ -6,6 +6,7 @@
 #include "art/art.h"
 #include "magnifier/magnifier.h"
 #include "platform/fake/fakeplatform.h"
+#include "platform/qt/qtscreen.h"
 #include "platform/qt/qtwindowsystem.h"
 
 #include <QApplication>

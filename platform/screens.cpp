@@ -1,4 +1,4 @@
-#include "platform/windowsystem.h"
+#include "platform/screen.h"
 
 #include <algorithm>
 #include <limits>

@@ -1,31 +1,41 @@
 #pragma once
 
-#include <QObject>
+#include <QString>
 #include <functional>
-
-class QLocalServer;
+#include <memory>
 
 namespace kx {
 
-// One running program per user and display (on Windows: per user and session). The first start
-// claims the place; a later start by the same user on the same display asks the running program to
-// come to the front instead. A program that crashed leaves nothing behind that stops the next start.
-// Where the platform offers no way to find the running program, every start claims the place.
-class SingleInstance final : public QObject {
+class Clock;
+
+// The display this program shows its windows on, as the environment names it: DISPLAY on X11,
+// WAYLAND_DISPLAY on Wayland, the platform's name elsewhere. Once the application object exists.
+QString thisDisplay();
+
+// One running program per user and display (on Windows: per user and session). The first start claims
+// the place; a later start by the same user on the same display asks the running program to come to the
+// front instead, and ends. A program that crashed leaves nothing behind that stops the next start.
+// Nothing another user does reaches the running program, ends or stops it, or makes a later start miss
+// it.
+class SingleInstance {
 public:
-    SingleInstance();
-    ~SingleInstance() override;
-    // True when this program may run: no other one runs for this user and display, or none that it
-    // can reach. False when another one runs and has been asked to come to the front.
+    // `display` as the environment names it: ":0", ":0.0", "unix:0" and "unix:0.0" are one display. The
+    // running program times the connections of later starts on `clock`.
+    explicit SingleInstance(Clock& clock, const QString& display = thisDisplay());
+    ~SingleInstance();
+    SingleInstance(const SingleInstance&) = delete;
+    SingleInstance& operator=(const SingleInstance&) = delete;
+
+    // True when this program may run: no other one runs for this user and display. False when another
+    // one runs: it has been asked to come to the front (or said on stderr that it does not answer).
     bool claim();
     // Runs in the running program when a later start asks it to come to the front.
     std::function<void()> onActivationRequest;
 
+    struct Private;
+
 private:
-    QLocalServer* m_server = nullptr;
-    // Windows: the named mutex that holds the place, and the hidden window that hears the requests.
-    void* m_mutex = nullptr;
-    void* m_window = nullptr;
+    std::unique_ptr<Private> d;
 };
 
 } // namespace kx

@@ -1,6 +1,6 @@
 // The hand-driven clock that every timer test relies on, and the forms layer's Timer on top of it.
 
-#include "platform/clock.h"
+#include "platform/fake/manualclock.h"
 #include "forms/forms.h"
 
 #include <QStringList>

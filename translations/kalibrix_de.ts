@@ -309,6 +309,26 @@ Kalibrix arbeitet weiter, aber die Kalibrierung bleibt nach dem Beenden nicht er
         <translation>Kalibrix kann die X-Anzeige „%1“ (DISPLAY) nicht öffnen: Dort antwortet kein X-Server, oder er verweigert die Verbindung.</translation>
     </message>
     <message>
+        <location filename="../platform/linux/displaysession.cpp" line="84"/>
+        <source>Kalibrix cannot open the X display &quot;%1&quot; (DISPLAY): the X server there takes the connection but does not answer.</source>
+        <translation>Kalibrix kann die X-Anzeige „%1“ (DISPLAY) nicht öffnen: Der X-Server dort nimmt die Verbindung an, antwortet aber nicht.</translation>
+    </message>
+    <message>
+        <location filename="../platform/qt/windowplatform.cpp" line="82"/>
+        <source>Kalibrix cannot start Qt&apos;s window platform: it is not installed, or it cannot start here.</source>
+        <translation>Kalibrix kann die Fensterplattform von Qt nicht starten: Sie ist nicht installiert, oder sie kann hier nicht starten.</translation>
+    </message>
+    <message>
+        <location filename="../platform/qt/windowplatform.cpp" line="84"/>
+        <source>Kalibrix cannot start the window platform &quot;%1&quot; (QT_QPA_PLATFORM or -platform): it is not installed, or it cannot start here.</source>
+        <translation>Kalibrix kann die Fensterplattform „%1“ (QT_QPA_PLATFORM oder -platform) nicht starten: Sie ist nicht installiert, oder sie kann hier nicht starten.</translation>
+    </message>
+    <message>
+        <location filename="../platform/qt/windowplatform.cpp" line="89"/>
+        <source>Installed: %1.</source>
+        <translation>Installiert: %1.</translation>
+    </message>
+    <message>
         <location filename="../panel/lengthdialogs.cpp" line="28"/>
         <source>That is not a number.</source>
         <translation>Das ist keine Zahl.</translation>

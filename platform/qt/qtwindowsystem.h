@@ -51,39 +51,4 @@ private:
     std::function<void()> m_onFinished;
 };
 
-class ScreenCast;
-class SettingsStore;
-
-// The screen through Qt. On X11 copies come straight from the X server. On a Wayland session, where
-// XWayland gives no other window's pixels, they come from the desktop's screen-cast portal, which is
-// asked at the first copy and let go of at stopGrabbing(); its restore token is kept in settings.
-class QtScreen final : public Screen {
-public:
-    explicit QtScreen(SettingsStore& settings);
-    ~QtScreen() override;
-    double fontDpi() const override;
-    float twipsPerPixelX() const override;
-    float twipsPerPixelY() const override;
-    QList<ScreenInfo> screens() const override;
-    QRect desktopGeometry() const override;
-    QImage grab(const QRect& rect) const override;
-    ScreenCopyProblem copyProblem() const override;
-    std::optional<QPoint> cursorPos() const override;
-    void stopGrabbing() override;
-
-private:
-    QObject m_watcher; // receives the toolkit's monitor changes for as long as this object lives
-    SettingsStore& m_settings;
-    const bool m_shared; // copies through the screen-cast portal
-    mutable std::unique_ptr<ScreenCast> m_cast;
-};
-
-// Opens documents with the desktop's opener (xdg-open on Linux) as a separate process, passing the
-// document as one argument with no shell in between; copies through the system clipboard.
-class DesktopShell final : public Shell {
-public:
-    bool open(const QString& document, QString* whyNot = nullptr) override;
-    void copyText(const QString& text) override;
-};
-
 } // namespace kx

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "platform/screen.h"
+
+#include <QImage>
+#include <QPoint>
+#include <QRect>
+#include <QSizeF>
+#include <QString>
+#include <memory>
+#include <optional>
+
+namespace kx {
+
+class SettingsStore;
+
+// What the implementations on Qt ask of the system they run on: platform/linux/ and platform/windows/
+// each define these.
+
+// The desktop's pixels through its screen sharing, where no program may read them directly (a Wayland
+// session): asked for at start(), let go of at stop().
+class SharedScreen {
+public:
+    virtual ~SharedScreen() = default;
+    virtual void start() = 0;
+    virtual void stop() = 0;
+    // Why there are no copies, and will be none until stop().
+    virtual ScreenCopyProblem problem() const = 0;
+    // The desktop's pixels in rect; a null image while there are none yet.
+    virtual QImage copy(const QRect& rect) const = 0;
+    virtual std::optional<QPoint> cursorPos() const = 0;
+};
+
+// The desktop's screen sharing (Linux: the screen-cast portal, its permission kept in settings);
+// nullptr where every program may copy the screen directly (Windows).
+std::unique_ptr<SharedScreen> shareScreen(SettingsStore& settings);
+
+// The display server's own millimetres for its screen of this size, where it has them (X11: what
+// `Xvfb -dpi` or the server's configured display size make of it); empty otherwise.
+QSizeF displayServerMillimetres(QSize pixels);
+
+// Hands a document or a web address to the desktop's opener. False when it cannot be handed on, with
+// the reason in whyNot (a sentence for the user).
+bool openOnDesktop(const QString& document, bool isAddress, QString* whyNot);
+
+} // namespace kx
