@@ -21,8 +21,6 @@ namespace kx {
 
 namespace {
 
-const QString kAppName = QStringLiteral("Kalibrix");
-const QString kSection = QStringLiteral("Settings");
 const QString kHelpFileName = QStringLiteral("HILFE.hlp");
 const QColor kPanelBackground(0xE0, 0xE0, 0xE0);
 const QColor kRuleColour(0xC0, 0xC0, 0xC0);
@@ -268,25 +266,21 @@ void Start::Form_Load() {
     m.TwipsPerUnit = kUnits[0].twipsPerUnit;                      // 4
     m.UnitIsScreenPixel = kUnits[0].screenPixel;
     m.UnitSuffix = Variant::fromText(QString::fromLatin1(kUnits[0].suffix));
-    HScroll1->setMaximum(kHorizontalZero.maximum); // 5
-    HScroll1->setMinimum(kHorizontalZero.minimum);
+    const StoredSetting& x = setting::HorizontalZero;
+    HScroll1->setMaximum(static_cast<int>(x.maximum)); // 5
+    HScroll1->setMinimum(static_cast<int>(x.minimum));
     // 6, 7. A stored value that is not a zero point within the range is replaced by the default.
-    const int zeroX = validZeroPoint(
-        store.getSetting(kAppName, kSection, QString::fromLatin1(kHorizontalZero.key),
-                         QString::number(kHorizontalZero.defaultValue)),
-        kHorizontalZero);
+    const int zeroX = storedInteger(x, store.getSetting(setting::kApp, x.section, x.key, x.defaultText));
     Label1->setCaption(QString::number(zeroX));
     m_keptX = Label1->caption();
     if (HScroll1->value() != zeroX)
         HScroll1->setValue(zeroX);
     else
         HScroll1_Change(); // the position stood there already: the labels and ZeroX still follow it
-    VScroll1->setMaximum(kVerticalZero.maximum); // 8
-    VScroll1->setMinimum(kVerticalZero.minimum);
-    const int zeroY = validZeroPoint( // 9, 10
-        store.getSetting(kAppName, kSection, QString::fromLatin1(kVerticalZero.key),
-                         QString::number(kVerticalZero.defaultValue)),
-        kVerticalZero);
+    const StoredSetting& y = setting::VerticalZero;
+    VScroll1->setMaximum(static_cast<int>(y.maximum)); // 8
+    VScroll1->setMinimum(static_cast<int>(y.minimum));
+    const int zeroY = storedInteger(y, store.getSetting(setting::kApp, y.section, y.key, y.defaultText)); // 9, 10
     Label2->setCaption(QString::number(zeroY));
     m_keptY = Label2->caption();
     if (VScroll1->value() != zeroY)
@@ -315,8 +309,8 @@ void Start::Form_Unload() {
     for (const QString& name : {names::Form1, names::Form2, names::Form31, names::Form42, names::Zollstock})
         app().unload(name);
     SettingsStore& store = env().settings;
-    store.saveSetting(kAppName, kSection, QString::fromLatin1(kHorizontalZero.key), Label1->caption());
-    store.saveSetting(kAppName, kSection, QString::fromLatin1(kVerticalZero.key), Label2->caption());
+    store.saveSetting(setting::kApp, setting::HorizontalZero.section, setting::HorizontalZero.key, Label1->caption());
+    store.saveSetting(setting::kApp, setting::VerticalZero.section, setting::VerticalZero.key, Label2->caption());
     m_magnifier->stop(); // the panel's timers end with it
 }
 
@@ -425,11 +419,11 @@ void Start::saveChangedZeroPoints() {
     SettingsStore& store = env().settings;
     if (Label1->caption() != m_keptX) {
         m_keptX = Label1->caption();
-        store.saveSetting(kAppName, kSection, QString::fromLatin1(kHorizontalZero.key), m_keptX);
+        store.saveSetting(setting::kApp, setting::HorizontalZero.section, setting::HorizontalZero.key, m_keptX);
     }
     if (Label2->caption() != m_keptY) {
         m_keptY = Label2->caption();
-        store.saveSetting(kAppName, kSection, QString::fromLatin1(kVerticalZero.key), m_keptY);
+        store.saveSetting(setting::kApp, setting::VerticalZero.section, setting::VerticalZero.key, m_keptY);
     }
 }
 

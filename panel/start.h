@@ -2,6 +2,7 @@
 
 #include "caliper/caliperpanel.h"
 #include "model/module1.h"
+#include "model/settingstable.h"
 #include "forms/forms.h"
 
 namespace kx {

@@ -19,8 +19,8 @@ namespace names = kx::names;
 
 namespace {
 
-const QString kLabel1 = QStringLiteral("Label1");
-const QString kLabel2 = QStringLiteral("Label2");
+const kx::StoredSetting& kZeroX = kx::setting::HorizontalZero;
+const kx::StoredSetting& kZeroY = kx::setting::VerticalZero;
 const QStringList kOtherWindows{names::Form1, names::Form2, names::Form31, names::Form42, names::Zollstock};
 
 // Both zero points as the panel, the model and the sliders hold them after startup.
@@ -115,7 +115,7 @@ class TestStartup : public QObject {
         // The panel's mirror ticks while startup lets pending events run: it reaches the sliders before
         // their turn to load, which must give the same program.
         TestProgram t;
-        t.store(kLabel1, QStringLiteral("-7300"));
+        t.store(kZeroX, QStringLiteral("-7300"));
         QTimer::singleShot(0, [&t] { t.advance(1); });
         t.start();
         QCOMPARE(t.clock.now().count(), 1LL);
@@ -152,8 +152,8 @@ class TestStartup : public QObject {
         QFETCH(int, y);
         QFETCH(bool, byClosing);
         TestProgram t;
-        t.store(kLabel1, storedX);
-        t.store(kLabel2, storedY);
+        t.store(kZeroX, storedX);
+        t.store(kZeroY, storedY);
         t.start();
         QVERIFY(t.app().isLoaded(names::Zollstock)); // startup went to its end
         verifyZeroPoints(t, x, y);
@@ -168,8 +168,8 @@ class TestStartup : public QObject {
         else
             t.program->shutDown();
         QCOMPARE(t.settings.writes(), 2);
-        QCOMPARE(t.stored(kLabel1), QString::number(x));
-        QCOMPARE(t.stored(kLabel2), QString::number(y));
+        QCOMPARE(t.stored(kZeroX), QString::number(x));
+        QCOMPARE(t.stored(kZeroY), QString::number(y));
         QVERIFY(!t.app().isLoaded(names::Start));
         for (const QString& name : kOtherWindows) QVERIFY2(!t.app().isLoaded(name), qPrintable(name));
         QCOMPARE(t.clock.runningTimers(), 0);
@@ -205,9 +205,9 @@ class TestStartup : public QObject {
         QFETCH(QString, reading);
         QFETCH(QString, scaleShown);
         TestProgram t;
-        t.settings.setValue("Kalibrix", "Display", "TrueSize", trueSize);
-        t.settings.setValue("Kalibrix", "Display", "Density.fake", density);
-        t.settings.setValue("Kalibrix", "Display", "KnownLengthScale", knownScale);
+        t.store(kx::setting::TrueSize, trueSize);
+        t.store(kx::setting::Density, density, "Density.fake");
+        t.store(kx::setting::KnownLengthScale, knownScale);
         t.start();
         for (int i = 0; i < 120; ++i) t.form2().Command1_Click();
         t.advance(51);
@@ -228,8 +228,8 @@ class TestStartup : public QObject {
         QCOMPARE(t.settings.writes(), 0);
         t.advance(1);
         QCOMPARE(t.settings.writes(), 1);
-        QCOMPARE(t.stored(kLabel1), QStringLiteral("-7140"));
-        QVERIFY(!t.settings.contains(QStringLiteral("Kalibrix"), QStringLiteral("Settings"), kLabel2));
+        QCOMPARE(t.stored(kZeroX), QStringLiteral("-7140"));
+        QVERIFY(!t.isStored(kZeroY));
         // Moved away and back before the second is over: nothing to write.
         s.VScroll1->setValue(300);
         s.VScroll1->setValue(414);
@@ -255,14 +255,14 @@ class TestStartup : public QObject {
         QVERIFY(t.app().isLoaded(names::Form1)); // the program goes on
         t.program->shutDown();
         QCOMPARE(t.settings.writes(), 4);
-        QVERIFY(!t.settings.contains(QStringLiteral("Kalibrix"), QStringLiteral("Settings"), kLabel1));
+        QVERIFY(!t.isStored(kZeroX));
     }
 
     void calibrationSurvivesARestartInTheNativeStore() {
         // The platform's own per-user store, under a scratch root of its own.
         kx::ScratchSettingsRoot scratch;
         kx::NativeSettingsStore native(scratch.root());
-        QCOMPARE(native.getSetting("Kalibrix", "Settings", kLabel1, "-7200"), QStringLiteral("-7200"));
+        QCOMPARE(native.getSetting("Kalibrix", "Settings", "Label1", "-7200"), QStringLiteral("-7200"));
         for (int run = 0; run < 2; ++run) {
             TestProgram t;
             t.program = std::make_unique<kx::Program>(kx::forms::Environment{t.clock, t.screen, t.windows, native, t.shell});
@@ -283,7 +283,7 @@ class TestStartup : public QObject {
         // A value edited into something else from outside reads as no zero point.
         file->setValue("Settings/Label2", QStringList{"300", "400"});
         file->sync();
-        QCOMPARE(kx::validZeroPoint(native.getSetting("Kalibrix", "Settings", kLabel2, "414"), kx::kVerticalZero), 414);
+        QCOMPARE(kx::storedInteger(kZeroY, native.getSetting("Kalibrix", "Settings", "Label2", "414")), 414);
     }
 };
 
