@@ -41,8 +41,8 @@ Start::Start(forms::Application& app, Module1& model) : Form(app, names::Start),
     Timer2 = &createTimer(kMagnifierLimitMs, false);
     Timer3 = &createTimer(kMirrorMs, true);
     m_saveTimer = &createTimer(kSaveDelayMs, false);
-    m_zeroPoints = {{{&setting::HorizontalZero, Label1, HScroll1, &Module1::ZeroX, &Module1::SliderOffsetX, {}},
-                     {&setting::VerticalZero, Label2, VScroll1, &Module1::ZeroY, &Module1::SliderOffsetY, {}}}};
+    m_zeroPoints = {{{&setting::HorizontalZero, Label1, HScroll1, &Module1::ZeroX, &Module1::SliderOffsetX, {}, false},
+                     {&setting::VerticalZero, Label2, VScroll1, &Module1::ZeroY, &Module1::SliderOffsetY, {}, false}}};
     connectHandlers();
 }
 
@@ -119,8 +119,8 @@ void Start::Form_Unload() {
     env().settings.onSaveFailed = nullptr; // the program is ending: nobody would see a message now
     for (const QString& name : {names::Form1, names::Form2, names::Form31, names::Form42, names::Zollstock})
         app().unload(name);
-    for (const ZeroPoint& z : m_zeroPoints)
-        env().settings.saveSetting(setting::kApp, z.setting->section, z.setting->key, z.label->caption());
+    // Only what this run changed: a value edited in the settings file meanwhile stays as it is.
+    saveChangedZeroPoints();
     m_magnifier->stop(); // the panel's timers end with it
 }
 

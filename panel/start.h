@@ -53,8 +53,8 @@ public:
     // pending focus hand-over of either beam.
     void Form_MouseMove();
 
-    // Writes the zero points that differ from what was last read or written; a change is written by
-    // itself at most a second after it was made.
+    // Writes the zero points that differ from what was last read from or written to the store; a
+    // change is written by itself at most a second after it was made, and at the close.
     void saveChangedZeroPoints();
     // Brings the panel in front of the other windows, restored if it is minimised.
     void bringToFront();
@@ -134,7 +134,8 @@ private:
         forms::ScrollBar* bar = nullptr;
         Variant Module1::*zero = nullptr;
         Variant Module1::*sliderOffset = nullptr;
-        QString kept; // the text last read from or written to the store
+        QString kept;         // the text last read from or written to the store
+        bool written = false; // written in this run
     };
 
     void createControls();

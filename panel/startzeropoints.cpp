@@ -1,5 +1,7 @@
 // The calipers' zero points: read from the settings store at load, followed by the model and the
-// sliders, and written back a second after they change.
+// sliders, and written back a second after they change and at the close, each only where it differs
+// from what the store was last given or read, so that a value edited in the settings file while the
+// program runs is not overwritten by an unchanged one.
 
 #include "panel/start.h"
 
@@ -43,6 +45,7 @@ void Start::saveChangedZeroPoints() {
     for (ZeroPoint& z : m_zeroPoints) {
         if (z.label->caption() == z.kept) continue;
         z.kept = z.label->caption();
+        z.written = true;
         env().settings.saveSetting(setting::kApp, z.setting->section, z.setting->key, z.kept);
     }
 }
@@ -56,6 +59,10 @@ QString Start::zeroPointText(Axis axis) const {
 }
 
 void Start::reportSaveFailure(const SaveFailure& failure) {
+    // What this run wrote may not have reached the store: it counts as not written, so that the next
+    // save or the close writes it again.
+    for (ZeroPoint& z : m_zeroPoints)
+        if (z.written) z.kept.clear();
     if (std::exchange(m_saveFailureShown, true)) return;
     forms::showMessageWindow(
         this, app().title(),
