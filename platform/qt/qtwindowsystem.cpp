@@ -371,14 +371,14 @@ bool DesktopShell::open(const QString& document, QString* whyNot) {
         return false;
     };
     const bool isAddress = document.contains(QLatin1String("://"));
-    if (!isAddress && !QFileInfo::exists(document)) return fail("The file does not exist.");
+    if (!isAddress && !QFileInfo::exists(document)) return fail(QT_TRANSLATE_NOOP("Kalibrix", "The file does not exist."));
 #if defined(Q_OS_WIN) || defined(Q_OS_MACOS)
     const QUrl url = isAddress ? QUrl(document) : QUrl::fromLocalFile(document);
-    if (!QDesktopServices::openUrl(url)) return fail("The desktop has no program to open it.");
+    if (!QDesktopServices::openUrl(url)) return fail(QT_TRANSLATE_NOOP("Kalibrix", "The desktop has no program to open it."));
 #else
     // One argument, no shell: spaces, quotes and $(...) in the name arrive unchanged.
     if (!QProcess::startDetached(QStringLiteral("xdg-open"), {document}))
-        return fail("The desktop's opener (xdg-open) could not be started.");
+        return fail(QT_TRANSLATE_NOOP("Kalibrix", "The desktop's opener (xdg-open) could not be started."));
 #endif
     return true;
 }
