@@ -23,7 +23,8 @@ enum class SettingForm {
 struct StoredSetting {
     constexpr StoredSetting(const char* section, const char* key, const char* defaultText, SettingForm form,
                             double minimum = 0, double maximum = 0)
-        : section(section), key(key), defaultText(defaultText), form(form), minimum(minimum), maximum(maximum) {}
+        : section(section), key(key), defaultText(defaultText), form(form), minimum(minimum),
+          maximum(maximum) {}
     QLatin1StringView section;
     QLatin1StringView key; // of a value kept per monitor, the part before the monitor's names
     QLatin1StringView defaultText;
@@ -40,15 +41,17 @@ namespace setting {
 inline constexpr QLatin1StringView kApp("Kalibrix");
 
 // The calipers' zero points, the texts of the panel's Label1 and Label2.
-inline constexpr StoredSetting HorizontalZero{"Settings", "Label1", "-7200", SettingForm::Integer, -7400, -7000};
-inline constexpr StoredSetting VerticalZero{"Settings", "Label2", "414", SettingForm::Integer, 214, 614};
+inline constexpr StoredSetting HorizontalZero("Settings", "Label1", "-7200", SettingForm::Integer, -7400,
+                                              -7000);
+inline constexpr StoredSetting VerticalZero("Settings", "Label2", "414", SettingForm::Integer, 214, 614);
 // Real lengths: the switch, the scale taken from a known length, and each monitor's calibration
 // (Density.<monitor>, see monitorKey).
-inline constexpr StoredSetting TrueSize{"Display", "TrueSize", "false", SettingForm::Switch};
-inline constexpr StoredSetting KnownLengthScale{"Display", "KnownLengthScale", "", SettingForm::Factor, 0, 1e9};
-inline constexpr StoredSetting Density{"Display", "Density", "", SettingForm::DensityPair, 40, 1000};
+inline constexpr StoredSetting TrueSize("Display", "TrueSize", "false", SettingForm::Switch);
+inline constexpr StoredSetting KnownLengthScale("Display", "KnownLengthScale", "", SettingForm::Factor, 0,
+                                                1e9);
+inline constexpr StoredSetting Density("Display", "Density", "", SettingForm::DensityPair, 40, 1000);
 // The desktop's screen-cast portal hands out a token that spares the user its question next time.
-inline constexpr StoredSetting RestoreToken{"ScreenCast", "RestoreToken", "", SettingForm::Text};
+inline constexpr StoredSetting RestoreToken("ScreenCast", "RestoreToken", "", SettingForm::Text);
 
 inline constexpr std::array<const StoredSetting*, 6> kAll{&HorizontalZero,   &VerticalZero, &TrueSize,
                                                           &KnownLengthScale, &Density,      &RestoreToken};

@@ -3,8 +3,8 @@
 #include "caliper/slider.h"
 #include "model/formnames.h"
 #include "panel/lengthdialogs.h"
-#include "panel/truelengths.h"
 #include "panel/start.h"
+#include "panel/truelengths.h"
 
 #include <QActionGroup>
 #include <QCoreApplication>
@@ -30,7 +30,8 @@ QAction* named(QAction* action, const char* name) {
 }
 
 // An entry that is ticked or not, and hands its new state to `set`.
-QAction* addSwitch(QMenu* menu, const QString& caption, const char* name, bool on, std::function<void(bool)> set) {
+QAction* addSwitch(QMenu* menu, const QString& caption, const char* name, bool on,
+                   std::function<void(bool)> set) {
     QAction* entry = named(menu->addAction(caption), name);
     entry->setCheckable(true);
     entry->setChecked(on);
@@ -55,9 +56,11 @@ QMenu* createContextMenu(Start& panel, Slider* slider, QWidget* parent) {
                               "copy");
         copy->setShortcut(QKeySequence::Copy); // shown only: the slider handles the key itself
     } else {
-        named(menu->addAction(QCoreApplication::translate("Kalibrix", "Copy &horizontal reading"), copyFrom(names::Form2)),
+        named(menu->addAction(QCoreApplication::translate("Kalibrix", "Copy &horizontal reading"),
+                              copyFrom(names::Form2)),
               "copy");
-        named(menu->addAction(QCoreApplication::translate("Kalibrix", "Copy &vertical reading"), copyFrom(names::Form42)),
+        named(menu->addAction(QCoreApplication::translate("Kalibrix", "Copy &vertical reading"),
+                              copyFrom(names::Form42)),
               "copyVertical");
     }
 
@@ -72,8 +75,8 @@ QMenu* createContextMenu(Start& panel, Slider* slider, QWidget* parent) {
     }
 
     menu->addSeparator();
-    addSwitch(menu, QCoreApplication::translate("Kalibrix", "T&rue size"), "trueSize", panel.trueLengths().on(),
-              [&panel](bool on) { panel.setTrueSize(on); });
+    addSwitch(menu, QCoreApplication::translate("Kalibrix", "T&rue size"), "trueSize",
+              panel.trueLengths().on(), [&panel](bool on) { panel.setTrueSize(on); });
     if (slider) {
         QPointer<Slider> s = slider;
         named(menu->addAction(QCoreApplication::translate("Kalibrix", "&Scale from a known length..."),
@@ -97,18 +100,24 @@ QMenu* createContextMenu(Start& panel, Slider* slider, QWidget* parent) {
         shownBy.push_back(slider->twin().axis == Axis::Horizontal ? panel.Check1 : panel.Check2);
     else
         shownBy = {panel.Check1, panel.Check2};
-    QAction* away = named(menu->addAction(slider ? QCoreApplication::translate("Kalibrix", "&Put the caliper away")
-                                                 : QCoreApplication::translate("Kalibrix", "&Put the calipers away"),
-                                          [shownBy] {
-                                              for (forms::CheckBox* check : shownBy) check->setValue(0);
-                                          }),
-                          "away");
-    away->setEnabled(std::any_of(shownBy.begin(), shownBy.end(), [](forms::CheckBox* c) { return c->value() == 1; }));
+    QAction* away =
+        named(menu->addAction(slider ? QCoreApplication::translate("Kalibrix", "&Put the caliper away")
+                                     : QCoreApplication::translate("Kalibrix", "&Put the calipers away"),
+                              [shownBy] {
+                                  for (forms::CheckBox* check : shownBy)
+                                      check->setValue(0);
+                              }),
+              "away");
+    away->setEnabled(
+        std::any_of(shownBy.begin(), shownBy.end(), [](forms::CheckBox* c) { return c->value() == 1; }));
 
     menu->addSeparator();
-    named(menu->addAction(QCoreApplication::translate("Kalibrix", "&Help"), [&panel] { panel.Command2_Click(); }), "help")
+    named(menu->addAction(QCoreApplication::translate("Kalibrix", "&Help"),
+                          [&panel] { panel.Command2_Click(); }),
+          "help")
         ->setShortcut(QKeySequence::HelpContents);
-    named(menu->addAction(QCoreApplication::translate("Kalibrix", "&Quit Kalibrix"), [&app] { app.unload(names::Start); }),
+    named(menu->addAction(QCoreApplication::translate("Kalibrix", "&Quit Kalibrix"),
+                          [&app] { app.unload(names::Start); }),
           "quit");
     return menu;
 }

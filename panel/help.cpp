@@ -22,15 +22,21 @@ struct Page {
     const char* name;
 };
 constexpr Page kPages[] = {
-    {HelpTopic::Contents, "index.html"},     {HelpTopic::Magnifier, "magnifier.html"},
-    {HelpTopic::Twips, "twips.html"},        {HelpTopic::Points, "points.html"},
-    {HelpTopic::Pixels, "pixels.html"},      {HelpTopic::Inches, "inches.html"},
-    {HelpTopic::Centimetres, "centimetres.html"}, {HelpTopic::Help, "help.html"},
-    {HelpTopic::ZeroPoint, "zero.html"},     {HelpTopic::Calibration, "calibration.html"},
+    {HelpTopic::Contents, "index.html"},
+    {HelpTopic::Magnifier, "magnifier.html"},
+    {HelpTopic::Twips, "twips.html"},
+    {HelpTopic::Points, "points.html"},
+    {HelpTopic::Pixels, "pixels.html"},
+    {HelpTopic::Inches, "inches.html"},
+    {HelpTopic::Centimetres, "centimetres.html"},
+    {HelpTopic::Help, "help.html"},
+    {HelpTopic::ZeroPoint, "zero.html"},
+    {HelpTopic::Calibration, "calibration.html"},
 };
 
 QString pageOf(HelpTopic topic) {
-    const auto* page = std::find_if(std::begin(kPages), std::end(kPages), [topic](const Page& p) { return p.topic == topic; });
+    const auto* page = std::find_if(std::begin(kPages), std::end(kPages),
+                                    [topic](const Page& p) { return p.topic == topic; });
     return QString::fromLatin1(page != std::end(kPages) ? page->name : kPages[0].name);
 }
 
@@ -54,11 +60,13 @@ QString helpDocument(const QString& programDirectory, HelpTopic topic) {
     if (QFileInfo::exists(helpFile)) return helpFile;
     const QString page = pageOf(topic);
     QStringList languages;
-    for (const QString& name : QLocale().uiLanguages()) languages << name.section(QLatin1Char('-'), 0, 0);
+    for (const QString& name : QLocale().uiLanguages())
+        languages << name.section(QLatin1Char('-'), 0, 0);
     languages << QStringLiteral("en");
     for (const QString& dir : dataDirectories(programDirectory, QStringLiteral("help")))
         for (const QString& language : languages)
-            if (const QString path = dir + QLatin1Char('/') + language + QLatin1Char('/') + page; QFileInfo::exists(path))
+            if (const QString path = dir + QLatin1Char('/') + language + QLatin1Char('/') + page;
+                QFileInfo::exists(path))
                 return path;
     return helpFile;
 }

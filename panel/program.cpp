@@ -9,7 +9,8 @@
 namespace kx {
 
 Program::Program(forms::Environment env) : m_app(env) {
-    m_app.registerForm(names::Start, [this](forms::Application& a) { return std::make_unique<Start>(a, m_model); });
+    m_app.registerForm(names::Start,
+                       [this](forms::Application& a) { return std::make_unique<Start>(a, m_model); });
     // Each caliper's beam and slider, made from their twin tables.
     for (const BeamTwin* twin : {&horizontalBeamTwin(), &verticalBeamTwin()})
         m_app.registerForm(twin->name, [this, twin](forms::Application& a) {
@@ -19,7 +20,8 @@ Program::Program(forms::Environment env) : m_app(env) {
         m_app.registerForm(twin->name, [this, twin](forms::Application& a) {
             return std::make_unique<Slider>(a, m_model, *twin);
         });
-    m_app.registerForm(names::Zollstock, [](forms::Application& a) { return std::make_unique<Zollstock>(a); });
+    m_app.registerForm(names::Zollstock,
+                       [](forms::Application& a) { return std::make_unique<Zollstock>(a); });
 }
 
 Program::~Program() {

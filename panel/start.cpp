@@ -41,8 +41,9 @@ Start::Start(forms::Application& app, Module1& model) : Form(app, names::Start),
     Timer2 = &createTimer(kMagnifierLimitMs, false);
     Timer3 = &createTimer(kMirrorMs, true);
     m_saveTimer = &createTimer(kSaveDelayMs, false);
-    m_zeroPoints = {{{&setting::HorizontalZero, Label1, HScroll1, &Module1::ZeroX, &Module1::SliderOffsetX, {}, false},
-                     {&setting::VerticalZero, Label2, VScroll1, &Module1::ZeroY, &Module1::SliderOffsetY, {}, false}}};
+    m_zeroPoints = {
+        {{&setting::HorizontalZero, Label1, HScroll1, &Module1::ZeroX, &Module1::SliderOffsetX, {}, false},
+         {&setting::VerticalZero, Label2, VScroll1, &Module1::ZeroY, &Module1::SliderOffsetY, {}, false}}};
     connectHandlers();
 }
 
@@ -100,7 +101,7 @@ void Start::Form_Load() {
     for (ZeroPoint& z : m_zeroPoints) loadZeroPoint(z);
     // A scale taken from a known length in an earlier run stands in for the scroll bar's.
     setKnownLengthScale(trueLengths().knownLengthScale());
-    app().doEvents();              // 11
+    app().doEvents();               // 11
     keepWhollyOnScreen();
     Picture1->setAutoRedraw(false); // 12
     for (const QString& name : {names::Form1, names::Form2, names::Form31, names::Form42, names::Zollstock})

@@ -40,7 +40,8 @@ void Start::createControls() {
     Command2 = new forms::CommandButton(Frame1);
     Check2 = new forms::CheckBox(Frame1, graphical);
     forms::OptionButton** const units[] = {&Option2, &Option3, &Option4, &Option5, &Option6}; // as kUnits
-    for (std::size_t i = 0; i < std::size(units); ++i) *units[i] = new forms::OptionButton(Frame1, text(kUnits[i].caption));
+    for (std::size_t i = 0; i < std::size(units); ++i)
+        *units[i] = new forms::OptionButton(Frame1, text(kUnits[i].caption));
     Picture6 = new forms::PictureBox(Frame1, e);
     // Frame2: calibration and scale.
     Image1 = new forms::Image(Frame2, QImage());
@@ -95,7 +96,8 @@ void Start::createControls() {
         {Line2, {0, 2280, 2760, 15}},
         {Check5->widget(), {360, 2400, 1815, 375}},
     };
-    for (const auto& [control, twips] : places) place(control, twips);
+    for (const auto& [control, twips] : places)
+        place(control, twips);
 
     // What they show and hold at design time.
     Frame2->setVisible(false);
@@ -110,9 +112,12 @@ void Start::createControls() {
     Command3->setToolTip(QCoreApplication::translate("Kalibrix", "Minimise"));
     // The buttons' pictures, drawn for the panel's scale.
     const std::pair<QAbstractButton*, QImage (*)(double)> icons[] = {
-        {Check1->widget(), &art::horizontalCaliperIcon}, {Check3->widget(), &art::magnifierIcon},
-        {Command1, &art::crossIcon},                     {Check4->widget(), &art::setSquareIcon},
-        {Command2, &art::questionMarkIcon},              {Check2->widget(), &art::verticalCaliperIcon},
+        {Check1->widget(), &art::horizontalCaliperIcon},
+        {Check3->widget(), &art::magnifierIcon},
+        {Command1, &art::crossIcon},
+        {Check4->widget(), &art::setSquareIcon},
+        {Command2, &art::questionMarkIcon},
+        {Check2->widget(), &art::verticalCaliperIcon},
     };
     for (const auto& [button, picture] : icons)
         whenScaled([button, picture](double scale) {
@@ -146,22 +151,28 @@ void Start::createControls() {
 
     // The page F1 opens on a control.
     const std::pair<QWidget*, HelpTopic> topics[] = {
-        {Check3->widget(), HelpTopic::Magnifier}, {Command1, HelpTopic::ZeroPoint},
-        {Check4->widget(), HelpTopic::Calibration}, {Command2, HelpTopic::Help},
-        {Option2, HelpTopic::Centimetres},        {Option3, HelpTopic::Pixels},
-        {Option4, HelpTopic::Inches},             {Option5, HelpTopic::Twips},
+        {Check3->widget(), HelpTopic::Magnifier},
+        {Command1, HelpTopic::ZeroPoint},
+        {Check4->widget(), HelpTopic::Calibration},
+        {Command2, HelpTopic::Help},
+        {Option2, HelpTopic::Centimetres},
+        {Option3, HelpTopic::Pixels},
+        {Option4, HelpTopic::Inches},
+        {Option5, HelpTopic::Twips},
         {Option6, HelpTopic::Points},
     };
-    for (const auto& [control, topic] : topics) setHelpTopic(control, topic);
+    for (const auto& [control, topic] : topics)
+        setHelpTopic(control, topic);
 
     // Tab order by tab index; frames, labels and hidden controls take no focus.
     Picture1->setFocusPolicy(Qt::StrongFocus);
     Picture6->setFocusPolicy(Qt::StrongFocus);
-    const QList<QWidget*> tabOrder{Picture1, Command1,          Option6, Option5,          Option4,
-                                   Option3,  Option2,           Check2->widget(), Check1->widget(), Picture6,
-                                   Command2, Check3->widget(), Command3, Check4->widget(), HScroll1,
+    const QList<QWidget*> tabOrder{Picture1, Command1,         Option6,          Option5,          Option4,
+                                   Option3,  Option2,          Check2->widget(), Check1->widget(), Picture6,
+                                   Command2, Check3->widget(), Command3,         Check4->widget(), HScroll1,
                                    VScroll1, Check5->widget(), HScroll2};
-    for (int i = 1; i < tabOrder.size(); ++i) setTabOrder(tabOrder[i - 1], tabOrder[i]);
+    for (int i = 1; i < tabOrder.size(); ++i)
+        setTabOrder(tabOrder[i - 1], tabOrder[i]);
 
     // What screen readers announce for the controls that show only a picture, and the readings.
     const std::pair<QWidget*, const char*> spoken[] = {
@@ -180,7 +191,8 @@ void Start::createControls() {
         {Image1, QT_TRANSLATE_NOOP("Kalibrix", "Horizontal caliper")},
         {Image2, QT_TRANSLATE_NOOP("Kalibrix", "Vertical caliper")},
     };
-    for (const auto& [control, name] : spoken) control->setAccessibleName(text(name));
+    for (const auto& [control, name] : spoken)
+        control->setAccessibleName(text(name));
     Label3->setReadout(QCoreApplication::translate("Kalibrix", "Horizontal reading"));
     Label4->setReadout(QCoreApplication::translate("Kalibrix", "Vertical reading"));
     Label7->setReadout(QCoreApplication::translate("Kalibrix", "Scale"));

@@ -31,7 +31,8 @@ bool Start::StartURL(QString& document) {
     QString whyNot;
     if (env().shell.open(document, &whyNot)) return true;
     // Said once: a second failure while the message is still open only brings it forward.
-    const QString text = QCoreApplication::translate("Kalibrix", "Kalibrix could not open %1.\n\n%2").arg(document, whyNot);
+    const QString text =
+        QCoreApplication::translate("Kalibrix", "Kalibrix could not open %1.\n\n%2").arg(document, whyNot);
     if (m_openFailure) {
         m_openFailure->setProperty("text", text);
         m_openFailure->raise();
@@ -53,7 +54,8 @@ bool Start::event(QEvent* event) {
 void Start::contextMenuEvent(QContextMenuEvent* event) {
     // Only outside the controls: on the window, the frames, and the labels, pictures and lines in them.
     QWidget* under = childAt(event->pos());
-    if (under && !qobject_cast<QGroupBox*>(under) && !qobject_cast<QLabel*>(under) && !dynamic_cast<forms::Line*>(under))
+    if (under && !qobject_cast<QGroupBox*>(under) && !qobject_cast<QLabel*>(under) &&
+        !dynamic_cast<forms::Line*>(under))
         return;
     createContextMenu(*this, nullptr, this)->popup(event->globalPos());
 }

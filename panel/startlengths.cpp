@@ -29,7 +29,8 @@ void Start::HScroll2_Change() {
 void Start::setKnownLengthScale(double scale) {
     trueLengths().setKnownLengthScale(scale);
     m.KnownLengthScale = trueLengths().knownLengthScale();
-    Label7->setCaption(m.KnownLengthScale > 0 ? scaleText(m.KnownLengthScale) : QString::number(HScroll2->value()));
+    Label7->setCaption(m.KnownLengthScale > 0 ? scaleText(m.KnownLengthScale)
+                                              : QString::number(HScroll2->value()));
 }
 
 ScreenInfo Start::caliperMonitor(const Slider& slider) {

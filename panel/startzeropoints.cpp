@@ -14,7 +14,8 @@ void Start::loadZeroPoint(ZeroPoint& z) {
     z.bar->setMaximum(static_cast<int>(s.maximum));
     z.bar->setMinimum(static_cast<int>(s.minimum));
     // A stored value that is not a zero point within the range is replaced by the default.
-    const int zero = storedInteger(s, env().settings.getSetting(setting::kApp, s.section, s.key, s.defaultText));
+    const int zero =
+        storedInteger(s, env().settings.getSetting(setting::kApp, s.section, s.key, s.defaultText));
     z.label->setCaption(QString::number(zero));
     z.kept = z.label->caption();
     if (z.bar->value() != zero)
@@ -51,7 +52,8 @@ void Start::saveChangedZeroPoints() {
 }
 
 void Start::Command1_Click() {
-    for (const ZeroPoint& z : m_zeroPoints) m.*z.sliderOffset = Variant::fromText(z.label->caption());
+    for (const ZeroPoint& z : m_zeroPoints)
+        m.*z.sliderOffset = Variant::fromText(z.label->caption());
 }
 
 QString Start::zeroPointText(Axis axis) const {
@@ -64,12 +66,12 @@ void Start::reportSaveFailure(const SaveFailure& failure) {
     for (ZeroPoint& z : m_zeroPoints)
         if (z.written) z.kept.clear();
     if (std::exchange(m_saveFailureShown, true)) return;
-    forms::showMessageWindow(
-        this, app().title(),
-        QCoreApplication::translate("Kalibrix", "The calibration could not be saved.\n\nFile: %1\nReason: %2\n\n"
-                                                "Kalibrix goes on working, but the calibration will not be kept "
-                                                "after it ends.")
-            .arg(failure.path, failure.reason));
+    forms::showMessageWindow(this, app().title(),
+                             QCoreApplication::translate(
+                                 "Kalibrix", "The calibration could not be saved.\n\nFile: %1\nReason: %2\n\n"
+                                             "Kalibrix goes on working, but the calibration will not be kept "
+                                             "after it ends.")
+                                 .arg(failure.path, failure.reason));
 }
 
 } // namespace kx

@@ -5,8 +5,7 @@
 namespace kx {
 
 TrueLengths::TrueLengths(SettingsStore& store)
-    : m_store(store),
-      m_on(storedSwitch(setting::TrueSize, read(setting::TrueSize))),
+    : m_store(store), m_on(storedSwitch(setting::TrueSize, read(setting::TrueSize))),
       m_knownScale(storedFactor(setting::KnownLengthScale, read(setting::KnownLengthScale))) {}
 
 QString TrueLengths::read(const StoredSetting& s, const QString& key) {
@@ -31,8 +30,8 @@ void TrueLengths::setKnownLengthScale(double scale) {
 }
 
 QString TrueLengths::densityKey(const ScreenInfo& monitor) {
-    return monitorKey(setting::Density,
-                      {monitor.name, monitor.maker.manufacturer, monitor.maker.model, monitor.maker.serialNumber});
+    return monitorKey(setting::Density, {monitor.name, monitor.maker.manufacturer, monitor.maker.model,
+                                         monitor.maker.serialNumber});
 }
 
 PixelDensity TrueLengths::calibration(const ScreenInfo& monitor) {

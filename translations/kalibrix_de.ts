@@ -29,57 +29,57 @@
         <translation>Punkt</translation>
     </message>
     <message>
-        <location filename="../panel/contextmenu.cpp" line="53"/>
+        <location filename="../panel/contextmenu.cpp" line="54"/>
         <source>&amp;Copy reading</source>
         <translation>Messwert &amp;kopieren</translation>
     </message>
     <message>
-        <location filename="../panel/contextmenu.cpp" line="58"/>
+        <location filename="../panel/contextmenu.cpp" line="59"/>
         <source>Copy &amp;horizontal reading</source>
         <translation>&amp;Waagrechten Messwert kopieren</translation>
     </message>
     <message>
-        <location filename="../panel/contextmenu.cpp" line="60"/>
+        <location filename="../panel/contextmenu.cpp" line="62"/>
         <source>Copy &amp;vertical reading</source>
         <translation>&amp;Senkrechten Messwert kopieren</translation>
     </message>
     <message>
-        <location filename="../panel/contextmenu.cpp" line="75"/>
+        <location filename="../panel/contextmenu.cpp" line="78"/>
         <source>T&amp;rue size</source>
         <translation>W&amp;ahre Größe</translation>
     </message>
     <message>
-        <location filename="../panel/contextmenu.cpp" line="79"/>
+        <location filename="../panel/contextmenu.cpp" line="82"/>
         <source>&amp;Scale from a known length...</source>
         <translation>&amp;Maßstab aus bekannter Länge...</translation>
     </message>
     <message>
-        <location filename="../panel/contextmenu.cpp" line="84"/>
+        <location filename="../panel/contextmenu.cpp" line="87"/>
         <source>C&amp;alibrate this monitor...</source>
         <translation>Diesen Bildschirm ka&amp;librieren...</translation>
     </message>
     <message>
-        <location filename="../panel/contextmenu.cpp" line="92"/>
+        <location filename="../panel/contextmenu.cpp" line="95"/>
         <source>Keep Kalibrix on &amp;top</source>
         <translation>Kalibrix immer &amp;oben halten</translation>
     </message>
     <message>
-        <location filename="../panel/contextmenu.cpp" line="100"/>
+        <location filename="../panel/contextmenu.cpp" line="104"/>
         <source>&amp;Put the caliper away</source>
         <translation>Messschieber &amp;weglegen</translation>
     </message>
     <message>
-        <location filename="../panel/contextmenu.cpp" line="101"/>
+        <location filename="../panel/contextmenu.cpp" line="105"/>
         <source>&amp;Put the calipers away</source>
         <translation>Beide Messschieber &amp;weglegen</translation>
     </message>
     <message>
-        <location filename="../panel/contextmenu.cpp" line="109"/>
+        <location filename="../panel/contextmenu.cpp" line="115"/>
         <source>&amp;Help</source>
         <translation>&amp;Hilfe</translation>
     </message>
     <message>
-        <location filename="../panel/contextmenu.cpp" line="111"/>
+        <location filename="../panel/contextmenu.cpp" line="119"/>
         <source>&amp;Quit Kalibrix</source>
         <translation>Kalibrix &amp;beenden</translation>
     </message>
@@ -89,96 +89,96 @@
         <translation>Justieren </translation>
     </message>
     <message>
-        <location filename="../panel/startcontrols.cpp" line="110"/>
-        <location filename="../panel/startcontrols.cpp" line="174"/>
+        <location filename="../panel/startcontrols.cpp" line="112"/>
+        <location filename="../panel/startcontrols.cpp" line="185"/>
         <source>Minimise</source>
         <translation>Minimieren</translation>
     </message>
     <message>
-        <location filename="../panel/startcontrols.cpp" line="126"/>
-        <location filename="../panel/startcontrols.cpp" line="176"/>
+        <location filename="../panel/startcontrols.cpp" line="131"/>
+        <location filename="../panel/startcontrols.cpp" line="187"/>
         <source>Folding rule</source>
         <translation>Zollstock</translation>
     </message>
     <message>
-        <location filename="../panel/startcontrols.cpp" line="55"/>
+        <location filename="../panel/startcontrols.cpp" line="56"/>
         <source>Scale:</source>
         <translation>Maßstab:</translation>
     </message>
     <message>
-        <location filename="../panel/startcontrols.cpp" line="61"/>
+        <location filename="../panel/startcontrols.cpp" line="62"/>
         <source>Keep Kalibrix on top.</source>
         <translation>Kalibrix immer oben halten.</translation>
     </message>
     <message>
         <location filename="../caliper/beam.cpp" line="76"/>
-        <location filename="../panel/startcontrols.cpp" line="168"/>
-        <location filename="../panel/startcontrols.cpp" line="180"/>
+        <location filename="../panel/startcontrols.cpp" line="179"/>
+        <location filename="../panel/startcontrols.cpp" line="191"/>
         <source>Horizontal caliper</source>
         <translation>Waagrechter Messschieber</translation>
     </message>
     <message>
         <location filename="../caliper/beam.cpp" line="75"/>
-        <location filename="../panel/startcontrols.cpp" line="169"/>
-        <location filename="../panel/startcontrols.cpp" line="181"/>
+        <location filename="../panel/startcontrols.cpp" line="180"/>
+        <location filename="../panel/startcontrols.cpp" line="192"/>
         <source>Vertical caliper</source>
         <translation>Senkrechter Messschieber</translation>
     </message>
     <message>
-        <location filename="../panel/startcontrols.cpp" line="170"/>
+        <location filename="../panel/startcontrols.cpp" line="181"/>
         <source>Magnifier</source>
         <translation>Lupe</translation>
     </message>
     <message>
-        <location filename="../panel/startcontrols.cpp" line="171"/>
+        <location filename="../panel/startcontrols.cpp" line="182"/>
         <source>Both sliders back to zero</source>
         <translation>Beide Schieber auf null</translation>
     </message>
     <message>
-        <location filename="../panel/startcontrols.cpp" line="172"/>
+        <location filename="../panel/startcontrols.cpp" line="183"/>
         <source>Calibration</source>
         <translation>Justieren</translation>
     </message>
     <message>
-        <location filename="../panel/startcontrols.cpp" line="173"/>
+        <location filename="../panel/startcontrols.cpp" line="184"/>
         <source>Help</source>
         <translation>Hilfe</translation>
     </message>
     <message>
-        <location filename="../panel/startcontrols.cpp" line="175"/>
+        <location filename="../panel/startcontrols.cpp" line="186"/>
         <source>Web page</source>
         <translation>Webseite</translation>
     </message>
     <message>
-        <location filename="../panel/startcontrols.cpp" line="177"/>
+        <location filename="../panel/startcontrols.cpp" line="188"/>
         <source>Horizontal zero point</source>
         <translation>Waagrechter Nullpunkt</translation>
     </message>
     <message>
-        <location filename="../panel/startcontrols.cpp" line="178"/>
+        <location filename="../panel/startcontrols.cpp" line="189"/>
         <source>Vertical zero point</source>
         <translation>Senkrechter Nullpunkt</translation>
     </message>
     <message>
-        <location filename="../panel/startcontrols.cpp" line="179"/>
-        <location filename="../panel/startcontrols.cpp" line="186"/>
+        <location filename="../panel/startcontrols.cpp" line="190"/>
+        <location filename="../panel/startcontrols.cpp" line="198"/>
         <source>Scale</source>
         <translation>Maßstab</translation>
     </message>
     <message>
         <location filename="../caliper/slider.cpp" line="152"/>
-        <location filename="../panel/startcontrols.cpp" line="184"/>
+        <location filename="../panel/startcontrols.cpp" line="196"/>
         <source>Horizontal reading</source>
         <translation>Waagrechter Messwert</translation>
     </message>
     <message>
         <location filename="../caliper/slider.cpp" line="153"/>
-        <location filename="../panel/startcontrols.cpp" line="185"/>
+        <location filename="../panel/startcontrols.cpp" line="197"/>
         <source>Vertical reading</source>
         <translation>Senkrechter Messwert</translation>
     </message>
     <message>
-        <location filename="../panel/startzeropoints.cpp" line="69"/>
+        <location filename="../panel/startzeropoints.cpp" line="70"/>
         <source>The calibration could not be saved.
 
 File: %1
@@ -389,7 +389,7 @@ Kalibrix arbeitet weiter, aber die Kalibrierung bleibt nach dem Beenden nicht er
         <translation>Das Öffnungsprogramm des Desktops (xdg-open) konnte nicht gestartet werden.</translation>
     </message>
     <message>
-        <location filename="../panel/starthelp.cpp" line="34"/>
+        <location filename="../panel/starthelp.cpp" line="35"/>
         <source>Kalibrix could not open %1.
 
 %2</source>
