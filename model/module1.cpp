@@ -1,6 +1,5 @@
 #include "model/module1.h"
 
-#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -96,25 +95,6 @@ QString readingText(const Variant& offset, const Variant& zero, const Module1& m
     const double scale = m.KnownLengthScale > 0 ? m.KnownLengthScale : m.ScaleFactor;
     const double perUnit = twipsPerReadingUnit(m, pixelTwips, pixelsPerInch);
     return formatReading(reading(offset, zero, perUnit, scale), locale) + m.UnitSuffix.text();
-}
-
-int validZeroPoint(const QString& stored, const StoredZeroPoint& point) {
-    const QString t = stored.trimmed();
-    if (t.isEmpty()) return point.defaultValue;
-    int i = t.startsWith(QLatin1Char('-')) ? 1 : 0;
-    if (i == t.size()) return point.defaultValue;
-    // Leading zeros are allowed however many there are; a magnitude beyond every range stops the sum
-    // before it can overflow.
-    constexpr long long kBeyondAnyRange = 1'000'000'000;
-    long long v = 0;
-    for (; i < t.size(); ++i) {
-        const QChar c = t.at(i);
-        if (c < QLatin1Char('0') || c > QLatin1Char('9')) return point.defaultValue;
-        v = std::min(v * 10 + (c.unicode() - '0'), kBeyondAnyRange);
-    }
-    if (t.startsWith(QLatin1Char('-'))) v = -v;
-    if (v < point.minimum || v > point.maximum) return point.defaultValue;
-    return static_cast<int>(v);
 }
 
 } // namespace kx

@@ -67,19 +67,4 @@ QString readingText(const Variant& offset, const Variant& zero, const Module1& m
 double unscaledReading(const Variant& offset, const Variant& zero, const Module1& m, const Variant& pixelTwips,
                        double pixelsPerInch);
 
-// A stored zero point: its settings key, its default and its valid range.
-struct StoredZeroPoint {
-    const char* key;
-    int defaultValue;
-    int minimum;
-    int maximum;
-};
-
-inline constexpr StoredZeroPoint kHorizontalZero{"Label1", -7200, -7400, -7000};
-inline constexpr StoredZeroPoint kVerticalZero{"Label2", 414, 214, 614};
-
-// The stored text as the zero point it names, or the default when the text is not the decimal text of
-// an integer (optional minus sign, ASCII digits, surrounding blanks allowed) within the valid range.
-int validZeroPoint(const QString& stored, const StoredZeroPoint& point);
-
 } // namespace kx

@@ -3,8 +3,8 @@
 #include "caliper/slider.h"
 #include "model/formnames.h"
 #include "panel/lengthdialogs.h"
-#include "panel/truelengths.h"
 #include "panel/start.h"
+#include "panel/truelengths.h"
 
 #include <QActionGroup>
 #include <QCoreApplication>
@@ -12,6 +12,7 @@
 #include <QMenu>
 #include <QPointer>
 #include <algorithm>
+#include <functional>
 #include <vector>
 
 namespace kx {
@@ -20,6 +21,22 @@ namespace {
 
 QString text(const char* english) {
     return QCoreApplication::translate("Kalibrix", english);
+}
+
+// An entry known by its name.
+QAction* named(QAction* action, const char* name) {
+    action->setObjectName(QLatin1String(name));
+    return action;
+}
+
+// An entry that is ticked or not, and hands its new state to `set`.
+QAction* addSwitch(QMenu* menu, const QString& caption, const char* name, bool on,
+                   std::function<void(bool)> set) {
+    QAction* entry = named(menu->addAction(caption), name);
+    entry->setCheckable(true);
+    entry->setChecked(on);
+    QObject::connect(entry, &QAction::triggered, std::move(set));
+    return entry;
 }
 
 } // namespace
@@ -34,15 +51,17 @@ QMenu* createContextMenu(Start& panel, Slider* slider, QWidget* parent) {
         };
     };
     if (slider) {
-        QAction* copy = menu->addAction(QCoreApplication::translate("Kalibrix", "&Copy reading"),
-                                        copyFrom(slider->formName()));
-        copy->setObjectName(QStringLiteral("copy"));
+        QAction* copy = named(menu->addAction(QCoreApplication::translate("Kalibrix", "&Copy reading"),
+                                              copyFrom(slider->formName())),
+                              "copy");
         copy->setShortcut(QKeySequence::Copy); // shown only: the slider handles the key itself
     } else {
-        menu->addAction(QCoreApplication::translate("Kalibrix", "Copy &horizontal reading"), copyFrom(names::Form2))
-            ->setObjectName(QStringLiteral("copy"));
-        menu->addAction(QCoreApplication::translate("Kalibrix", "Copy &vertical reading"), copyFrom(names::Form42))
-            ->setObjectName(QStringLiteral("copyVertical"));
+        named(menu->addAction(QCoreApplication::translate("Kalibrix", "Copy &horizontal reading"),
+                              copyFrom(names::Form2)),
+              "copy");
+        named(menu->addAction(QCoreApplication::translate("Kalibrix", "Copy &vertical reading"),
+                              copyFrom(names::Form42)),
+              "copyVertical");
     }
 
     menu->addSeparator();
@@ -51,55 +70,55 @@ QMenu* createContextMenu(Start& panel, Slider* slider, QWidget* parent) {
                                             panel.Option6};
     for (int i = 0; i < int(kUnits.size()); ++i) {
         forms::OptionButton* option = options[i];
-        QAction* unit = menu->addAction(text(kUnits[i].caption), [option] { option->setValue(true); });
-        unit->setObjectName(QString::fromLatin1(kUnits[i].optionName));
-        unit->setCheckable(true);
-        unit->setChecked(option->value());
-        units->addAction(unit);
+        units->addAction(addSwitch(menu, text(kUnits[i].caption), kUnits[i].optionName, option->value(),
+                                   [option](bool) { option->setValue(true); }));
     }
 
     menu->addSeparator();
-    QAction* trueSize = menu->addAction(QCoreApplication::translate("Kalibrix", "T&rue size"));
-    trueSize->setObjectName(QStringLiteral("trueSize"));
-    trueSize->setCheckable(true);
-    trueSize->setChecked(panel.trueLengths().on());
-    QObject::connect(trueSize, &QAction::triggered, [&panel](bool on) { panel.setTrueSize(on); });
+    addSwitch(menu, QCoreApplication::translate("Kalibrix", "T&rue size"), "trueSize",
+              panel.trueLengths().on(), [&panel](bool on) { panel.setTrueSize(on); });
     if (slider) {
         QPointer<Slider> s = slider;
-        menu->addAction(QCoreApplication::translate("Kalibrix", "&Scale from a known length..."), [&panel, s] {
-                if (s) askKnownLength(panel, *s);
-            })->setObjectName(QStringLiteral("knownLength"));
-        menu->addAction(QCoreApplication::translate("Kalibrix", "C&alibrate this monitor..."), [&panel, s] {
-                if (s) askCalibration(panel, *s);
-            })->setObjectName(QStringLiteral("calibrate"));
+        named(menu->addAction(QCoreApplication::translate("Kalibrix", "&Scale from a known length..."),
+                              [&panel, s] {
+                                  if (s) askKnownLength(panel, *s);
+                              }),
+              "knownLength");
+        named(menu->addAction(QCoreApplication::translate("Kalibrix", "C&alibrate this monitor..."),
+                              [&panel, s] {
+                                  if (s) askCalibration(panel, *s);
+                              }),
+              "calibrate");
     }
 
     menu->addSeparator();
-    QAction* onTop = menu->addAction(QCoreApplication::translate("Kalibrix", "Keep Kalibrix on &top"));
-    onTop->setObjectName(QStringLiteral("onTop"));
-    onTop->setCheckable(true);
-    onTop->setChecked(panel.Check5->value() == 1);
-    QObject::connect(onTop, &QAction::triggered, [&panel](bool on) { panel.Check5->setValue(on ? 1 : 0); });
+    addSwitch(menu, QCoreApplication::translate("Kalibrix", "Keep Kalibrix on &top"), "onTop",
+              panel.Check5->value() == 1, [&panel](bool on) { panel.Check5->setValue(on ? 1 : 0); });
     // Putting a caliper away unticks its button on the panel, which hides beam and slider together.
     std::vector<forms::CheckBox*> shownBy;
     if (slider)
         shownBy.push_back(slider->twin().axis == Axis::Horizontal ? panel.Check1 : panel.Check2);
     else
         shownBy = {panel.Check1, panel.Check2};
-    QAction* away = menu->addAction(slider ? QCoreApplication::translate("Kalibrix", "&Put the caliper away")
-                                           : QCoreApplication::translate("Kalibrix", "&Put the calipers away"),
-                                    [shownBy] {
-                                        for (forms::CheckBox* check : shownBy) check->setValue(0);
-                                    });
-    away->setObjectName(QStringLiteral("away"));
-    away->setEnabled(std::any_of(shownBy.begin(), shownBy.end(), [](forms::CheckBox* c) { return c->value() == 1; }));
+    QAction* away =
+        named(menu->addAction(slider ? QCoreApplication::translate("Kalibrix", "&Put the caliper away")
+                                     : QCoreApplication::translate("Kalibrix", "&Put the calipers away"),
+                              [shownBy] {
+                                  for (forms::CheckBox* check : shownBy)
+                                      check->setValue(0);
+                              }),
+              "away");
+    away->setEnabled(
+        std::any_of(shownBy.begin(), shownBy.end(), [](forms::CheckBox* c) { return c->value() == 1; }));
 
     menu->addSeparator();
-    QAction* help = menu->addAction(QCoreApplication::translate("Kalibrix", "&Help"), [&panel] { panel.Command2_Click(); });
-    help->setObjectName(QStringLiteral("help"));
-    help->setShortcut(QKeySequence::HelpContents);
-    menu->addAction(QCoreApplication::translate("Kalibrix", "&Quit Kalibrix"), [&app] { app.unload(names::Start); })
-        ->setObjectName(QStringLiteral("quit"));
+    named(menu->addAction(QCoreApplication::translate("Kalibrix", "&Help"),
+                          [&panel] { panel.Command2_Click(); }),
+          "help")
+        ->setShortcut(QKeySequence::HelpContents);
+    named(menu->addAction(QCoreApplication::translate("Kalibrix", "&Quit Kalibrix"),
+                          [&app] { app.unload(names::Start); }),
+          "quit");
     return menu;
 }
 

@@ -11,9 +11,10 @@ class Start;
 // The menu of the right button, on a slider's readout (slider given) or on the control panel outside
 // its controls (no slider): copy the reading, the five units, true size (on a slider also a scale from
 // a known length and the monitor's calibration), keep on top, put the caliper away, help and quit.
-// Every entry goes through the panel's own controls or its handlers for real lengths. The menu belongs to parent and deletes itself when it closes. Its entries are named "copy" (on
-// the panel also "copyVertical"), "Option2" ... "Option6", "trueSize", on a slider "knownLength" and
-// "calibrate", then "onTop", "away", "help" and "quit".
+// Every entry goes through the panel's own controls or its handlers for real lengths. The menu belongs
+// to parent and deletes itself when it closes. Its entries are named "copy" (on the panel also
+// "copyVertical"), "Option2" ... "Option6", "trueSize", on a slider "knownLength" and "calibrate",
+// then "onTop", "away", "help" and "quit".
 QMenu* createContextMenu(Start& panel, Slider* slider, QWidget* parent);
 
 } // namespace kx

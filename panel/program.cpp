@@ -9,20 +9,19 @@
 namespace kx {
 
 Program::Program(forms::Environment env) : m_app(env) {
-    m_app.registerForm(names::Start, [this](forms::Application& a) { return std::make_unique<Start>(a, m_model); });
-    m_app.registerForm(names::Form1, [this](forms::Application& a) {
-        return std::make_unique<Beam>(a, m_model, horizontalBeamTwin());
-    });
-    m_app.registerForm(names::Form31, [this](forms::Application& a) {
-        return std::make_unique<Beam>(a, m_model, verticalBeamTwin());
-    });
-    m_app.registerForm(names::Form2, [this](forms::Application& a) {
-        return std::make_unique<Slider>(a, m_model, horizontalSliderTwin());
-    });
-    m_app.registerForm(names::Form42, [this](forms::Application& a) {
-        return std::make_unique<Slider>(a, m_model, verticalSliderTwin());
-    });
-    m_app.registerForm(names::Zollstock, [](forms::Application& a) { return std::make_unique<Zollstock>(a); });
+    m_app.registerForm(names::Start,
+                       [this](forms::Application& a) { return std::make_unique<Start>(a, m_model); });
+    // Each caliper's beam and slider, made from their twin tables.
+    for (const BeamTwin* twin : {&horizontalBeamTwin(), &verticalBeamTwin()})
+        m_app.registerForm(twin->name, [this, twin](forms::Application& a) {
+            return std::make_unique<Beam>(a, m_model, *twin);
+        });
+    for (const SliderTwin* twin : {&horizontalSliderTwin(), &verticalSliderTwin()})
+        m_app.registerForm(twin->name, [this, twin](forms::Application& a) {
+            return std::make_unique<Slider>(a, m_model, *twin);
+        });
+    m_app.registerForm(names::Zollstock,
+                       [](forms::Application& a) { return std::make_unique<Zollstock>(a); });
 }
 
 Program::~Program() {
@@ -37,12 +36,16 @@ void Program::shutDown() {
     m_app.unload(names::Start);
 }
 
+Start* Program::loadedPanel() {
+    return m_app.isLoaded(names::Start) ? &m_app.form<Start>(names::Start) : nullptr;
+}
+
 void Program::bringToFront() {
-    if (m_app.isLoaded(names::Start)) m_app.form<Start>(names::Start).bringToFront();
+    if (Start* panel = loadedPanel()) panel->bringToFront();
 }
 
 void Program::keepCalibration(std::chrono::milliseconds limit) {
-    if (m_app.isLoaded(names::Start)) m_app.form<Start>(names::Start).saveChangedZeroPoints();
+    if (Start* panel = loadedPanel()) panel->saveChangedZeroPoints();
     m_app.env().settings.flush(limit);
 }
 

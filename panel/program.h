@@ -7,6 +7,8 @@
 
 namespace kx {
 
+class Start;
+
 // The whole program: the shared values and the application object with its six windows.
 class Program {
 public:
@@ -26,6 +28,7 @@ public:
     forms::Application& app() { return m_app; }
 
 private:
+    Start* loadedPanel(); // the control panel, or nothing while it is not loaded
     Module1 m_model;
     forms::Application m_app;
 };

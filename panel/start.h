@@ -1,8 +1,12 @@
 #pragma once
 
 #include "caliper/caliperpanel.h"
-#include "model/module1.h"
 #include "forms/forms.h"
+#include "model/module1.h"
+#include "model/settingstable.h"
+#include "panel/help.h"
+
+#include <array>
 
 namespace kx {
 
@@ -11,7 +15,10 @@ class Slider;
 class TrueLengths;
 
 // The control panel: the program's first window. Its load brings up the whole program and its
-// unload ends it.
+// unload ends it. Its code lies by concern: start.cpp (load, unload, commands, timers),
+// startcontrols.cpp (the controls at their design places), startzeropoints.cpp (the zero points and
+// the settings store), startlengths.cpp (real lengths), starthelp.cpp (help, the web page, the
+// right button's menu).
 class Start final : public forms::Form, public CaliperPanel {
 public:
     Start(forms::Application& app, Module1& m);
@@ -46,8 +53,8 @@ public:
     // pending focus hand-over of either beam.
     void Form_MouseMove();
 
-    // Writes the zero points that differ from what was last read or written; a change is written by
-    // itself at most a second after it was made.
+    // Writes the zero points that differ from what was last read from or written to the store; a
+    // change is written by itself at most a second after it was made, and at the close.
     void saveChangedZeroPoints();
     // Brings the panel in front of the other windows, restored if it is minimised.
     void bringToFront();
@@ -71,16 +78,8 @@ public:
     // Hands a document or web address to the desktop's opener; false, and the user is told why, when it
     // cannot be opened.
     bool StartURL(QString& document);
-
-    // The help file beside the program: its directory followed directly by the separator and the name.
-    static QString helpFilePath(const QString& programDirectory);
-    // The help document for a help topic (0: the contents): the help file beside the program where
-    // there is one, otherwise the topic's page of the HTML help in the user's language (English where
-    // there is none in it), otherwise the help file's path all the same.
-    static QString helpDocument(const QString& programDirectory, int topic);
     // Opens the help document of the topic.
-    void showHelp(int topic);
-    static QString webAddress();
+    void showHelp(HelpTopic topic);
 
     // Controls, by their names.
     forms::Frame* Frame1;
@@ -127,16 +126,34 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
+    // A caliper's zero point: the setting it is kept under, the hidden label holding its text, the
+    // scroll bar that sets it, and the model's values that follow it.
+    struct ZeroPoint {
+        const StoredSetting* setting = nullptr;
+        forms::Label* label = nullptr;
+        forms::ScrollBar* bar = nullptr;
+        Variant Module1::*zero = nullptr;
+        Variant Module1::*sliderOffset = nullptr;
+        QString kept;         // the text last read from or written to the store
+        bool written = false; // written in this run
+    };
+
+    void createControls();
+    void connectHandlers();
+    void loadZeroPoint(ZeroPoint& point);
+    void zeroPointMoved(ZeroPoint& point);
+    ZeroPoint& zeroPoint(Axis axis) { return m_zeroPoints[axis == Axis::Horizontal ? 0 : 1]; }
+    const ZeroPoint& zeroPoint(Axis axis) const { return m_zeroPoints[axis == Axis::Horizontal ? 0 : 1]; }
     void selectUnit(int index);
     void setCaliperOnTop(int value);
     void showCaliper(const QString& beam, const QString& slider, bool visible);
-    void zeroPointChanged();
     void reportSaveFailure(const SaveFailure& failure);
+
     Module1& m;
+    std::array<ZeroPoint, 2> m_zeroPoints; // horizontal, vertical
     std::unique_ptr<Magnifier> m_magnifier;
     std::unique_ptr<TrueLengths> m_trueLengths;
     forms::Timer* m_saveTimer;
-    QString m_keptX, m_keptY; // the zero points as last read from or written to the store
     bool m_saveFailureShown = false;
     QPointer<QWidget> m_openFailure; // the message about a document that could not be opened
 };

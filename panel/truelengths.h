@@ -1,6 +1,7 @@
 #pragma once
 
 #include "caliper/geometry.h"
+#include "model/settingstable.h"
 #include "model/truesize.h"
 #include "settings/settingsstore.h"
 #include "platform/windowsystem.h"
@@ -10,10 +11,10 @@
 namespace kx {
 
 // Real lengths: the "True size" switch, each monitor's calibration and the drawing scale taken from
-// a known length, kept in the settings store's Display section:
-//   TrueSize=true|false, KnownLengthScale=<factor> (empty: the panel's whole-number scale),
-//   Density.<monitor>=<pixels per inch across> <pixels per inch down> (0: that direction not calibrated).
-// A stored value that does not make sense counts as not stored.
+// a known length, kept in the settings store's Display section (setting::TrueSize,
+// setting::KnownLengthScale, setting::Density): TrueSize=true|false, KnownLengthScale=<factor> (empty:
+// the panel's whole-number scale), Density.<monitor>=<pixels per inch across> <pixels per inch down>
+// (0: that direction not calibrated). A stored value that does not make sense counts as not stored.
 class TrueLengths {
 public:
     explicit TrueLengths(SettingsStore& store);
@@ -38,10 +39,12 @@ public:
     static QString densityKey(const ScreenInfo& monitor);
 
 private:
-    void save(const QString& key, const QString& value);
+    // A value of the Display section, under the setting's own key or a monitor's.
+    QString read(const StoredSetting& s, const QString& key = {});
+    void save(const StoredSetting& s, const QString& value, const QString& key = {});
     SettingsStore& m_store;
-    bool m_on = false;
-    double m_knownScale = 0;
+    bool m_on;
+    double m_knownScale;
     QHash<QString, PixelDensity> m_calibrations; // read once per monitor
 };
 

@@ -360,7 +360,7 @@ private Q_SLOTS:
         p.HScroll1->setValue(-7100);
         entry(&h.slider, "quit"); // the panel unloads and saves
         QVERIFY(!t.app().isLoaded(names::Start));
-        QCOMPARE(t.stored(QStringLiteral("Label1")), QStringLiteral("-7100"));
+        QCOMPARE(t.stored(kx::setting::HorizontalZero), QStringLiteral("-7100"));
     }
 
     void tracking_followsTheBeamsShowState() {
@@ -689,7 +689,7 @@ private Q_SLOTS:
         Start& p = t.start_();
         h.nudge(120);
         v.nudge(120);
-        auto display = [&](const char* key) { return t.settings.value("Kalibrix", "Display", key); };
+        const QString density = QStringLiteral("Density.DP-1.DEL.U2720Q.SN_7");
         auto entry = [&](Slider& slider, const char* name) {
             std::unique_ptr<QMenu> m(createContextMenu(p, &slider, nullptr));
             m->findChild<QAction*>(QLatin1String(name))->trigger();
@@ -704,7 +704,7 @@ private Q_SLOTS:
         QCOMPARE(reading(), QStringLiteral("3.17 cm"));
         entry(h.slider, "trueSize");
         QCOMPARE(reading(), QStringLiteral("2.80 cm"));
-        QCOMPARE(display("TrueSize"), QStringLiteral("true"));
+        QCOMPARE(t.stored(kx::setting::TrueSize), QStringLiteral("true"));
 
         forms::InputDialog* known = entry(h.slider, "knownLength");
         QVERIFY(known);
@@ -717,10 +717,10 @@ private Q_SLOTS:
         QVERIFY2(known->refusal().isEmpty(), qPrintable(known->refusal()));
         QCOMPARE(reading(), QStringLiteral("279.60 cm"));
         QCOMPARE(p.Label7->caption(), QStringLiteral("100")); // 100.0036, shown with the scroll bar's scale
-        QCOMPARE(display("KnownLengthScale").toDouble(), t.m().KnownLengthScale);
+        QCOMPARE(t.stored(kx::setting::KnownLengthScale).toDouble(), t.m().KnownLengthScale);
         p.HScroll2->setValue(2);
         QCOMPARE(reading(), QStringLiteral("5.59 cm"));
-        QCOMPARE(display("KnownLengthScale"), QString());
+        QCOMPARE(t.stored(kx::setting::KnownLengthScale), QString());
         p.HScroll2->setValue(1);
 
         forms::InputDialog* card = entry(h.slider, "calibrate");
@@ -732,12 +732,12 @@ private Q_SLOTS:
         QVERIFY(card->refusal().isEmpty());
         QCOMPARE(reading(), QStringLiteral("3.05 cm"));
         entry(v.slider, "calibrate")->accept(); // the card's 53.98 mm down
-        const QStringList stored = display("Density.DP-1.DEL.U2720Q.SN_7").split(QLatin1Char(' '));
+        const QStringList stored = t.stored(kx::setting::Density, density).split(QLatin1Char(' '));
         QCOMPARE(stored.value(0), QStringLiteral("100"));
         QCOMPARE(stored.value(1).toDouble(), 120 / (53.98 / 25.4));
         entry(h.slider, "calibrate")->findChild<QPushButton*>(QStringLiteral("reset"))->click();
         QCOMPARE(reading(), QStringLiteral("2.80 cm"));
-        QCOMPARE(display("Density.DP-1.DEL.U2720Q.SN_7"), QString());
+        QCOMPARE(t.stored(kx::setting::Density, density), QString());
     }
 
     // An offset that is no number stops nudges, drags, tracking and readout until Command1 sets it again.

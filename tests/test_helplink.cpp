@@ -63,7 +63,7 @@ private Q_SLOTS:
     void helpPathIsTheDirectoryFollowedDirectlyByTheFileName() {
         QFETCH(QString, directory);
         QFETCH(QString, path);
-        QCOMPARE(Start::helpFilePath(directory), path);
+        QCOMPARE(kx::helpFilePath(directory), path);
     }
 
     void helpButtonAndContextHelpOpenExactlyTheHelpPath_data() {
@@ -84,7 +84,7 @@ private Q_SLOTS:
             QCOMPARE(QFileInfo(help).dir(), QDir(QCoreApplication::applicationDirPath()));
             QCOMPARE(help, QDir::toNativeSeparators(help));
         } else {
-            QCOMPARE(help, Start::helpFilePath(directory));
+            QCOMPARE(help, kx::helpFilePath(directory));
         }
 
         QTest::mouseClick(s.Command2, Qt::LeftButton);
@@ -144,9 +144,9 @@ private Q_SLOTS:
     // The banner opens the web page also while the magnifier runs; an opener that fails (file not
     // found) changes nothing else in the panel, but says so, in one message however often it fails.
     void bannerClickAndAFailingOpener() {
-        const QUrl url(Start::webAddress(), QUrl::StrictMode);
+        const QUrl url(kx::webAddress(), QUrl::StrictMode);
         QVERIFY2(url.isValid() && (url.scheme() == "https" || url.scheme() == "http") && !url.host().isEmpty(),
-                 qPrintable(Start::webAddress()));
+                 qPrintable(kx::webAddress()));
         TestProgram p;
         p.start();
         Start& s = p.start_();
@@ -154,7 +154,7 @@ private Q_SLOTS:
         p.advance(50);
         QStringList before = panelState(p);
         QTest::mouseClick(s.Picture1, Qt::LeftButton, {}, QPoint(20, 150));
-        QCOMPARE(p.shell.opened, QStringList{Start::webAddress()});
+        QCOMPARE(p.shell.opened, QStringList{kx::webAddress()});
         p.shell.result = false;
         QTest::mouseClick(s.Command2, Qt::LeftButton);
         QTest::mouseClick(s.Picture1, Qt::LeftButton);

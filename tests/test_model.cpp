@@ -1,4 +1,5 @@
 #include "model/module1.h"
+#include "model/settingstable.h"
 #include "model/truesize.h"
 #include "model/variant.h"
 #include "support/variantprinter.h"
@@ -291,7 +292,17 @@ class TestModel : public QObject {
         QCOMPARE(kx::scaleText(125 / 3.0, QLocale::c()), QStringLiteral("41.7"));
     }
 
-    void validZeroPoint_data() {
+    // The names and defaults that settings files and registry keys already hold: none may change.
+    void storedSettingsKeepTheirNames() {
+        QStringList table;
+        for (const kx::StoredSetting* s : kx::setting::kAll)
+            table << QString(s->section) + QLatin1Char('/') + s->key + QLatin1Char('=') + s->defaultText;
+        QCOMPARE(QString(kx::setting::kApp), QStringLiteral("Kalibrix"));
+        QCOMPARE(table, (QStringList{"Settings/Label1=-7200", "Settings/Label2=414", "Display/TrueSize=false",
+                                     "Display/KnownLengthScale=", "Display/Density=", "ScreenCast/RestoreToken="}));
+    }
+
+    void storedZeroPoint_data() {
         QTest::addColumn<QString>("stored");
         QTest::addColumn<bool>("vertical");
         QTest::addColumn<int>("expected");
@@ -320,11 +331,11 @@ class TestModel : public QObject {
         QTest::newRow("arabic-indic digits") << QStringLiteral("\u0663\u0660\u0660") << true << 414;
         QTest::newRow("full-width, negative") << QStringLiteral("-\uFF17\uFF11\uFF10\uFF10") << false << -7200;
     }
-    void validZeroPoint() {
+    void storedZeroPoint() {
         QFETCH(QString, stored);
         QFETCH(bool, vertical);
         QFETCH(int, expected);
-        QCOMPARE(kx::validZeroPoint(stored, vertical ? kx::kVerticalZero : kx::kHorizontalZero), expected);
+        QCOMPARE(kx::storedInteger(vertical ? kx::setting::VerticalZero : kx::setting::HorizontalZero, stored), expected);
     }
 };
 

@@ -19,8 +19,8 @@ namespace names = kx::names;
 
 namespace {
 
-const QString kLabel1 = QStringLiteral("Label1");
-const QString kLabel2 = QStringLiteral("Label2");
+const kx::StoredSetting& kZeroX = kx::setting::HorizontalZero;
+const kx::StoredSetting& kZeroY = kx::setting::VerticalZero;
 const QStringList kOtherWindows{names::Form1, names::Form2, names::Form31, names::Form42, names::Zollstock};
 
 // Both zero points as the panel, the model and the sliders hold them after startup.
@@ -115,7 +115,7 @@ class TestStartup : public QObject {
         // The panel's mirror ticks while startup lets pending events run: it reaches the sliders before
         // their turn to load, which must give the same program.
         TestProgram t;
-        t.store(kLabel1, QStringLiteral("-7300"));
+        t.store(kZeroX, QStringLiteral("-7300"));
         QTimer::singleShot(0, [&t] { t.advance(1); });
         t.start();
         QCOMPARE(t.clock.now().count(), 1LL);
@@ -128,22 +128,24 @@ class TestStartup : public QObject {
     }
 
     // What startup makes of the stored values, and what shutdown (or closing the panel, with the
-    // magnifier running) writes back: each key once, also when unchanged, and nothing runs afterwards.
+    // magnifier running) writes back: nothing that was not changed, not even a damaged value read as
+    // the default; a change not yet saved is written. Nothing runs afterwards.
     void zeroPointsFromStartupToShutdown_data() {
         QTest::addColumn<QString>("storedX");
         QTest::addColumn<QString>("storedY");
         QTest::addColumn<int>("x");
         QTest::addColumn<int>("y");
         QTest::addColumn<bool>("byClosing");
-        QTest::newRow("inside") << "-7100" << "300" << -7100 << 300 << false;
+        QTest::addColumn<bool>("changeX"); // HScroll1 moved to -7123 just before the end
+        QTest::newRow("inside") << "-7100" << "300" << -7100 << 300 << false << false;
         // Where the bar already stands after its range was set: no Change runs by itself.
-        QTest::newRow("high and low ends") << "-7000" << "214" << -7000 << 214 << true;
-        QTest::newRow("low and high ends") << "-7400" << "614" << -7400 << 614 << false;
-        QTest::newRow("blanks around") << " -7399 " << "\t215" << -7399 << 215 << true;
-        QTest::newRow("garbage, empty") << "abc" << "" << -7200 << 414 << false;
-        QTest::newRow("just out of range") << "-6999" << "615" << -7200 << 414 << true;
-        QTest::newRow("the other caliper's values") << "414" << "-7200" << -7200 << 414 << false;
-        QTest::newRow("huge, decimal") << "99999999999999999999" << "300.5" << -7200 << 414 << true;
+        QTest::newRow("high and low ends") << "-7000" << "214" << -7000 << 214 << true << true;
+        QTest::newRow("low and high ends") << "-7400" << "614" << -7400 << 614 << false << true;
+        QTest::newRow("blanks around") << " -7399 " << "\t215" << -7399 << 215 << true << false;
+        QTest::newRow("garbage, empty") << "abc" << "" << -7200 << 414 << false << false;
+        QTest::newRow("just out of range") << "-6999" << "615" << -7200 << 414 << true << true;
+        QTest::newRow("the other caliper's values") << "414" << "-7200" << -7200 << 414 << false << false;
+        QTest::newRow("huge, decimal") << "99999999999999999999" << "300.5" << -7200 << 414 << true << false;
     }
     void zeroPointsFromStartupToShutdown() {
         QFETCH(QString, storedX);
@@ -151,9 +153,10 @@ class TestStartup : public QObject {
         QFETCH(int, x);
         QFETCH(int, y);
         QFETCH(bool, byClosing);
+        QFETCH(bool, changeX);
         TestProgram t;
-        t.store(kLabel1, storedX);
-        t.store(kLabel2, storedY);
+        t.store(kZeroX, storedX);
+        t.store(kZeroY, storedY);
         t.start();
         QVERIFY(t.app().isLoaded(names::Zollstock)); // startup went to its end
         verifyZeroPoints(t, x, y);
@@ -161,22 +164,24 @@ class TestStartup : public QObject {
         verifyZeroReadings(t);
 
         t.start_().Check3->setValue(1);
-        t.advance(120);
+        t.advance(1120);
+        QCOMPARE(t.settings.writes(), 0);
+        if (changeX) t.start_().HScroll1->setValue(-7123);
         const int grabs = t.screen.grabs();
         if (byClosing)
             t.start_().close();
         else
             t.program->shutDown();
-        QCOMPARE(t.settings.writes(), 2);
-        QCOMPARE(t.stored(kLabel1), QString::number(x));
-        QCOMPARE(t.stored(kLabel2), QString::number(y));
+        QCOMPARE(t.settings.writes(), changeX ? 1 : 0);
+        QCOMPARE(t.stored(kZeroX), changeX ? QStringLiteral("-7123") : storedX);
+        QCOMPARE(t.stored(kZeroY), storedY);
         QVERIFY(!t.app().isLoaded(names::Start));
         for (const QString& name : kOtherWindows) QVERIFY2(!t.app().isLoaded(name), qPrintable(name));
         QCOMPARE(t.clock.runningTimers(), 0);
         t.advance(1000);
         QCOMPARE(t.screen.grabs(), grabs);
         t.program->shutDown(); // a second shutdown finds nothing to do
-        QCOMPARE(t.settings.writes(), 2);
+        QCOMPARE(t.settings.writes(), changeX ? 1 : 0);
     }
 
     // The Display section read at start: true size, a monitor's calibration and the known-length scale,
@@ -205,16 +210,16 @@ class TestStartup : public QObject {
         QFETCH(QString, reading);
         QFETCH(QString, scaleShown);
         TestProgram t;
-        t.settings.setValue("Kalibrix", "Display", "TrueSize", trueSize);
-        t.settings.setValue("Kalibrix", "Display", "Density.fake", density);
-        t.settings.setValue("Kalibrix", "Display", "KnownLengthScale", knownScale);
+        t.store(kx::setting::TrueSize, trueSize);
+        t.store(kx::setting::Density, density, "Density.fake");
+        t.store(kx::setting::KnownLengthScale, knownScale);
         t.start();
         for (int i = 0; i < 120; ++i) t.form2().Command1_Click();
         t.advance(51);
         QCOMPARE(t.start_().Label3->caption(), reading);
         QCOMPARE(t.start_().Label7->caption(), scaleShown);
         t.start_().close();
-        QCOMPARE(t.settings.writes(), 2); // only the zero points: nothing new was set
+        QCOMPARE(t.settings.writes(), 0); // nothing was changed: nothing is written
     }
 
     void changedZeroPointsAreWrittenWithinASecond() {
@@ -228,8 +233,8 @@ class TestStartup : public QObject {
         QCOMPARE(t.settings.writes(), 0);
         t.advance(1);
         QCOMPARE(t.settings.writes(), 1);
-        QCOMPARE(t.stored(kLabel1), QStringLiteral("-7140"));
-        QVERIFY(!t.settings.contains(QStringLiteral("Kalibrix"), QStringLiteral("Settings"), kLabel2));
+        QCOMPARE(t.stored(kZeroX), QStringLiteral("-7140"));
+        QVERIFY(!t.isStored(kZeroY));
         // Moved away and back before the second is over: nothing to write.
         s.VScroll1->setValue(300);
         s.VScroll1->setValue(414);
@@ -253,16 +258,20 @@ class TestStartup : public QObject {
         QVERIFY(messages[0]->text().contains(QStringLiteral("memory:Kalibrix")));
         QVERIFY(messages[0]->text().contains(QStringLiteral("read-only")));
         QVERIFY(t.app().isLoaded(names::Form1)); // the program goes on
+        // The zero point that could not be written is tried once more at the end; the other one was
+        // never changed.
         t.program->shutDown();
-        QCOMPARE(t.settings.writes(), 4);
-        QVERIFY(!t.settings.contains(QStringLiteral("Kalibrix"), QStringLiteral("Settings"), kLabel1));
+        QCOMPARE(t.settings.writes(), 3);
+        QVERIFY(!t.isStored(kZeroX));
     }
 
+    // In the platform's own store: a change is kept across a restart, and a value the user edits in the
+    // store while the program runs stays, since the program writes only what it changed itself.
     void calibrationSurvivesARestartInTheNativeStore() {
-        // The platform's own per-user store, under a scratch root of its own.
+        // Under a scratch root of its own.
         kx::ScratchSettingsRoot scratch;
         kx::NativeSettingsStore native(scratch.root());
-        QCOMPARE(native.getSetting("Kalibrix", "Settings", kLabel1, "-7200"), QStringLiteral("-7200"));
+        QCOMPARE(native.getSetting("Kalibrix", "Settings", "Label1", "-7200"), QStringLiteral("-7200"));
         for (int run = 0; run < 2; ++run) {
             TestProgram t;
             t.program = std::make_unique<kx::Program>(kx::forms::Environment{t.clock, t.screen, t.windows, native, t.shell});
@@ -270,20 +279,25 @@ class TestStartup : public QObject {
             if (run == 0) {
                 t.start_().HScroll1->triggerAction(QAbstractSlider::SliderSingleStepAdd); // one arrow click
                 QCOMPARE(t.m().ZeroX, Variant::fromText(QStringLiteral("-7199")));
-                t.start_().VScroll1->setValue(222);
+                t.advance(1000);
+                QVERIFY(native.flush(std::chrono::seconds(10)));
+                native.open("Kalibrix")->setValue("Settings/Label2", "600"); // the user, in an editor
                 t.start_().close();
             } else {
-                verifyZeroPoints(t, -7199, 222);
+                verifyZeroPoints(t, -7199, 600);
+                t.start_().VScroll1->setValue(222);
+                t.start_().close(); // within the second: written at the close
             }
         }
-        // Written as the decimal text (a string, not a number) under the application's name and section.
         QVERIFY(native.flush(std::chrono::seconds(10)));
+        QCOMPARE(native.getSetting("Kalibrix", "Settings", "Label2", "414"), QStringLiteral("222"));
+        // Written as the decimal text (a string, not a number) under the application's name and section.
         auto file = native.open("Kalibrix");
         QCOMPARE(file->value("Settings/Label1"), QVariant(QStringLiteral("-7199")));
         // A value edited into something else from outside reads as no zero point.
         file->setValue("Settings/Label2", QStringList{"300", "400"});
         file->sync();
-        QCOMPARE(kx::validZeroPoint(native.getSetting("Kalibrix", "Settings", kLabel2, "414"), kx::kVerticalZero), 414);
+        QCOMPARE(kx::storedInteger(kZeroY, native.getSetting("Kalibrix", "Settings", "Label2", "414")), 414);
     }
 };
 

@@ -4,181 +4,181 @@
 <context>
     <name>Kalibrix</name>
     <message>
-        <location filename="../model/module1.h" line="44"/>
+        <location filename="../model/module1.h" line="42"/>
         <source>Centimetres</source>
         <translation>Zentimeter</translation>
     </message>
     <message>
-        <location filename="../model/module1.h" line="45"/>
+        <location filename="../model/module1.h" line="43"/>
         <source>Pixels</source>
         <translation>Pixel</translation>
     </message>
     <message>
-        <location filename="../model/module1.h" line="46"/>
+        <location filename="../model/module1.h" line="44"/>
         <source>Inches</source>
         <translation>Zoll</translation>
     </message>
     <message>
-        <location filename="../model/module1.h" line="47"/>
+        <location filename="../model/module1.h" line="45"/>
         <source>Twips</source>
         <translation>Twips</translation>
     </message>
     <message>
-        <location filename="../model/module1.h" line="48"/>
+        <location filename="../model/module1.h" line="46"/>
         <source>Points</source>
         <translation>Punkt</translation>
     </message>
     <message>
-        <location filename="../panel/contextmenu.cpp" line="37"/>
+        <location filename="../panel/contextmenu.cpp" line="54"/>
         <source>&amp;Copy reading</source>
         <translation>Messwert &amp;kopieren</translation>
     </message>
     <message>
-        <location filename="../panel/contextmenu.cpp" line="42"/>
+        <location filename="../panel/contextmenu.cpp" line="59"/>
         <source>Copy &amp;horizontal reading</source>
         <translation>&amp;Waagrechten Messwert kopieren</translation>
     </message>
     <message>
-        <location filename="../panel/contextmenu.cpp" line="44"/>
+        <location filename="../panel/contextmenu.cpp" line="62"/>
         <source>Copy &amp;vertical reading</source>
         <translation>&amp;Senkrechten Messwert kopieren</translation>
     </message>
     <message>
-        <location filename="../panel/contextmenu.cpp" line="62"/>
+        <location filename="../panel/contextmenu.cpp" line="78"/>
         <source>T&amp;rue size</source>
         <translation>W&amp;ahre Größe</translation>
     </message>
     <message>
-        <location filename="../panel/contextmenu.cpp" line="69"/>
+        <location filename="../panel/contextmenu.cpp" line="82"/>
         <source>&amp;Scale from a known length...</source>
         <translation>&amp;Maßstab aus bekannter Länge...</translation>
     </message>
     <message>
-        <location filename="../panel/contextmenu.cpp" line="72"/>
+        <location filename="../panel/contextmenu.cpp" line="87"/>
         <source>C&amp;alibrate this monitor...</source>
         <translation>Diesen Bildschirm ka&amp;librieren...</translation>
     </message>
     <message>
-        <location filename="../panel/contextmenu.cpp" line="78"/>
+        <location filename="../panel/contextmenu.cpp" line="95"/>
         <source>Keep Kalibrix on &amp;top</source>
         <translation>Kalibrix immer &amp;oben halten</translation>
     </message>
     <message>
-        <location filename="../panel/contextmenu.cpp" line="89"/>
+        <location filename="../panel/contextmenu.cpp" line="104"/>
         <source>&amp;Put the caliper away</source>
         <translation>Messschieber &amp;weglegen</translation>
     </message>
     <message>
-        <location filename="../panel/contextmenu.cpp" line="90"/>
+        <location filename="../panel/contextmenu.cpp" line="105"/>
         <source>&amp;Put the calipers away</source>
         <translation>Beide Messschieber &amp;weglegen</translation>
     </message>
     <message>
-        <location filename="../panel/contextmenu.cpp" line="98"/>
+        <location filename="../panel/contextmenu.cpp" line="115"/>
         <source>&amp;Help</source>
         <translation>&amp;Hilfe</translation>
     </message>
     <message>
-        <location filename="../panel/contextmenu.cpp" line="101"/>
+        <location filename="../panel/contextmenu.cpp" line="119"/>
         <source>&amp;Quit Kalibrix</source>
         <translation>Kalibrix &amp;beenden</translation>
     </message>
     <message>
-        <location filename="../panel/start.cpp" line="73"/>
+        <location filename="../panel/startcontrols.cpp" line="31"/>
         <source>Calibrate </source>
         <translation>Justieren </translation>
     </message>
     <message>
-        <location filename="../panel/start.cpp" line="92"/>
-        <location filename="../panel/start.cpp" line="204"/>
+        <location filename="../panel/startcontrols.cpp" line="112"/>
+        <location filename="../panel/startcontrols.cpp" line="185"/>
         <source>Minimise</source>
         <translation>Minimieren</translation>
     </message>
     <message>
-        <location filename="../panel/start.cpp" line="133"/>
-        <location filename="../panel/start.cpp" line="206"/>
+        <location filename="../panel/startcontrols.cpp" line="131"/>
+        <location filename="../panel/startcontrols.cpp" line="187"/>
         <source>Folding rule</source>
         <translation>Zollstock</translation>
     </message>
     <message>
-        <location filename="../panel/start.cpp" line="157"/>
+        <location filename="../panel/startcontrols.cpp" line="56"/>
         <source>Scale:</source>
         <translation>Maßstab:</translation>
     </message>
     <message>
-        <location filename="../panel/start.cpp" line="172"/>
+        <location filename="../panel/startcontrols.cpp" line="62"/>
         <source>Keep Kalibrix on top.</source>
         <translation>Kalibrix immer oben halten.</translation>
     </message>
     <message>
-        <location filename="../panel/start.cpp" line="198"/>
-        <location filename="../panel/start.cpp" line="210"/>
         <location filename="../caliper/beam.cpp" line="76"/>
+        <location filename="../panel/startcontrols.cpp" line="179"/>
+        <location filename="../panel/startcontrols.cpp" line="191"/>
         <source>Horizontal caliper</source>
         <translation>Waagrechter Messschieber</translation>
     </message>
     <message>
-        <location filename="../panel/start.cpp" line="199"/>
-        <location filename="../panel/start.cpp" line="211"/>
         <location filename="../caliper/beam.cpp" line="75"/>
+        <location filename="../panel/startcontrols.cpp" line="180"/>
+        <location filename="../panel/startcontrols.cpp" line="192"/>
         <source>Vertical caliper</source>
         <translation>Senkrechter Messschieber</translation>
     </message>
     <message>
-        <location filename="../panel/start.cpp" line="200"/>
+        <location filename="../panel/startcontrols.cpp" line="181"/>
         <source>Magnifier</source>
         <translation>Lupe</translation>
     </message>
     <message>
-        <location filename="../panel/start.cpp" line="201"/>
+        <location filename="../panel/startcontrols.cpp" line="182"/>
         <source>Both sliders back to zero</source>
         <translation>Beide Schieber auf null</translation>
     </message>
     <message>
-        <location filename="../panel/start.cpp" line="202"/>
+        <location filename="../panel/startcontrols.cpp" line="183"/>
         <source>Calibration</source>
         <translation>Justieren</translation>
     </message>
     <message>
-        <location filename="../panel/start.cpp" line="203"/>
+        <location filename="../panel/startcontrols.cpp" line="184"/>
         <source>Help</source>
         <translation>Hilfe</translation>
     </message>
     <message>
-        <location filename="../panel/start.cpp" line="205"/>
+        <location filename="../panel/startcontrols.cpp" line="186"/>
         <source>Web page</source>
         <translation>Webseite</translation>
     </message>
     <message>
-        <location filename="../panel/start.cpp" line="207"/>
+        <location filename="../panel/startcontrols.cpp" line="188"/>
         <source>Horizontal zero point</source>
         <translation>Waagrechter Nullpunkt</translation>
     </message>
     <message>
-        <location filename="../panel/start.cpp" line="208"/>
+        <location filename="../panel/startcontrols.cpp" line="189"/>
         <source>Vertical zero point</source>
         <translation>Senkrechter Nullpunkt</translation>
     </message>
     <message>
-        <location filename="../panel/start.cpp" line="209"/>
-        <location filename="../panel/start.cpp" line="216"/>
+        <location filename="../panel/startcontrols.cpp" line="190"/>
+        <location filename="../panel/startcontrols.cpp" line="198"/>
         <source>Scale</source>
         <translation>Maßstab</translation>
     </message>
     <message>
-        <location filename="../panel/start.cpp" line="214"/>
-        <location filename="../caliper/slider.cpp" line="156"/>
+        <location filename="../caliper/slider.cpp" line="152"/>
+        <location filename="../panel/startcontrols.cpp" line="196"/>
         <source>Horizontal reading</source>
         <translation>Waagrechter Messwert</translation>
     </message>
     <message>
-        <location filename="../panel/start.cpp" line="215"/>
-        <location filename="../caliper/slider.cpp" line="157"/>
+        <location filename="../caliper/slider.cpp" line="153"/>
+        <location filename="../panel/startcontrols.cpp" line="197"/>
         <source>Vertical reading</source>
         <translation>Senkrechter Messwert</translation>
     </message>
     <message>
-        <location filename="../panel/start.cpp" line="444"/>
+        <location filename="../panel/startzeropoints.cpp" line="70"/>
         <source>The calibration could not be saved.
 
 File: %1
@@ -199,42 +199,42 @@ Kalibrix arbeitet weiter, aber die Kalibrierung bleibt nach dem Beenden nicht er
         <translation>Ende</translation>
     </message>
     <message>
-        <location filename="../caliper/slider.cpp" line="152"/>
+        <location filename="../caliper/slider.cpp" line="148"/>
         <source>Horizontal slider</source>
         <translation>Waagrechter Schieber</translation>
     </message>
     <message>
-        <location filename="../caliper/slider.cpp" line="153"/>
+        <location filename="../caliper/slider.cpp" line="149"/>
         <source>Vertical slider</source>
         <translation>Senkrechter Schieber</translation>
     </message>
     <message>
-        <location filename="../caliper/slider.cpp" line="154"/>
+        <location filename="../caliper/slider.cpp" line="150"/>
         <source>Arrow keys move the jaw one pixel, with Shift ten; with Ctrl the whole caliper. Ctrl+C copies the reading.</source>
         <translation>Die Pfeiltasten bewegen die Backe um ein Pixel, mit Umschalt um zehn; mit Strg den ganzen Messschieber. Strg+C kopiert den Messwert.</translation>
     </message>
     <message>
-        <location filename="../caliper/slider.cpp" line="158"/>
+        <location filename="../caliper/slider.cpp" line="154"/>
         <source>One pixel further</source>
         <translation>Ein Pixel weiter</translation>
     </message>
     <message>
-        <location filename="../caliper/slider.cpp" line="159"/>
+        <location filename="../caliper/slider.cpp" line="155"/>
         <source>One pixel back</source>
         <translation>Ein Pixel zurück</translation>
     </message>
     <message>
-        <location filename="../caliper/slider.cpp" line="160"/>
+        <location filename="../caliper/slider.cpp" line="156"/>
         <source>Jaw handle</source>
         <translation>Griff der Backe</translation>
     </message>
     <message>
-        <location filename="../platform/commandline.cpp" line="25"/>
+        <location filename="../startup/commandline.cpp" line="25"/>
         <source>Measures distances on the screen with a horizontal and a vertical caliper.</source>
         <translation>Misst Abstände auf dem Bildschirm mit einem waagrechten und einem senkrechten Messschieber.</translation>
     </message>
     <message>
-        <location filename="../platform/commandline.cpp" line="62"/>
+        <location filename="../startup/commandline.cpp" line="62"/>
         <source>unexpected argument &apos;%1&apos;</source>
         <translation>unerwartetes Argument &apos;%1&apos;</translation>
     </message>
@@ -254,32 +254,32 @@ Kalibrix arbeitet weiter, aber die Kalibrierung bleibt nach dem Beenden nicht er
         <translation>Die Bildschirmfreigabe wurde beendet. Schalten Sie die Lupe erneut ein, um sie neu zu starten.</translation>
     </message>
     <message>
-        <location filename="../platform/inifile.cpp" line="248"/>
+        <location filename="../settings/inifile.cpp" line="248"/>
         <source>its lock file %1 is held by another program or cannot be taken over</source>
         <translation>ihre Sperrdatei %1 wird von einem anderen Programm gehalten oder kann nicht übernommen werden</translation>
     </message>
     <message>
-        <location filename="../platform/inifile.cpp" line="252"/>
+        <location filename="../settings/inifile.cpp" line="252"/>
         <source>its lock file %1 cannot be created: permission denied</source>
         <translation>ihre Sperrdatei %1 kann nicht angelegt werden: keine Berechtigung</translation>
     </message>
     <message>
-        <location filename="../platform/inifile.cpp" line="256"/>
+        <location filename="../settings/inifile.cpp" line="256"/>
         <source>its lock file %1 cannot be created</source>
         <translation>ihre Sperrdatei %1 kann nicht angelegt werden</translation>
     </message>
     <message>
-        <location filename="../platform/inifile.cpp" line="278"/>
+        <location filename="../settings/inifile.cpp" line="278"/>
         <source>the folder %1 cannot be created</source>
         <translation>der Ordner %1 kann nicht angelegt werden</translation>
     </message>
     <message>
-        <location filename="../platform/inifile.cpp" line="284"/>
+        <location filename="../settings/inifile.cpp" line="284"/>
         <source>it is a folder, not a file</source>
         <translation>es ist ein Ordner, keine Datei</translation>
     </message>
     <message>
-        <location filename="../platform/inifile.cpp" line="289"/>
+        <location filename="../settings/inifile.cpp" line="289"/>
         <source>the file is read-only</source>
         <translation>die Datei ist schreibgeschützt</translation>
     </message>
@@ -392,6 +392,30 @@ Kalibrix arbeitet weiter, aber die Kalibrierung bleibt nach dem Beenden nicht er
         <location filename="../panel/lengthdialogs.cpp" line="160"/>
         <source>Reset to the reported size</source>
         <translation>Auf die gemeldete Größe zurücksetzen</translation>
+    </message>
+    <message>
+        <location filename="../platform/qt/qtwindowsystem.cpp" line="374"/>
+        <source>The file does not exist.</source>
+        <translation>Die Datei ist nicht vorhanden.</translation>
+    </message>
+    <message>
+        <location filename="../platform/qt/qtwindowsystem.cpp" line="377"/>
+        <source>The desktop has no program to open it.</source>
+        <translation>Der Desktop hat kein Programm, das dies öffnen kann.</translation>
+    </message>
+    <message>
+        <location filename="../platform/qt/qtwindowsystem.cpp" line="381"/>
+        <source>The desktop&apos;s opener (xdg-open) could not be started.</source>
+        <translation>Das Öffnungsprogramm des Desktops (xdg-open) konnte nicht gestartet werden.</translation>
+    </message>
+    <message>
+        <location filename="../panel/starthelp.cpp" line="35"/>
+        <source>Kalibrix could not open %1.
+
+%2</source>
+        <translation>Kalibrix konnte %1 nicht öffnen.
+
+%2</translation>
     </message>
 </context>
 </TS>

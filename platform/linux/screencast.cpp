@@ -1,5 +1,6 @@
 #include "platform/linux/screencast.h"
 
+#include "model/settingstable.h"
 #include "platform/linux/pipewirestream.h"
 #include "settings/settingsstore.h"
 
@@ -31,9 +32,9 @@ constexpr uint kUserCancelled = 1;
 // taken as absent. (The user's answer to the desktop's dialog is waited for as long as it takes.)
 constexpr int kPropertiesTimeoutMs = 10000;
 
-const QString kSettingsApp = QStringLiteral("Kalibrix");
-const QString kSettingsSection = QStringLiteral("ScreenCast");
-const QString kRestoreTokenKey = QStringLiteral("RestoreToken");
+const QString kSettingsApp = setting::kApp;
+const QString kSettingsSection = setting::RestoreToken.section;
+const QString kRestoreTokenKey = setting::RestoreToken.key;
 
 // The (ii) pair of a stream's position or size.
 QPoint pair(const QVariant& value) {

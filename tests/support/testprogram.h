@@ -4,6 +4,7 @@
 #include "caliper/slider.h"
 #include "foldingrule/zollstock.h"
 #include "model/formnames.h"
+#include "model/settingstable.h"
 #include "panel/program.h"
 #include "panel/start.h"
 #include "platform/clock.h"
@@ -30,13 +31,15 @@ struct Doubles {
 struct TestProgram : Doubles {
     std::unique_ptr<Program> program = std::make_unique<Program>(env);
 
-    // Stores a zero point before start(), as an earlier run would have.
-    void store(const QString& key, const QString& value) {
-        settings.setValue(QStringLiteral("Kalibrix"), QStringLiteral("Settings"), key, value);
+    // Stores a value as an earlier run (or the user) would have; `key` stands for the setting's own
+    // key, as with a monitor's calibration.
+    void store(const StoredSetting& s, const QString& value, const QString& key = {}) {
+        settings.setValue(setting::kApp, s.section, key.isEmpty() ? QString(s.key) : key, value);
     }
-    QString stored(const QString& key) const {
-        return settings.value(QStringLiteral("Kalibrix"), QStringLiteral("Settings"), key);
+    QString stored(const StoredSetting& s, const QString& key = {}) const {
+        return settings.value(setting::kApp, s.section, key.isEmpty() ? QString(s.key) : key);
     }
+    bool isStored(const StoredSetting& s) const { return settings.contains(setting::kApp, s.section, s.key); }
 
     void start() { program->start(); }
     void advance(int ms) { clock.advance(std::chrono::milliseconds(ms)); }

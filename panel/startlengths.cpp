@@ -1,0 +1,48 @@
+// Real lengths as the panel holds them: the switch and the known-length scale (kept by TrueLengths),
+// Label7's scale, and the monitor each caliper measures on.
+
+#include "panel/start.h"
+
+#include "caliper/slider.h"
+#include "panel/truelengths.h"
+
+namespace kx {
+
+TrueLengths& Start::trueLengths() {
+    if (!m_trueLengths) m_trueLengths = std::make_unique<TrueLengths>(env().settings);
+    return *m_trueLengths;
+}
+
+void Start::setTrueSize(bool on) {
+    trueLengths().setOn(on);
+}
+
+void Start::HScroll2_Change() {
+    Label7->setCaption(QString::number(HScroll2->value()));
+    // Moving the scroll bar goes back to the whole-number scale.
+    if (m.KnownLengthScale > 0) {
+        m.KnownLengthScale = 0;
+        trueLengths().setKnownLengthScale(0);
+    }
+}
+
+void Start::setKnownLengthScale(double scale) {
+    trueLengths().setKnownLengthScale(scale);
+    m.KnownLengthScale = trueLengths().knownLengthScale();
+    Label7->setCaption(m.KnownLengthScale > 0 ? scaleText(m.KnownLengthScale)
+                                              : QString::number(HScroll2->value()));
+}
+
+ScreenInfo Start::caliperMonitor(const Slider& slider) {
+    // The beam is there whenever its slider is, except while the program ends: the slider then stands for it.
+    const QString& beam = slider.twin().beam;
+    const QWidget& holder = app().isLoaded(beam) ? static_cast<const QWidget&>(app().form(beam)) : slider;
+    return screenAt(env().screen.screens(), holder.frameGeometry().center());
+}
+
+double Start::pixelsPerInch(const Slider& slider) {
+    if (!trueLengths().on()) return 0;
+    return trueLengths().pixelsPerInch(caliperMonitor(slider), slider.twin().axis);
+}
+
+} // namespace kx
