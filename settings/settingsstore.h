@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QHash>
 #include <QObject>
 #include <QString>
 #include <chrono>
@@ -68,28 +67,6 @@ private:
     QString m_root;
     std::shared_ptr<Writer> m_writer;
     QObject m_receiver; // failures reach onSaveFailed through this object's thread
-};
-
-// An in-memory store for tests; can be made to fail every write.
-class MemorySettingsStore final : public SettingsStore {
-public:
-    QString getSetting(const QString& app, const QString& section, const QString& key,
-                       const QString& defaultValue) override;
-    void saveSetting(const QString& app, const QString& section, const QString& key,
-                     const QString& value) override;
-
-    bool contains(const QString& app, const QString& section, const QString& key) const;
-    QString value(const QString& app, const QString& section, const QString& key) const;
-    void setValue(const QString& app, const QString& section, const QString& key, const QString& value);
-    // A read-only store reports every write as failed.
-    void setReadOnly(bool readOnly) { m_readOnly = readOnly; }
-    int writes() const { return m_writes; }
-
-private:
-    static QString path(const QString& app, const QString& section, const QString& key);
-    QHash<QString, QString> m_values;
-    bool m_readOnly = false;
-    int m_writes = 0;
 };
 
 } // namespace kx

@@ -1,8 +1,6 @@
 #include "platform/fake/fakeplatform.h"
 
 #include <QPainter>
-#include <QSettings>
-#include <QUuid>
 
 namespace kx {
 
@@ -121,23 +119,5 @@ QImage FakeScreen::grab(const QRect& rect) const {
     }
     return shot;
 }
-
-#ifdef Q_OS_WIN
-namespace {
-const QString kScratchParent = QStringLiteral("HKEY_CURRENT_USER\\Software");
-}
-
-ScratchSettingsRoot::ScratchSettingsRoot()
-    : m_root(kScratchParent + QStringLiteral("\\Kalibrix test ") + QUuid::createUuid().toString(QUuid::WithoutBraces)) {}
-
-ScratchSettingsRoot::~ScratchSettingsRoot() {
-    QSettings parent(kScratchParent, QSettings::NativeFormat);
-    parent.remove(m_root.mid(kScratchParent.size() + 1));
-}
-#else
-ScratchSettingsRoot::ScratchSettingsRoot() : m_root(m_dir.path()) {}
-
-ScratchSettingsRoot::~ScratchSettingsRoot() = default;
-#endif
 
 } // namespace kx

@@ -1,11 +1,11 @@
 #pragma once
 
+#include "platform/fake/settingsfakes.h"
 #include "platform/windowsystem.h"
 
 #include <QHash>
 #include <QPointer>
 #include <QStringList>
-#include <QTemporaryDir>
 #include <vector>
 
 namespace kx {
@@ -106,22 +106,6 @@ public:
     QStringList opened;
     QStringList copied;
     bool result = true;
-};
-
-// A root of its own for the native settings store, so that a test of the real store leaves the
-// user's settings alone: a temporary directory on Linux, a fresh key under
-// HKEY_CURRENT_USER\Software on Windows. Removed again with this object.
-class ScratchSettingsRoot {
-public:
-    ScratchSettingsRoot();
-    ~ScratchSettingsRoot();
-    ScratchSettingsRoot(const ScratchSettingsRoot&) = delete;
-    ScratchSettingsRoot& operator=(const ScratchSettingsRoot&) = delete;
-    const QString& root() const { return m_root; }
-
-private:
-    QTemporaryDir m_dir;
-    QString m_root;
 };
 
 } // namespace kx
