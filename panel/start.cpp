@@ -249,6 +249,7 @@ Start::Start(forms::Application& app, Module1& model) : Form(app, names::Start),
 
 Start::~Start() {
     env().settings.onSaveFailed = nullptr;
+    env().settings.onLoadFailed = nullptr;
 }
 
 void Start::scaleChanged(double) {
@@ -258,6 +259,7 @@ void Start::scaleChanged(double) {
 void Start::Form_Load() {
     SettingsStore& store = env().settings;
     store.onSaveFailed = [this](const SaveFailure& failure) { reportSaveFailure(failure); };
+    store.onLoadFailed = store.onSaveFailed; // the same one message, told as a failed read
     setVisibleState(true);                                         // 1
     forms::setMousePointer(this, forms::MousePointer::Hourglass); // 2
     try {
@@ -312,6 +314,7 @@ void Start::Form_Load() {
 
 void Start::Form_Unload() {
     env().settings.onSaveFailed = nullptr; // the program is ending: nobody would see a message now
+    env().settings.onLoadFailed = nullptr;
     for (const QString& name : {names::Form1, names::Form2, names::Form31, names::Form42, names::Zollstock})
         app().unload(name);
     SettingsStore& store = env().settings;
@@ -435,12 +438,15 @@ void Start::saveChangedZeroPoints() {
 
 void Start::reportSaveFailure(const SaveFailure& failure) {
     if (std::exchange(m_saveFailureShown, true)) return;
-    forms::showMessageWindow(
-        this, app().title(),
-        QCoreApplication::translate("Kalibrix", "The calibration could not be saved.\n\nFile: %1\nReason: %2\n\n"
-                                                "Kalibrix goes on working, but the calibration will not be kept "
-                                                "after it ends.")
-            .arg(failure.path, failure.reason));
+    const QString text =
+        failure.kind == SettingsFailure::Kind::Load
+            ? QCoreApplication::translate("Kalibrix", "The calibration could not be read.\n\nFile: %1\nReason: %2\n\n"
+                                                      "Kalibrix starts from the default zero points, and cannot keep "
+                                                      "the calibration while the file cannot be read.")
+            : QCoreApplication::translate("Kalibrix", "The calibration could not be saved.\n\nFile: %1\nReason: %2\n\n"
+                                                      "Kalibrix goes on working, but the calibration will not be kept "
+                                                      "after it ends.");
+    forms::showMessageWindow(this, app().title(), text.arg(failure.path, failure.reason));
 }
 
 void Start::bringToFront() {
