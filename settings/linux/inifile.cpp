@@ -91,7 +91,8 @@ struct Entry {
 struct Block {
     QString section;
     Line header{-1, -1};
-    Line last{-1, -1}; // its last line, the header included
+    Line last{-1, -1};    // its last line, the header included
+    QByteArray wantedKey; // the name that makes a line here the one key looked for, if any
 };
 
 struct Parsed {
@@ -100,20 +101,29 @@ struct Parsed {
     std::optional<Line> last;
 };
 
-Parsed parse(QByteArrayView d) {
+// The text's lines, sections and keys; with `only`, the entries of that key alone (a quicker read).
+Parsed parse(QByteArrayView d, const QString* only = nullptr) {
     Parsed p;
-    p.blocks.push_back({});
+    auto open = [&](const QString& section, const Line& header) {
+        Block b{section, header, header, {}};
+        if (only && only->startsWith(section)) b.wantedKey = only->sliced(section.size()).toUtf8();
+        p.blocks.push_back(std::move(b));
+    };
+    open({}, Line{-1, -1});
     auto take = [&](const Line& line) {
         p.last = line;
         const QByteArrayView text = d.sliced(line.start, line.end - line.start);
-        if (text.startsWith('[')) {
-            p.blocks.push_back({sectionKey(text), line, line});
-            return;
-        }
-        p.blocks.back().last = line;
+        if (text.startsWith('[')) return open(sectionKey(text), line);
+        Block& block = p.blocks.back();
+        block.last = line;
         if (line.equals < 0) return;
-        const QString& section = p.blocks.back().section;
-        p.entries.push_back({section, section + unescapedKey(d.sliced(line.start, line.equals - line.start).trimmed()), line});
+        const QByteArrayView name = d.sliced(line.start, line.equals - line.start).trimmed();
+        if (only && std::all_of(name.begin(), name.end(), [](char c) { return c > 0 && c != '%' && c != '\\'; })) {
+            if (name != block.wantedKey) return; // plain ASCII: the name is the key as it stands
+        }
+        QString key = block.section + unescapedKey(name);
+        if (only && key != *only) return;
+        p.entries.push_back({block.section, std::move(key), line});
     };
     qsizetype pos = 0;
     Line line;
@@ -173,8 +183,9 @@ struct Splice {
 } // namespace
 
 std::optional<QString> value(QByteArrayView data, const QString& section, const QString& key) {
-    const Parsed p = parse(data);
-    const Entry* e = winner(p, section + u'/' + key);
+    const QString wanted = section + u'/' + key;
+    const Parsed p = parse(data, &wanted);
+    const Entry* e = winner(p, wanted);
     return e ? entryText(data, *e) : std::nullopt;
 }
 
