@@ -104,16 +104,16 @@ struct Parsed {
 // The text's lines, sections and keys; with `only`, the entries of that key alone (a quicker read).
 Parsed parse(QByteArrayView d, const QString* only = nullptr) {
     Parsed p;
-    auto open = [&](const QString& section, const Line& header) {
+    auto openBlock = [&](const QString& section, const Line& header) {
         Block b{section, header, header, {}};
         if (only && only->startsWith(section)) b.wantedKey = only->sliced(section.size()).toUtf8();
         p.blocks.push_back(std::move(b));
     };
-    open({}, Line{-1, -1});
+    openBlock({}, Line{-1, -1});
     auto take = [&](const Line& line) {
         p.last = line;
         const QByteArrayView text = d.sliced(line.start, line.end - line.start);
-        if (text.startsWith('[')) return open(sectionKey(text), line);
+        if (text.startsWith('[')) return openBlock(sectionKey(text), line);
         Block& block = p.blocks.back();
         block.last = line;
         if (line.equals < 0) return;
