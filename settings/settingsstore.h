@@ -76,7 +76,7 @@ private:
     QString m_root;
     std::shared_ptr<Writer> m_writer;
     QSet<QString> m_unreadable; // places whose failed read has been reported
-    QObject m_receiver; // failures reach onSaveFailed through this object's thread
+    QObject m_receiver; // failures reach onSaveFailed and onLoadFailed through this object's thread
 };
 
 } // namespace kx
