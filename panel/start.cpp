@@ -49,6 +49,7 @@ Start::Start(forms::Application& app, Module1& model) : Form(app, names::Start),
 
 Start::~Start() {
     env().settings.onSaveFailed = nullptr;
+    env().settings.onLoadFailed = nullptr;
 }
 
 // Event handlers, connected once the design-time values stand.
@@ -88,6 +89,7 @@ void Start::scaleChanged(double) {
 
 void Start::Form_Load() {
     env().settings.onSaveFailed = [this](const SaveFailure& failure) { reportSaveFailure(failure); };
+    env().settings.onLoadFailed = env().settings.onSaveFailed; // the same one message, told as a failed read
     setVisibleState(true);                                         // 1
     forms::setMousePointer(this, forms::MousePointer::Hourglass); // 2
     try {
@@ -118,6 +120,7 @@ void Start::Form_Load() {
 
 void Start::Form_Unload() {
     env().settings.onSaveFailed = nullptr; // the program is ending: nobody would see a message now
+    env().settings.onLoadFailed = nullptr;
     for (const QString& name : {names::Form1, names::Form2, names::Form31, names::Form42, names::Zollstock})
         app().unload(name);
     // Only what this run changed: a value edited in the settings file meanwhile stays as it is.

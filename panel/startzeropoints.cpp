@@ -61,17 +61,21 @@ QString Start::zeroPointText(Axis axis) const {
 }
 
 void Start::reportSaveFailure(const SaveFailure& failure) {
+    const bool load = failure.kind == SettingsFailure::Kind::Load;
     // What this run wrote may not have reached the store: it counts as not written, so that the next
     // save or the close writes it again.
-    for (ZeroPoint& z : m_zeroPoints)
-        if (z.written) z.kept.clear();
+    if (!load)
+        for (ZeroPoint& z : m_zeroPoints)
+            if (z.written) z.kept.clear();
     if (std::exchange(m_saveFailureShown, true)) return;
-    forms::showMessageWindow(this, app().title(),
-                             QCoreApplication::translate(
-                                 "Kalibrix", "The calibration could not be saved.\n\nFile: %1\nReason: %2\n\n"
-                                             "Kalibrix goes on working, but the calibration will not be kept "
-                                             "after it ends.")
-                                 .arg(failure.path, failure.reason));
+    const QString text =
+        load ? QCoreApplication::translate("Kalibrix", "The calibration could not be read.\n\nFile: %1\nReason: %2\n\n"
+                                                       "Kalibrix starts from the default zero points, and cannot keep "
+                                                       "the calibration while the file cannot be read.")
+             : QCoreApplication::translate("Kalibrix", "The calibration could not be saved.\n\nFile: %1\nReason: %2\n\n"
+                                                       "Kalibrix goes on working, but the calibration will not be kept "
+                                                       "after it ends.");
+    forms::showMessageWindow(this, app().title(), text.arg(failure.path, failure.reason));
 }
 
 } // namespace kx

@@ -1,9 +1,8 @@
 #include "settings/settingsstore.h"
 
-#include "settings/inifile.h"
+#include "settings/nativestore.h"
 
 #include <QSettings>
-#include <QStandardPaths>
 #include <condition_variable>
 #include <cstdio>
 #include <map>
@@ -14,41 +13,14 @@
 
 namespace kx {
 
-namespace {
-
-#ifdef Q_OS_WIN
-QString readValue(const QString& location, const QString& section, const QString& key, const QString& defaultValue) {
-    QSettings settings(location, QSettings::NativeFormat);
-    const QVariant v = settings.value(section + QLatin1Char('/') + key);
-    return v.isValid() ? v.toString() : defaultValue;
-}
-
-QString writeValues(const QString& location, const std::vector<ini::Change>& changes) {
-    QSettings settings(location, QSettings::NativeFormat);
-    for (const ini::Change& c : changes) settings.setValue(c.section + QLatin1Char('/') + c.key, c.value);
-    settings.sync();
-    return settings.status() == QSettings::NoError ? QString() : QStringLiteral("access denied");
-}
-#else
-QString readValue(const QString& location, const QString& section, const QString& key, const QString& defaultValue) {
-    return ini::valueInFile(location, section, key).value_or(defaultValue);
-}
-
-QString writeValues(const QString& location, const std::vector<ini::Change>& changes) {
-    return ini::writeChanges(location, changes, NativeSettingsStore::kLockWait);
-}
-#endif
-
-} // namespace
-
 struct NativeSettingsStore::Writer {
     std::mutex mutex;
     std::condition_variable wake;    // values to write, or the end
     std::condition_variable written; // nothing left to write
     // Values waiting to be written, per location; a key saved again before it was written keeps only
     // its last value.
-    std::map<QString, std::vector<ini::Change>> pending;
-    std::map<QString, std::vector<ini::Change>> beingWritten;
+    std::map<QString, std::vector<native::Change>> pending;
+    std::map<QString, std::vector<native::Change>> beingWritten;
     bool writing = false;
     bool ending = false;
     std::function<void(const SaveFailure&)> report; // cleared when the store ends
@@ -59,7 +31,7 @@ struct NativeSettingsStore::Writer {
         for (auto* values : {&pending, &beingWritten}) {
             const auto changes = values->find(location);
             if (changes == values->end()) continue;
-            for (const ini::Change& c : changes->second)
+            for (const native::Change& c : changes->second)
                 if (c.section == section && c.key == key) return c.value;
         }
         return std::nullopt;
@@ -75,7 +47,7 @@ struct NativeSettingsStore::Writer {
             lock.unlock();
             std::vector<SaveFailure> failures;
             for (const auto& [location, changes] : beingWritten) {
-                const QString reason = writeValues(location, changes);
+                const QString reason = native::write(location, changes);
                 if (!reason.isEmpty()) failures.push_back({location, reason});
             }
             lock.lock();
@@ -119,23 +91,11 @@ NativeSettingsStore::~NativeSettingsStore() {
 }
 
 QString NativeSettingsStore::location(const QString& app, const QString& root) {
-#ifdef Q_OS_WIN
-    const QString parent =
-        root.isEmpty() ? QStringLiteral("HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings") : root;
-    return parent + QLatin1Char('\\') + app;
-#else
-    const QString parent =
-        root.isEmpty() ? QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) : root;
-    return parent + QLatin1Char('/') + app + QLatin1Char('/') + app + QStringLiteral(".conf");
-#endif
+    return native::location(app, root);
 }
 
 std::unique_ptr<QSettings> NativeSettingsStore::open(const QString& app) const {
-#ifdef Q_OS_WIN
-    return std::make_unique<QSettings>(location(app, m_root), QSettings::NativeFormat);
-#else
-    return std::make_unique<QSettings>(location(app, m_root), QSettings::IniFormat);
-#endif
+    return native::open(location(app, m_root));
 }
 
 QString NativeSettingsStore::getSetting(const QString& app, const QString& section, const QString& key,
@@ -145,16 +105,29 @@ QString NativeSettingsStore::getSetting(const QString& app, const QString& secti
         std::lock_guard lock(m_writer->mutex);
         if (auto value = m_writer->unwritten(where, section, key)) return *value;
     }
-    return readValue(where, section, key, defaultValue);
+    const native::Read read = native::read(where, section, key);
+    if (!read.failure.isEmpty() && !m_unreadable.contains(where)) {
+        m_unreadable.insert(where);
+        std::fprintf(stderr, "Kalibrix: could not read settings from %s: %s\n", qPrintable(where),
+                     qPrintable(read.failure));
+        // After the caller has read all it needs: the defaults stand by then.
+        const SettingsFailure failure{where, read.failure, SettingsFailure::Kind::Load};
+        QMetaObject::invokeMethod(
+            &m_receiver, [this, failure] {
+                if (onLoadFailed) onLoadFailed(failure);
+            },
+            Qt::QueuedConnection);
+    }
+    return read.value.value_or(defaultValue);
 }
 
 void NativeSettingsStore::saveSetting(const QString& app, const QString& section, const QString& key,
                                       const QString& value) {
     {
         std::lock_guard lock(m_writer->mutex);
-        std::vector<ini::Change>& changes = m_writer->pending[location(app, m_root)];
+        std::vector<native::Change>& changes = m_writer->pending[location(app, m_root)];
         auto same = std::find_if(changes.begin(), changes.end(),
-                                 [&](const ini::Change& c) { return c.section == section && c.key == key; });
+                                 [&](const native::Change& c) { return c.section == section && c.key == key; });
         if (same != changes.end())
             same->value = value;
         else
@@ -166,37 +139,6 @@ void NativeSettingsStore::saveSetting(const QString& app, const QString& section
 bool NativeSettingsStore::flush(std::chrono::milliseconds limit) {
     std::unique_lock lock(m_writer->mutex);
     return m_writer->written.wait_for(lock, limit, [this] { return m_writer->pending.empty() && !m_writer->writing; });
-}
-
-QString MemorySettingsStore::path(const QString& app, const QString& section, const QString& key) {
-    return app + QLatin1Char('\n') + section + QLatin1Char('\n') + key;
-}
-
-QString MemorySettingsStore::getSetting(const QString& app, const QString& section, const QString& key,
-                                        const QString& defaultValue) {
-    return m_values.value(path(app, section, key), defaultValue);
-}
-
-void MemorySettingsStore::saveSetting(const QString& app, const QString& section, const QString& key,
-                                      const QString& value) {
-    ++m_writes;
-    if (!m_readOnly)
-        m_values.insert(path(app, section, key), value);
-    else if (onSaveFailed)
-        onSaveFailed({QStringLiteral("memory:") + app, QStringLiteral("the store is read-only")});
-}
-
-bool MemorySettingsStore::contains(const QString& app, const QString& section, const QString& key) const {
-    return m_values.contains(path(app, section, key));
-}
-
-QString MemorySettingsStore::value(const QString& app, const QString& section, const QString& key) const {
-    return m_values.value(path(app, section, key));
-}
-
-void MemorySettingsStore::setValue(const QString& app, const QString& section, const QString& key,
-                                   const QString& value) {
-    m_values.insert(path(app, section, key), value);
 }
 
 } // namespace kx

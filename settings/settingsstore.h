@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QHash>
+#include <QSet>
 #include <QObject>
 #include <QString>
 #include <chrono>
@@ -11,11 +11,15 @@ class QSettings;
 
 namespace kx {
 
-// Why a value could not be kept: where the store keeps it, and the reason.
-struct SaveFailure {
+// Why the stored values could not be read or a value could not be kept: where the store keeps them,
+// and the reason.
+struct SettingsFailure {
+    enum class Kind { Save, Load };
     QString path;
     QString reason;
+    Kind kind = Kind::Save;
 };
+using SaveFailure = SettingsFailure;
 
 // The per-user application settings store: text values keyed by application, section and key.
 class SettingsStore {
@@ -33,15 +37,19 @@ public:
     virtual bool flush(std::chrono::milliseconds /*limit*/) { return true; }
 
     // Runs on the user-interface thread after a write has failed.
-    std::function<void(const SaveFailure&)> onSaveFailed;
+    std::function<void(const SettingsFailure&)> onSaveFailed;
+    // Runs on the user-interface thread, once per store and place, when the stored values could not be
+    // read (they read as their defaults meanwhile).
+    std::function<void(const SettingsFailure&)> onLoadFailed;
 };
 
 // The platform's native per-user store: on Linux $XDG_CONFIG_HOME/<app>/<app>.conf with one INI
-// group per section; on Windows the registry key that the classic GetSetting/SaveSetting use,
-// HKEY_CURRENT_USER\Software\VB and VBA Program Settings\<app>\<section>, with every value a
-// string, so calibrations made there carry over. Values are written by a thread of their own, so that a slow
-// disk or a lock held elsewhere never holds up the user interface; a lock is waited for at most
-// kLockWait, and the store's end waits at most kFinalWait for the last writes.
+// group per section (settings/linux/); on Windows the registry key that the classic
+// GetSetting/SaveSetting use, HKEY_CURRENT_USER\Software\VB and VBA Program Settings\<app>\<section>,
+// with every value a string, so calibrations made there carry over (settings/windows/). Values are
+// written by a thread of their own, so that a slow disk or a lock held elsewhere never holds up the
+// user interface; a lock is waited for at most kLockWait, and the store's end waits at most kFinalWait
+// for the last writes.
 class NativeSettingsStore final : public SettingsStore {
 public:
     static constexpr std::chrono::milliseconds kLockWait{1000};
@@ -67,29 +75,8 @@ public:
 private:
     QString m_root;
     std::shared_ptr<Writer> m_writer;
-    QObject m_receiver; // failures reach onSaveFailed through this object's thread
-};
-
-// An in-memory store for tests; can be made to fail every write.
-class MemorySettingsStore final : public SettingsStore {
-public:
-    QString getSetting(const QString& app, const QString& section, const QString& key,
-                       const QString& defaultValue) override;
-    void saveSetting(const QString& app, const QString& section, const QString& key,
-                     const QString& value) override;
-
-    bool contains(const QString& app, const QString& section, const QString& key) const;
-    QString value(const QString& app, const QString& section, const QString& key) const;
-    void setValue(const QString& app, const QString& section, const QString& key, const QString& value);
-    // A read-only store reports every write as failed.
-    void setReadOnly(bool readOnly) { m_readOnly = readOnly; }
-    int writes() const { return m_writes; }
-
-private:
-    static QString path(const QString& app, const QString& section, const QString& key);
-    QHash<QString, QString> m_values;
-    bool m_readOnly = false;
-    int m_writes = 0;
+    QSet<QString> m_unreadable; // places whose failed read has been reported
+    QObject m_receiver; // failures reach onSaveFailed and onLoadFailed through this object's thread
 };
 
 } // namespace kx

@@ -193,6 +193,21 @@ Grund: %2
 Kalibrix arbeitet weiter, aber die Kalibrierung bleibt nach dem Beenden nicht erhalten.</translation>
     </message>
     <message>
+        <location filename="../panel/start.cpp" line="443"/>
+        <source>The calibration could not be read.
+
+File: %1
+Reason: %2
+
+Kalibrix starts from the default zero points, and cannot keep the calibration while the file cannot be read.</source>
+        <translation>Die Kalibrierung konnte nicht gelesen werden.
+
+Datei: %1
+Grund: %2
+
+Kalibrix beginnt mit den voreingestellten Nullpunkten und kann die Kalibrierung nicht speichern, solange die Datei nicht gelesen werden kann.</translation>
+    </message>
+    <message>
         <location filename="../caliper/beam.cpp" line="73"/>
         <location filename="../foldingrule/zollstock.cpp" line="46"/>
         <source>Close</source>
@@ -282,6 +297,46 @@ Kalibrix arbeitet weiter, aber die Kalibrierung bleibt nach dem Beenden nicht er
         <location filename="../settings/inifile.cpp" line="289"/>
         <source>the file is read-only</source>
         <translation>die Datei ist schreibgeschützt</translation>
+    </message>
+    <message>
+        <location filename="../settings/linux/settingsfile.cpp" line="1"/>
+        <source>it cannot be read: %1</source>
+        <translation>sie kann nicht gelesen werden: %1</translation>
+    </message>
+    <message>
+        <location filename="../settings/linux/settingsfile.cpp" line="1"/>
+        <source>it is larger than %1 bytes, more than any settings file holds</source>
+        <translation>sie ist größer als %1 Bytes, mehr als eine Einstellungsdatei je enthält</translation>
+    </message>
+    <message>
+        <location filename="../settings/linux/settingsfile.cpp" line="1"/>
+        <source>it is not a regular file</source>
+        <translation>sie ist keine gewöhnliche Datei</translation>
+    </message>
+    <message>
+        <location filename="../settings/linux/settingsfile.cpp" line="1"/>
+        <source>a temporary file cannot be created beside it: %1</source>
+        <translation>neben ihr kann keine temporäre Datei angelegt werden: %1</translation>
+    </message>
+    <message>
+        <location filename="../settings/linux/settingsfile.cpp" line="1"/>
+        <source>its new text cannot be written: %1</source>
+        <translation>ihr neuer Inhalt kann nicht geschrieben werden: %1</translation>
+    </message>
+    <message>
+        <location filename="../settings/linux/settingsfile.cpp" line="1"/>
+        <source>it cannot be replaced by its new text: %1</source>
+        <translation>sie kann nicht durch ihren neuen Inhalt ersetzt werden: %1</translation>
+    </message>
+    <message>
+        <location filename="../settings/linux/settingsfile.cpp" line="1"/>
+        <source>its folder cannot be synced to disk: %1</source>
+        <translation>ihr Ordner kann nicht auf den Datenträger geschrieben werden: %1</translation>
+    </message>
+    <message>
+        <location filename="../settings/linux/settingsfile.cpp" line="1"/>
+        <source>its text cannot be changed so that it reads back as saved</source>
+        <translation>ihr Text kann nicht so geändert werden, dass er wie gespeichert zurückgelesen wird</translation>
     </message>
     <message>
         <location filename="../platform/displaysession.cpp" line="54"/>

@@ -1,11 +1,10 @@
-#include "platform/fake/fakeplatform.h"
+#include "platform/fake/settingsfakes.h"
 
 #include <QSettings>
 #include <QUuid>
 
 namespace kx {
 
-#ifdef Q_OS_WIN
 namespace {
 const QString kScratchParent = QStringLiteral("HKEY_CURRENT_USER\\Software");
 }
@@ -17,10 +16,5 @@ ScratchSettingsRoot::~ScratchSettingsRoot() {
     QSettings parent(kScratchParent, QSettings::NativeFormat);
     parent.remove(m_root.mid(kScratchParent.size() + 1));
 }
-#else
-ScratchSettingsRoot::ScratchSettingsRoot() : m_root(m_dir.path()) {}
-
-ScratchSettingsRoot::~ScratchSettingsRoot() = default;
-#endif
 
 } // namespace kx
