@@ -7,6 +7,10 @@
 #include <QLocale>
 #include <QTest>
 
+#include <clocale>
+#include <optional>
+#include <string>
+
 using kx::Variant;
 using kx::VariantError;
 
@@ -30,6 +34,21 @@ kx::Module1 model(int unit, std::int16_t scale) {
 
 enum { Cm, Pic, Zoll, Twi, Pkt };
 
+// The C library's locale German while it lives, as Qt sets it from LANG=de_DE.UTF-8 on a German
+// desktop: printf then writes numbers with a decimal comma.
+class GermanCLocale {
+public:
+    GermanCLocale() : m_saved(std::setlocale(LC_ALL, nullptr)) {
+        for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "German_Germany.1252"})
+            if (std::setlocale(LC_ALL, name)) break;
+    }
+    ~GermanCLocale() { std::setlocale(LC_ALL, m_saved.c_str()); }
+    bool inForce() const { return *std::localeconv()->decimal_point == ','; }
+
+private:
+    std::string m_saved;
+};
+
 } // namespace
 
 class TestModel : public QObject {
@@ -43,27 +62,40 @@ class TestModel : public QObject {
         QTest::addColumn<int>("scale");
         QTest::addColumn<float>("pixelTwips");
         QTest::addColumn<QString>("expected");
+        // German readings with the C library's number locale German as well (as LANG=de_DE.UTF-8 sets
+        // it on a German desktop), where printf writes "0,0265".
+        QTest::addColumn<bool>("german");
         // Rows without a pixel size are at 96 dpi (15 twips per pixel).
 
-        QTest::newRow("at the zero point") << text("-7200") << text("-7200") << int(Cm) << 1 << 15.0f << "0.00 cm";
-        QTest::newRow("at the zero point, scale 1000") << text("-7200") << text("-7200") << int(Cm) << 1000 << 15.0f << "0.00 cm";
-        QTest::newRow("centimetres") << dbl(-6000) << text("-7200") << int(Cm) << 1 << 15.0f << "2.12 cm";
-        QTest::newRow("pixels") << dbl(-6000) << text("-7200") << int(Pic) << 1 << 15.0f << "80.00 pic";
-        QTest::newRow("inches, scale 10") << dbl(-6000) << text("-7200") << int(Zoll) << 10 << 15.0f << "8.33 zoll";
-        QTest::newRow("points") << dbl(-6000) << text("-7200") << int(Pkt) << 1 << 15.0f << "60.00 pkt";
-        QTest::newRow("twips, no grouping") << dbl(-6000) << text("-7200") << int(Twi) << 1 << 15.0f << "1200.00 twi";
-        QTest::newRow("left of the zero point") << dbl(-8334) << text("-7200") << int(Cm) << 1 << 15.0f << "-2.00 cm";
-        QTest::newRow("scale not yet read") << dbl(-6000) << text("-7200") << int(Cm) << 0 << 15.0f << "0.00 cm";
-        QTest::newRow("empty zero point") << dbl(-6000) << Variant() << int(Pic) << 1 << 15.0f << "-400.00 pic";
+        QTest::newRow("at the zero point") << text("-7200") << text("-7200") << int(Cm) << 1 << 15.0f << "0.00 cm" << false;
+        QTest::newRow("at the zero point, scale 1000") << text("-7200") << text("-7200") << int(Cm) << 1000 << 15.0f << "0.00 cm" << false;
+        QTest::newRow("centimetres") << dbl(-6000) << text("-7200") << int(Cm) << 1 << 15.0f << "2.12 cm" << false;
+        QTest::newRow("pixels") << dbl(-6000) << text("-7200") << int(Pic) << 1 << 15.0f << "80.00 pic" << false;
+        QTest::newRow("inches, scale 10") << dbl(-6000) << text("-7200") << int(Zoll) << 10 << 15.0f << "8.33 zoll" << false;
+        QTest::newRow("points") << dbl(-6000) << text("-7200") << int(Pkt) << 1 << 15.0f << "60.00 pkt" << false;
+        QTest::newRow("twips, no grouping") << dbl(-6000) << text("-7200") << int(Twi) << 1 << 15.0f << "1200.00 twi" << false;
+        QTest::newRow("left of the zero point") << dbl(-8334) << text("-7200") << int(Cm) << 1 << 15.0f << "-2.00 cm" << false;
+        QTest::newRow("scale not yet read") << dbl(-6000) << text("-7200") << int(Cm) << 0 << 15.0f << "0.00 cm" << false;
+        QTest::newRow("empty zero point") << dbl(-6000) << Variant() << int(Pic) << 1 << 15.0f << "-400.00 pic" << false;
         // A nudge turns the text offset into a Double: one pixel right of the zero point.
-        QTest::newRow("one nudge") << text("-7200") + sgl(15.0f) << text("-7200") << int(Pic) << 1 << 15.0f << "1.00 pic";
-        QTest::newRow("vertical zero") << text("614") << text("414") << int(Pkt) << 3 << 15.0f << "30.00 pkt";
+        QTest::newRow("one nudge") << text("-7200") + sgl(15.0f) << text("-7200") << int(Pic) << 1 << 15.0f << "1.00 pic" << false;
+        QTest::newRow("vertical zero") << text("614") << text("414") << int(Pkt) << 3 << 15.0f << "30.00 pkt" << false;
         // On finer screens Pixel counts the screen's own pixels; the lengths stay lengths.
-        QTest::newRow("pixels at 200 %") << dbl(-6000) << text("-7200") << int(Pic) << 1 << 7.5f << "160.00 pic";
+        QTest::newRow("pixels at 200 %") << dbl(-6000) << text("-7200") << int(Pic) << 1 << 7.5f << "160.00 pic" << false;
         QTest::newRow("pixels at 175 %") << dbl(-7200 + 3 * double(1440.0f / 168)) << text("-7200") << int(Pic) << 1
-                                         << 1440.0f / 168 << "3.00 pic";
-        QTest::newRow("centimetres at 200 %") << dbl(-6000) << text("-7200") << int(Cm) << 1 << 7.5f << "2.12 cm";
+                                         << 1440.0f / 168 << "3.00 pic" << false;
+        QTest::newRow("centimetres at 200 %") << dbl(-6000) << text("-7200") << int(Cm) << 1 << 7.5f << "2.12 cm" << false;
+        // One pixel (15 twips) and a few in every unit, German through and through.
+        QTest::newRow("German cm, one pixel") << text("-7185") << text("-7200") << int(Cm) << 1 << 15.0f << "0,03 cm" << true;
+        QTest::newRow("German cm, four pixels") << dbl(-7140) << text("-7200") << int(Cm) << 1 << 15.0f << "0,11 cm" << true;
+        QTest::newRow("German cm, zero") << text("-7200") << text("-7200") << int(Cm) << 1 << 15.0f << "0,00 cm" << true;
+        QTest::newRow("German pic") << dbl(-7185) << text("-7200") << int(Pic) << 1 << 15.0f << "1,00 pic" << true;
+        QTest::newRow("German zoll, scale 10") << dbl(-7050) << text("-7200") << int(Zoll) << 10 << 15.0f << "1,04 zoll" << true;
+        QTest::newRow("German twi, scale 7") << dbl(-7185) << text("-7200") << int(Twi) << 7 << 15.0f << "105,00 twi" << true;
+        QTest::newRow("German pkt") << dbl(-7185) << text("-7200") << int(Pkt) << 1 << 15.0f << "0,75 pkt" << true;
+        QTest::newRow("German pkt, left") << text("600") << text("614") << int(Pkt) << 1 << 15.0f << "-0,70 pkt" << true;
     }
+
     void readingText() {
         QFETCH(Variant, offset);
         QFETCH(Variant, zero);
@@ -71,8 +103,18 @@ class TestModel : public QObject {
         QFETCH(int, scale);
         QFETCH(float, pixelTwips);
         QFETCH(QString, expected);
+        QFETCH(bool, german);
+        std::optional<GermanCLocale> cLocale;
+        if (german) {
+            cLocale.emplace();
+#ifdef Q_OS_WIN
+            if (!cLocale->inForce()) QSKIP("No German C locale here (Qt leaves the C locale alone on Windows).");
+#endif
+            QVERIFY2(cLocale->inForce(), "the German locale de_DE.UTF-8 is not installed (scripts/deps installs it)");
+        }
         const kx::Module1 m = model(unit, static_cast<std::int16_t>(scale));
-        QCOMPARE(kx::readingText(offset, zero, m, sgl(pixelTwips), QLocale::c()), expected);
+        const QLocale shown = german ? QLocale(QLocale::German, QLocale::Germany) : QLocale::c();
+        QCOMPARE(kx::readingText(offset, zero, m, sgl(pixelTwips), shown), expected);
     }
 
     void readingFollowsTheRegionalDecimalSeparator() {
