@@ -9,7 +9,6 @@
 
 #include <QContextMenuEvent>
 #include <QCoreApplication>
-#include <QFontDatabase>
 #include <QKeyEvent>
 
 namespace kx {
@@ -96,7 +95,6 @@ Slider::Slider(forms::Application& app, Module1& model, const SliderTwin& twin)
         Label1->setPalette(p);
     }
     Label1->setAttribute(Qt::WA_TransparentForMouseEvents);
-    m_fontFamilies = QFontDatabase::families();
     showReading(QStringLiteral("0"));
     Command1 = nudgeButton(twin.plus, QStringLiteral("+"));
     // The button faces and the pointing hand, drawn for the slider's scale.
@@ -223,13 +221,7 @@ void Slider::Timer2_Timer() {
 }
 
 void Slider::showReading(const QString& reading) {
-    if (reading != m_laidOut || Label1->size() != m_laidOutBox) {
-        const QSize box = Label1->size();
-        Label1->setFont(readoutLayout(reading, box, Label1->alignment(), scale(), m_fontFamilies).font);
-        m_laidOut = reading;
-        m_laidOutBox = Label1->size();
-    }
-    Label1->setCaption(reading);
+    m_readout.show(*Label1, reading, scale());
 }
 
 void Slider::nudge(int direction) {

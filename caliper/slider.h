@@ -1,6 +1,7 @@
 #pragma once
 
 #include "caliper/geometry.h"
+#include "caliper/readout.h"
 #include "model/module1.h"
 #include "forms/forms.h"
 
@@ -93,9 +94,7 @@ private:
     Module1& m;
     bool DragActive = false;
     bool BeamMaximized = false;
-    QStringList m_fontFamilies; // installed when the window was made
-    QString m_laidOut;          // the reading and Label1's size when its font was last chosen
-    QSize m_laidOutBox;
+    ReadoutFit m_readout;
 };
 
 } // namespace kx

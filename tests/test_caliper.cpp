@@ -633,6 +633,16 @@ private Q_SLOTS:
             QVERIFY(!label->geometry().intersects(c.slider.Command1->geometry()));
             QVERIFY(!label->geometry().intersects(c.slider.Command2->geometry()));
         }
+
+        // The panel's copy shows the reading whole on its one line, also at the largest known-length
+        // scale: "-99999990000000.00 zoll".
+        const forms::Label* copy = vertical ? p.Label4 : p.Label3;
+        for (double known : {0.0, kMostKnownLengthScale}) {
+            p.setKnownLengthScale(known);
+            t.advance(50);
+            QCOMPARE(copy->captionLayout().lines, QStringList{label->caption()});
+            QVERIFY(copy->captionLayout().fits(copy->size()));
+        }
     }
 
     // A new zero point changes the readings but moves no slider; Command1 moves both sliders to it.
@@ -738,6 +748,60 @@ private Q_SLOTS:
         entry(h.slider, "calibrate")->findChild<QPushButton*>(QStringLiteral("reset"))->click();
         QCOMPARE(reading(), QStringLiteral("2.80 cm"));
         QCOMPARE(t.stored(kx::setting::Density, density), QString());
+    }
+
+    // A length the dialogs cannot use keeps the dialog open with the reason, and the scale and the
+    // calibration as they were: 400 pixels (6000 twips) between the jaws, a known length of an inch set
+    // before.
+    void trueLengths_refusalsSayWhyAndKeepTheScale_data() {
+        QTest::addColumn<QString>("dialog");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("reason"); // a part of it
+        QTest::newRow("scale above the largest") << "knownLength" << "1000000 km" << "1,000,000,000 times";
+        QTest::newRow("length under 0.01 twi") << "knownLength" << "0.000000000000000000001 mm" << "less than 0.01";
+        QTest::newRow("scale under the smallest") << "knownLength" << "0.000004 in" << "less than 0.000001";
+        QTest::newRow("known length, decimal comma") << "knownLength" << "85,60 mm" << "separator is \".\"";
+        QTest::newRow("calibration, decimal comma") << "calibrate" << "85,60 mm" << "separator is \".\"";
+        QTest::newRow("calibration, 28 dpi") << "calibrate" << "36 cm" << "makes 28 pixels per inch";
+        QTest::newRow("calibration beyond any number")
+            << "calibrate" << "0.000000000000000000000000001 mm" << "makes more than 1,000,000 pixels per inch";
+        QTest::newRow("calibration under a pixel per inch") << "calibrate" << "3 km" << "makes less than 1 pixel";
+    }
+    void trueLengths_refusalsSayWhyAndKeepTheScale() {
+        QFETCH(QString, dialog);
+        QFETCH(QString, typed);
+        QFETCH(QString, reason);
+        TestProgram t;
+        auto [h, v] = bothShown(t);
+        Start& p = t.start_();
+        h.nudge(400);
+        p.Option5->setValue(true); // twips: 0.000004 in is 0.00576 twi
+        auto open = [&](const char* name) {
+            std::unique_ptr<QMenu> m(createContextMenu(p, &h.slider, nullptr));
+            m->findChild<QAction*>(QLatin1String(name))->trigger();
+            for (auto* open : p.findChildren<forms::InputDialog*>(QLatin1String(name), Qt::FindDirectChildrenOnly))
+                if (open->isVisible()) return open;
+            return static_cast<forms::InputDialog*>(nullptr);
+        };
+        forms::InputDialog* known = open("knownLength");
+        known->setText(QStringLiteral("1 in")); // 1440 twips read 6000: a scale of 0.24
+        known->accept();
+        QVERIFY2(known->refusal().isEmpty(), qPrintable(known->refusal()));
+        t.advance(50);
+        const QString reading = h.slider.Label1->caption();
+        QCOMPARE(reading, QStringLiteral("1440.00 twi"));
+        QCOMPARE(p.Label7->caption(), QStringLiteral("0.24"));
+
+        forms::InputDialog* asked = open(qPrintable(dialog));
+        asked->setText(typed);
+        asked->accept();
+        QVERIFY2(asked->refusal().contains(reason), qPrintable(asked->refusal()));
+        QVERIFY(asked->isVisible());
+        t.advance(50);
+        QCOMPARE(h.slider.Label1->caption(), reading);
+        QCOMPARE(p.Label7->caption(), QStringLiteral("0.24"));
+        QCOMPARE(t.stored(kx::setting::KnownLengthScale).toDouble(), 0.24);
+        QVERIFY(!p.trueLengths().on());
     }
 
     // An offset that is no number stops nudges, drags, tracking and readout until Command1 sets it again.

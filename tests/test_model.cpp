@@ -292,6 +292,8 @@ class TestModel : public QObject {
         QTest::newRow("overflowing") << QString(400, QLatin1Char('9')) + " m" << 0.0 << int(P::NotANumber);
         QTest::newRow("no unit") << "85.6" << 0.0 << int(P::NoUnit);
         QTest::newRow("unknown unit") << "3 furlong" << 0.0 << int(P::UnknownUnit);
+        QTest::newRow("a decimal comma here") << "85,60 mm" << 0.0 << int(P::OtherSeparator);
+        QTest::newRow("a group separator") << "1,000 m" << 0.0 << int(P::OtherSeparator);
     }
     void typedLength() {
         QFETCH(QString, typed);
@@ -302,26 +304,38 @@ class TestModel : public QObject {
         QCOMPARE(length.millimetres, mm);
     }
 
-    // The scale that makes a reading at scale 1 (in the unit of the row) the known length.
+    // The scale that makes a reading at scale 1 (in the unit of the row) the known length, within what
+    // the readings can show.
     void knownLengthScale_data() {
         QTest::addColumn<int>("unit");
         QTest::addColumn<double>("reading");
         QTest::addColumn<double>("mm");
         QTest::addColumn<double>("scale");
-        QTest::newRow("cm") << int(Cm) << 3.6 << 3600.0 << 100.0;
-        QTest::newRow("in") << int(Zoll) << 1.5 << 457.2 << 12.0;
-        QTest::newRow("pt") << int(Pkt) << 36.0 << 25.4 << 2.0;
-        QTest::newRow("twips") << int(Twi) << 720.0 << 25.4 << 2.0;
-        QTest::newRow("a jaw left of zero") << int(Cm) << -3.6 << 3600.0 << 100.0;
-        QTest::newRow("jaws closed") << int(Cm) << 0.0 << 3600.0 << 0.0;
-        QTest::newRow("pixels are no length") << int(Pic) << 3.6 << 3600.0 << 0.0;
+        QTest::addColumn<int>("problem");
+        using P = kx::KnownLengthScale::Problem;
+        QTest::newRow("cm") << int(Cm) << 3.6 << 3600.0 << 100.0 << int(P::None);
+        QTest::newRow("in") << int(Zoll) << 1.5 << 457.2 << 12.0 << int(P::None);
+        QTest::newRow("pt") << int(Pkt) << 36.0 << 25.4 << 2.0 << int(P::None);
+        QTest::newRow("twips") << int(Twi) << 720.0 << 25.4 << 2.0 << int(P::None);
+        QTest::newRow("a jaw left of zero") << int(Cm) << -3.6 << 3600.0 << 100.0 << int(P::None);
+        QTest::newRow("jaws closed") << int(Cm) << 0.0 << 3600.0 << 0.0 << int(P::JawsClosed);
+        QTest::newRow("pixels are no length") << int(Pic) << 3.6 << 3600.0 << 0.0 << int(P::JawsClosed);
+        QTest::newRow("the largest scale") << int(Cm) << 1.0 << 1e10 << 1e9 << int(P::None);
+        QTest::newRow("40000 km on 100 px") << int(Cm) << 100 * 15 / 567.0 << 4e10 << 0.0 << int(P::TooLarge);
+        QTest::newRow("reads 0.01 cm") << int(Cm) << 1.0 << 0.05 << 0.005 << int(P::None);
+        QTest::newRow("reads under 0.01 cm") << int(Cm) << 1.0 << 0.049 << 0.0 << int(P::TooShort);
+        QTest::newRow("1e-21 mm") << int(Cm) << 2.65 << 1e-21 << 0.0 << int(P::TooShort);
+        QTest::newRow("scale under 1e-6") << int(Twi) << 6000.0 << 0.0001 << 0.0 << int(P::TooSmall);
     }
     void knownLengthScale() {
         QFETCH(int, unit);
         QFETCH(double, reading);
         QFETCH(double, mm);
         QFETCH(double, scale);
-        QCOMPARE(kx::scaleForKnownLength(reading, mm, kx::kUnits[unit].twipsPerUnit), scale);
+        QFETCH(int, problem);
+        const kx::KnownLengthScale known = kx::knownLengthScale(reading, mm, kx::kUnits[unit].twipsPerUnit);
+        QCOMPARE(int(known.problem), problem);
+        QCOMPARE(known.scale, scale);
     }
 
     void lengthsTakeTheLocalesSeparator() {
@@ -332,6 +346,14 @@ class TestModel : public QObject {
         QCOMPARE(kx::scaleText(0.002, QLocale::c()), QStringLiteral("0.002"));
         QCOMPARE(kx::scaleText(63360, QLocale(QLocale::German)), QStringLiteral("63360"));
         QCOMPARE(kx::scaleText(125 / 3.0, QLocale::c()), QStringLiteral("41.7"));
+        // Never more than the box's six characters.
+        QCOMPARE(kx::scaleText(99999.4, QLocale::c()), QStringLiteral("99999"));
+        QCOMPARE(kx::scaleText(37800000, QLocale::c()), QStringLiteral("3.78e7"));
+        QCOMPARE(kx::scaleText(756000000, QLocale(QLocale::German)), QStringLiteral("7,56e8"));
+        QCOMPARE(kx::scaleText(99960000, QLocale::c()), QStringLiteral("1e8"));
+        QCOMPARE(kx::scaleText(1e9, QLocale::c()), QStringLiteral("1e9"));
+        QCOMPARE(kx::scaleText(0.00012345, QLocale::c()), QStringLiteral("1.2e-4"));
+        QCOMPARE(kx::scaleText(1e-6, QLocale::c()), QStringLiteral("1e-6"));
     }
 
     // The names and defaults that settings files and registry keys already hold: none may change.
