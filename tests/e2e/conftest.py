@@ -39,19 +39,22 @@ def display(request):
 @pytest.fixture
 def start(display, request):
     display.reset_config()
-    runs = []
+    first, runs = len(display.programs), []
 
     def start(env=None, binary=None, args=(), scale=1.0, timeout=harness.WINDOW_TIMEOUT):
-        run = harness.Kalibrix(display, display.launch(binary, args, env), scale, timeout)
-        runs.append(run)
-        return run
+        runs.append(harness.Kalibrix(display, display.launch(binary, args, env), scale, timeout))
+        return runs[-1]
 
     yield start
-    failed = getattr(request.node, "failed", True)
-    for run in runs:
-        if run.program.running() and not failed:
-            run.close()
-        run.program.stop()
+    try:
+        if not getattr(request.node, "failed", True):  # after a failure, only stopped
+            for run in runs:
+                if run.program.running():
+                    run.close()
+    finally:
+        for program in display.programs[first:]:  # also those a case launched itself
+            program.stop()
+        del display.programs[first:]
 
 
 @pytest.fixture
