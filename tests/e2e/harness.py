@@ -830,6 +830,16 @@ class Kalibrix:
         assert code == 0, "closing the control panel must end the program with exit code 0\n" \
             + self.program.describe()
 
+    def messages(self):
+        """The program's message windows: the mapped ones titled as the panel."""
+        return [w for w in self.display.window_ids(PANEL_TITLE, self.program.pid) if w != self.panel]
+
+    def wait_message(self, what):
+        """Waits for one message window and returns it."""
+        found = wait_value(self.messages, bool, STEP_TIMEOUT, f"a message {what}")
+        assert len(found) == 1, f"{len(found)} messages {what}"
+        return found[0]
+
     def at(self, wid, point):
         g = self.display.geometry(wid)
         x, y = scaled(point, self.scale)

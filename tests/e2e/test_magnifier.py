@@ -107,9 +107,12 @@ def test_help_button_and_banner_hand_over_exactly_one_argument_each(kalibrix, pa
     assert len(opener.calls()) == 3
 
 
-def test_missing_help_file_hands_nothing_over(kalibrix, program_dir, opener):
+def test_missing_help_file_hands_nothing_over_and_says_so(display, kalibrix, program_dir, opener):
     (program_dir / HELP_FILE).unlink()
     kalibrix.click_panel(HELP_BUTTON)
+    message = kalibrix.wait_message("about the missing help file")
+    display.close_window(message)  # it may cover the banner
+    display.wait_window_gone(message)
     kalibrix.click_panel(BANNER)  # handled after the help button, so its call marks the end
     assert opener.wait_calls(1) == [[WEB_ADDRESS]]
     assert kalibrix.program.running()
