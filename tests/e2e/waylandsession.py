@@ -127,8 +127,12 @@ class WaylandDesktop(harness.Display):
                         return int(number)
             return None
 
-        number = harness.wait_until(xwayland, harness.WINDOW_TIMEOUT,
-                                    f"{self.compositor} to start XWayland")
+        try:
+            number = harness.wait_value(xwayland, lambda n: n is not None, harness.WINDOW_TIMEOUT,
+                                        f"{self.compositor} to start XWayland")  # :0 counts
+        except TimeoutError as e:
+            raise TimeoutError(f"{e}; its children: {_children(proc.pid)}\n"
+                               + self.log(f"{self.compositor}.log")) from None
         cookies = glob.glob(os.path.join(self.env["XDG_RUNTIME_DIR"], ".mutter-Xwaylandauth.*"))
         if cookies:
             self.env["XAUTHORITY"] = cookies[0]
