@@ -3,6 +3,7 @@ program cleanly, the two zero points survive from one run to the next, and the c
 answers without a display."""
 
 import os
+import re
 import subprocess
 
 import pytest
@@ -57,7 +58,7 @@ def test_stored_zero_points_are_restored_and_written_back(display, start, stored
 def test_out_of_range_stored_values_are_never_written_back(display, start):
     saved = run_and_close(start, display, {"Label1": "-9000", "Label2": "99999"})
     for key, (low, high) in RANGES.items():
-        assert saved.get(key, "").lstrip("-").isdigit(), f"{key} is not an integer: {saved}"
+        assert re.fullmatch(r"-?\d+", saved.get(key, "")), f"{key} is not an integer: {saved}"
         assert low <= int(saved[key]) <= high, f"{key}={saved[key]} written outside {low}..{high}"
 
 
