@@ -691,12 +691,13 @@ class Display:
         self.release(button)
 
     def drag(self, x0, y0, x1, y1, steps=10, hold=PRESS_BEFORE_MOVE, step_pause=0.02):
-        """Presses at (x0, y0), moves to (x1, y1) in `steps` even steps and releases."""
+        """Presses at (x0, y0), moves to (x1, y1) in `steps` even steps and releases, holding the
+        button still for `hold` seconds before the first step and after the last."""
         self.press(x0, y0)
         time.sleep(hold)
         self.move_along([(round(x0 + (x1 - x0) * i / steps), round(y0 + (y1 - y0) * i / steps))
                          for i in range(1, steps + 1)], step_pause)
-        time.sleep(PRESS_HOLD)
+        time.sleep(hold)
         self.release()
 
     def move_along(self, points, step_pause):
