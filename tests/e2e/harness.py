@@ -31,7 +31,7 @@ from dataclasses import dataclass
 from typing import NamedTuple
 
 from PIL import Image
-from Xlib import X, XK, Xatom, error as xerror
+from Xlib import X, XK, Xatom, display as xdisplay, error as xerror
 from Xlib.display import Display as XDisplay
 from Xlib.ext import randr, xtest
 from Xlib.protocol import event as xevent, rq
@@ -439,8 +439,13 @@ class Display:
         saved = os.environ.get("XAUTHORITY")
         # python-xlib reads the cookie from there; a file that does not exist means none
         os.environ["XAUTHORITY"] = xauthority or "/nonexistent/.Xauthority"
+        # python-xlib 0.33 registers each server's extension events in one table for all connections
+        # of the process, and servers with other extensions (Xvfb, XWayland) then clash (TypeError
+        # in add_extension_event): each connection gets a table of its own.
+        xdisplay._BaseDisplay.event_classes = xevent.event_class.copy()
         try:
             self.x = XDisplay(self.name)
+            self.x.display.event_classes = xdisplay._BaseDisplay.event_classes
         finally:
             if saved is None:
                 del os.environ["XAUTHORITY"]

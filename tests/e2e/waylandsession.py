@@ -142,7 +142,7 @@ class WaylandDesktop(harness.Display):
             try:
                 self.connect(number, self.env.get("XAUTHORITY"))
                 return True
-            except Exception:  # not accepting clients yet
+            except (harness.xerror.DisplayError, OSError):  # not accepting clients yet
                 return False
 
         harness.wait_until(connected, harness.WINDOW_TIMEOUT, "XWayland to accept clients")
