@@ -50,9 +50,10 @@ const SliderTwin& verticalSliderTwin() {
                                  .designClient = QRectF(0, 0, 4680, 3195),
                                  .picture = &art::verticalSlider,
                                  .minus = QRectF(2160, 120, 255, 195),
-                                 // across to the sleeve's right edge and down to the plus button
-                                 .readout = QRectF(2050, 600, 450, 600),
-                                 .readoutAlignment = Qt::AlignLeft | Qt::AlignTop,
+                                 // along the moving jaw's solid face (x 40 ... 131, y 8 ... 22), where a
+                                 // reading has as much room as on the horizontal slider's sleeve
+                                 .readout = QRectF(600, 120, 1380, 225),
+                                 .readoutAlignment = Qt::AlignHCenter | Qt::AlignVCenter,
                                  .plus = QRectF(2160, 1200, 255, 195),
                                  .grip = QRectF(0, 0, 1455, 375),
                                  .check1 = QRectF(3000, 1560, 615, 375)};
@@ -134,7 +135,10 @@ Slider::Slider(forms::Application& app, Module1& model, const SliderTwin& twin)
     Command2->mouse().down = [this](int, int, float, float) { Command2_MouseDown(); };
     Command2->mouse().up = [this](int, int, float, float) { Command2_MouseUp(); };
     Command2->mouse().move = [this](int, int, float, float) { Command_MouseMove(); };
-    Label2->mouse().down = [this](int, int, float, float) { Label2_MouseDown(); };
+    // Only the left button drags the jaw: the right one opens the menu, which takes the release.
+    Label2->mouse().down = [this](int button, int, float, float) {
+        if (button == 1) Label2_MouseDown();
+    };
     Label2->mouse().move = [this](int, int, float x, float y) { Label2_MouseMove(x, y); };
     Label2->mouse().up = [this](int, int, float, float) { Label2_MouseUp(); };
     // The handle must also see the pointer pass with no button held: that cancels a beam's pending
@@ -317,9 +321,11 @@ void Slider::keyPressEvent(QKeyEvent* event) {
 }
 
 void Slider::contextMenuEvent(QContextMenuEvent* event) {
-    // On the readout and the rest of the picture; the buttons and the handle keep the right button.
+    // On the readout (also where it lies on the handle) and the rest of the picture; the buttons and
+    // the rest of the handle keep the right button.
     QWidget* under = childAt(event->pos());
-    if (under != Picture1 && under != Label1) return;
+    const bool onReadout = Label1->geometry().contains(Picture1->mapFrom(this, event->pos()));
+    if (under != Picture1 && under != Label1 && !onReadout) return;
     caliperPanel(app()).popUpCaliperMenu(*this, event->globalPos());
 }
 

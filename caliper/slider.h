@@ -21,7 +21,7 @@ struct SliderTwin {
     QRectF designClient;
     QImage (*picture)(double scale);
     QRectF minus;                 // Command2
-    QRectF readout;               // Label1, grown where the sleeve is solid and free (see the tables)
+    QRectF readout;               // Label1, on solid face pixels clear of the buttons (see the tables)
     Qt::Alignment readoutAlignment;
     QRectF plus;                  // Command1
     QRectF grip;                  // Label2

@@ -325,17 +325,21 @@ private Q_SLOTS:
         TestProgram t;
         auto [h, v] = bothShown(t);
         Start& p = t.start_();
-        auto rightClick = [](QWidget* w) {
-            QContextMenuEvent e(QContextMenuEvent::Mouse, QPoint(3, 3), w->mapToGlobal(QPoint(3, 3)));
+        auto rightClick = [](QWidget* w, QPoint at = QPoint(3, 3)) {
+            QContextMenuEvent e(QContextMenuEvent::Mouse, at, w->mapToGlobal(at));
             QCoreApplication::sendEvent(w, &e);
             return qobject_cast<QMenu*>(QApplication::activePopupWidget());
         };
-        for (QWidget* w : {static_cast<QWidget*>(h.slider.Picture1), static_cast<QWidget*>(&p)}) {
-            QMenu* menu = rightClick(w);
+        // The vertical readout lies along the jaw, over the handle.
+        const QPoint onJaw = v.slider.Label2->mapFrom(v.slider.Picture1, v.slider.Label1->geometry().center());
+        for (auto [w, at] : {std::pair<QWidget*, QPoint>{h.slider.Picture1, {3, 3}}, {&p, {3, 3}},
+                             {v.slider.Label2, onJaw}}) {
+            QMenu* menu = rightClick(w, at);
             QVERIFY(menu);
             menu->close();
         }
         QVERIFY(!rightClick(h.slider.Command1));
+        QVERIFY(!rightClick(v.slider.Label2));
         QVERIFY(!rightClick(p.Option2));
         h.nudge(2);
         t.advance(50);
@@ -542,9 +546,10 @@ private Q_SLOTS:
                 QCOMPARE(t.form2().Label1->caption(), QStringLiteral("0"));
                 continue;
             }
-            if (ms == 50) { // the vertical readout wraps at the blank: the number, then the unit
+            if (ms == 50) { // along the vertical slider's jaw the reading has one line, as on the horizontal
                 QCOMPARE(t.form42().Label1->caption(), QStringLiteral("0.00 cm"));
-                QCOMPARE(t.form42().Label1->captionLayout().lines, QStringList({"0.00 ", "cm"}));
+                QCOMPARE(t.form42().Label1->captionLayout().lines, QStringList({"0.00 cm"}));
+                QCOMPARE(t.form42().Label1->font(), t.form2().Label1->font());
             }
             QCOMPARE(t.form2().caption(), t.form2().Label1->caption());
             QCOMPARE(t.form42().caption(), t.form42().Label1->caption());
@@ -630,6 +635,15 @@ private Q_SLOTS:
         if (scale == 1) {
             const QRegion solid = *RegionFromPicture(c.slider.Picture1->picture());
             QVERIFY(QRegion(label->geometry()).subtracted(solid).isEmpty());
+            // Along the vertical slider's jaw every pixel of the text lies on the dark blue face, none on
+            // the bevel (a long reading's second line on the horizontal sleeve reaches its dark lower edge).
+            const QImage picture = c.slider.Picture1->picture();
+            const QPoint at = label->geometry().topLeft() - QPoint(margin, margin);
+            for (int y = ink.top(); vertical && y <= ink.bottom(); ++y)
+                for (int x = ink.left(); x <= ink.right(); ++x)
+                    if (qAlpha(drawn.pixel(x, y)))
+                        QVERIFY2(picture.pixel(at + QPoint(x, y)) == 0xFF003C80,
+                                 qPrintable(QStringLiteral("text on the bevel at %1,%2").arg(at.x() + x).arg(at.y() + y)));
             QVERIFY(!label->geometry().intersects(c.slider.Command1->geometry()));
             QVERIFY(!label->geometry().intersects(c.slider.Command2->geometry()));
         }

@@ -95,7 +95,7 @@ class TestLayout : public QObject {
                                                 "Minimise", "Folding rule", "Close", "Magnifier",
                                                 "&Copy reading", "Horizontal reading", "0.00 cm"};
         QTest::newRow("German") << true
-                                << QStringList{"Zentimeter", "Justieren ", "Maßstab:", "Kalibrix immer oben halten.",
+                                << QStringList{"Zentimeter", "Justieren ", "Maßstab:", "Immer oben halten.",
                                                "Minimieren", "Zollstock", "Ende", "Lupe",
                                                "Messwert &kopieren", "Waagrechter Messwert", "0,00 cm"};
     }
@@ -116,6 +116,9 @@ class TestLayout : public QObject {
                               s.Check3->widget()->accessibleName(), menu->actions().first()->text(),
                               readout->text(QAccessible::Name), readout->text(QAccessible::Value)}),
                  texts);
+        // "Keep Kalibrix on top." on one line; the magnifier's glass inside its button's frame.
+        QVERIFY(s.Check5->widget()->sizeHint().width() <= s.Check5->widget()->width());
+        QVERIFY(s.Check3->widget()->iconSize().width() <= s.Check3->widget()->width() - 4);
     }
 
     // Every control a user can reach has a name for screen readers; the readouts' values follow the

@@ -108,7 +108,7 @@
     <message>
         <location filename="../panel/startcontrols.cpp" line="62"/>
         <source>Keep Kalibrix on top.</source>
-        <translation>Kalibrix immer oben halten.</translation>
+        <translation>Immer oben halten.</translation>
     </message>
     <message>
         <location filename="../caliper/beam.cpp" line="76"/>
