@@ -340,6 +340,21 @@ private Q_SLOTS:
         }
         QVERIFY(!rightClick(h.slider.Command1));
         QVERIFY(!rightClick(v.slider.Label2));
+        // The panel's menu has the length dialogs too: with the horizontal caliper while it is shown.
+        for (Slider* shown : {&h.slider, &v.slider}) {
+            std::unique_ptr<QMenu> m(createContextMenu(p, nullptr, nullptr));
+            m->findChild<QAction*>(QStringLiteral("calibrate"))->trigger();
+            const auto* dialog = p.findChild<forms::InputDialog*>(QStringLiteral("calibrate"));
+            QVERIFY(dialog && dialog->isVisible());
+            QCOMPARE(dialog->property("kxSlider").toString(), shown->formName());
+            delete dialog;
+            p.Check1->setValue(0);
+        }
+        p.Check2->setValue(0);
+        std::unique_ptr<QMenu> none(createContextMenu(p, nullptr, nullptr));
+        QVERIFY(!none->findChild<QAction*>(QStringLiteral("knownLength"))->isEnabled());
+        p.Check1->setValue(1);
+        p.Check2->setValue(1);
         QVERIFY(!rightClick(p.Option2));
         h.nudge(2);
         t.advance(50);
