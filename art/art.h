@@ -2,6 +2,7 @@
 
 #include "art/scale.h"
 
+#include <QIcon>
 #include <QImage>
 #include <QPoint>
 #include <QString>
@@ -22,8 +23,14 @@ struct CursorArt {
     QPoint hotSpot; // in the image's own (device) pixels
 };
 
+// The program's icon (its desktop entry's, its windows'), each size drawn at that size, anti-aliased.
+inline constexpr int kApplicationIconSizes[] = {16, 24, 32, 48, 64, 128, 256};
+QImage applicationIcon(int size);
+// Every size of it, for a window (needs a QGuiApplication).
+QIcon applicationIconSet();
+
 // Control panel pictures.
-QImage horizontalCaliperIcon(double scale = 1.0); // P1, 32 x 32: also the application icon
+QImage horizontalCaliperIcon(double scale = 1.0); // P1, 32 x 32
 QImage verticalCaliperIcon(double scale = 1.0);   // P2, 32 x 32
 QImage magnifierIcon(double scale = 1.0);         // P3, 32 x 32
 QImage setSquareIcon(double scale = 1.0);         // P4, 16 x 16

@@ -60,7 +60,7 @@ Beam::Beam(forms::Application& app, Module1& model, const BeamTwin& twin)
     forms::Environment& e = env();
 
     setCaption(twin.caption);
-    if (twin.hasIcon) setWindowIcon(QIcon(QPixmap::fromImage(art::horizontalCaliperIcon())));
+    if (twin.hasIcon) setWindowIcon(art::applicationIconSet());
     placeWindowTwips(twin.designClient.x(), twin.designClient.y(), twin.designClient.width(),
                      twin.designClient.height());
 

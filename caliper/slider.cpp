@@ -65,7 +65,7 @@ Slider::Slider(forms::Application& app, Module1& model, const SliderTwin& twin)
     forms::Environment& e = env();
 
     setCaption(QString());
-    if (twin.axis == Axis::Horizontal) setWindowIcon(QIcon(QPixmap::fromImage(art::horizontalCaliperIcon())));
+    if (twin.axis == Axis::Horizontal) setWindowIcon(art::applicationIconSet());
     placeWindowTwips(twin.designClient.x(), twin.designClient.y(), twin.designClient.width(),
                      twin.designClient.height());
 

@@ -25,7 +25,7 @@ constexpr double kClientLeft = 3795, kClientTop = 1425;
 Start::Start(forms::Application& app, Module1& model) : Form(app, names::Start), m(model) {
     setCaption(QStringLiteral("Kalibrix"));
     setBorderStyle(1);
-    setWindowIcon(QIcon(QPixmap::fromImage(art::horizontalCaliperIcon())));
+    setWindowIcon(art::applicationIconSet());
     QPalette pal = palette();
     pal.setColor(QPalette::Window, kPanelBackground);
     pal.setColor(QPalette::Button, kPanelBackground);
