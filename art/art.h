@@ -48,6 +48,11 @@ QImage horizontalBeam(double scale = 1.0);        // P11, 508 x 165
 QImage horizontalSlider(double scale = 1.0);      // P12, 100 x 167
 QImage verticalBeam(double scale = 1.0);          // P13, 165 x 428
 QImage verticalSlider(double scale = 1.0);        // P14, 167 x 100
+// The beams shortened to `length` design pixels along the bar (kShortestBeam at least), for a monitor
+// too small for the whole beam at its scale.
+inline constexpr int kShortestBeam = 200;
+QImage horizontalBeamOfLength(double scale, int length);
+QImage verticalBeamOfLength(double scale, int length);
 QImage nudgeButtonFace(double scale = 1.0);       // P15, 15 x 15
 CursorArt openHandCursor(double scale = 1.0);     // P16, hot spot (5, 0)
 CursorArt grabbingHandCursor(double scale = 1.0); // P17, hot spot (5, 0)

@@ -194,8 +194,12 @@ void Slider::Timer1_Timer() {
         }
         const Variant& offset = m.*m_twin.offset;
         if (!offset.isNumeric()) return; // keeps the last place until the offset is a number again
+        // A bar drawn shorter for a small monitor keeps the zero points: the horizontal slider counts
+        // from where the whole bar's right end would be.
+        Placement bar = *beam;
+        if (m_twin.axis == Axis::Horizontal) bar.right += app().form<Beam>(m_twin.beam).shortfall();
         // The beam's own twips per pixel, unrounded: the same step as the nudges.
-        const QRect r = placeSlider(m_twin.axis, *beam, offset.toDouble(), beamWindow.twipsPerPixel(), width());
+        const QRect r = placeSlider(m_twin.axis, bar, offset.toDouble(), beamWindow.twipsPerPixel(), width());
         if (size() != r.size()) resize(r.size());
         if (pos() != r.topLeft()) move(r.topLeft());
         break;

@@ -455,6 +455,34 @@ private Q_SLOTS:
         QCOMPARE(c.slider.pos(), QPoint(p.left, p.top) + c.atZero());
     }
 
+    // A caliper lies wholly on its monitor when it first shows: where the monitor has no room for the
+    // whole bar at its scale, the bar is drawn shorter, with its close spot at its far end.
+    void placedWhollyOnItsMonitor_data() {
+        QTest::addColumn<bool>("vertical");
+        QTest::addColumn<double>("scale");
+        QTest::addColumn<int>("length"); // device pixels along the bar
+        QTest::newRow("vertical at 100 %") << true << 1.0 << 428;
+        QTest::newRow("vertical at 200 %") << true << 2.0 << 698; // from 102 down
+        QTest::newRow("horizontal at 200 %") << false << 2.0 << 1016;
+        QTest::newRow("horizontal at 300 %") << false << 3.0 << 1239; // from 39 across
+    }
+    void placedWhollyOnItsMonitor() {
+        QFETCH(bool, vertical);
+        QFETCH(double, scale);
+        QFETCH(int, length);
+        TestProgram t;
+        const QRect monitor(0, 0, 1280, 800);
+        t.screen.setScreens({{QStringLiteral("LAPTOP"), monitor, monitor, scale, {}, true, {}}});
+        Caliper c = shown(t, vertical);
+        QCOMPARE(vertical ? c.beam.height() : c.beam.width(), length);
+        QVERIFY(monitor.contains(c.beam.frameGeometry()));
+        QCOMPARE(c.sliderFromBeam(), c.atZero());
+        const QRegion solid = *RegionFromPicture(c.beam.Picture1->picture());
+        QVERIFY(solid.intersects(c.beam.Label1->geometry())); // the close spot on the bar's far end
+        QTest::mouseClick(c.beam.Label1, Qt::LeftButton);
+        QVERIFY(!c.beam.isVisible() && !c.slider.isVisible());
+    }
+
     // Also across two monitors side by side, the right one at 200 %: where the pointer brings the beam
     // onto it, beam and slider are drawn twice as large around the pointer, the slider stays on its
     // beam with the jaws touching, and a nudge is one pixel of that monitor.
