@@ -96,7 +96,7 @@ class TestLayout : public QObject {
                                                 "Minimise", "Folding rule", "Close", "Magnifier",
                                                 "&Copy reading", "Horizontal reading", "0.00 cm"};
         QTest::newRow("German") << true
-                                << QStringList{"Zentimeter", "Justieren ", "Maßstab:", "Immer oben halten.",
+                                << QStringList{"Zentimeter", "Justieren ", "Maßstab:", "Kalibrix immer oben halten.",
                                                "Minimieren", "Zollstock", "Ende", "Lupe",
                                                "Messwert &kopieren", "Waagrechter Messwert", "0,00 cm"};
     }

@@ -133,7 +133,7 @@
     <message>
         <location filename="../panel/startcontrols.cpp" line="62"/>
         <source>Keep Kalibrix on top.</source>
-        <translation>Immer oben halten.</translation>
+        <translation>Kalibrix immer oben halten.</translation>
     </message>
     <message>
         <location filename="../caliper/beam.cpp" line="76"/>
