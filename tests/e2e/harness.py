@@ -356,7 +356,7 @@ class Display:
         self.size = screen.size
         self.tmp = self.xvfb = self.openbox = self.x = None
         self.programs = []
-        self._selection_window = None
+        self._selection_window = self._probe_window = None
 
     def __enter__(self):
         return self.start()
@@ -649,6 +649,25 @@ class Display:
         self._client_message(self.root.id, wid, "_NET_ACTIVE_WINDOW", [2],
                              X.SubstructureNotifyMask | X.SubstructureRedirectMask)
         wait_value(self.active_window, lambda w: w == wid, STEP_TIMEOUT, f"0x{wid:x} to be active")
+
+    def sync_window_manager(self, timeout=STEP_TIMEOUT):
+        """Returns once the window manager has handled everything sent to it before this call (a
+        window mapped or activated by a program whose ping has been answered, say): it answers
+        _NET_REQUEST_FRAME_EXTENTS for an unmapped window of the harness's in turn. The request is
+        sent again while no answer has come: one made just after openbox started went unanswered."""
+        if self._probe_window is None:
+            self._probe_window = self.root.create_window(0, 0, 1, 1, 0, X.CopyFromParent)
+        self._probe_window.delete_property(self.atom("_NET_FRAME_EXTENTS"))
+
+        def answered():
+            if self.property(self._probe_window, "_NET_FRAME_EXTENTS") is not None:
+                return True
+            self._client_message(self.root.id, self._probe_window.id, "_NET_REQUEST_FRAME_EXTENTS",
+                                 [], X.SubstructureNotifyMask | X.SubstructureRedirectMask)
+            return False
+
+        wait_until(answered, timeout, "the window manager to answer a request for frame extents",
+                   interval=0.1)
 
     def move_window(self, wid, x, y):
         self.window(wid).configure(x=x, y=y)
