@@ -23,23 +23,19 @@ constexpr int kSnapPixels = 4;         // a dragged jaw stops on an edge this cl
 constexpr std::size_t kUndoDepth = 20;
 constexpr int kNoticeMs = 5000;
 
-QString text(const char* english) {
-    return QCoreApplication::translate("Kalibrix", english);
-}
-
 QString noCopyText(ScreenCopyProblem problem) {
     switch (problem) {
     case ScreenCopyProblem::NoScreenSharing:
-        return text("This desktop offers no screen sharing, so the jaws cannot see the screen. They stay where "
+        return QCoreApplication::translate("Kalibrix", "This desktop offers no screen sharing, so the jaws cannot see the screen. They stay where "
                     "they are.");
     case ScreenCopyProblem::Refused:
-        return text("Screen sharing was not allowed, so the jaws cannot see the screen. They stay where they are.");
+        return QCoreApplication::translate("Kalibrix", "Screen sharing was not allowed, so the jaws cannot see the screen. They stay where they are.");
     case ScreenCopyProblem::Ended:
-        return text("Screen sharing has ended, so the jaws cannot see the screen. Try again to restart it.");
+        return QCoreApplication::translate("Kalibrix", "Screen sharing has ended, so the jaws cannot see the screen. Try again to restart it.");
     case ScreenCopyProblem::None:
         break;
     }
-    return text("The screen could not be read. The jaws stay where they are.");
+    return QCoreApplication::translate("Kalibrix", "The screen could not be read. The jaws stay where they are.");
 }
 
 bool solid(const QImage& picture, QPoint p) {
@@ -174,7 +170,7 @@ void JawCommands::runNow(Pending pending) {
     const std::optional<MeasuringLine> l = line(pending.pointer);
     if (!l) return;
     if (l->moving <= l->fixed) {
-        tell(text("The jaws are closed: there is nothing between them to measure."));
+        tell(QCoreApplication::translate("Kalibrix", "The jaws are closed: there is nothing between them to measure."));
         return;
     }
     const QImage shot = copyScreen(l->rect(), pending);
@@ -199,14 +195,14 @@ void JawCommands::runNow(Pending pending) {
         move = edges::openFrom(inside, start - l->fixed, tolerance());
     }
     if (!move.fixed && !move.moving) {
-        tell(text("No edge between the jaws: they stay where they are."));
+        tell(QCoreApplication::translate("Kalibrix", "No edge between the jaws: they stay where they are."));
         return;
     }
     moveJaws(*l, l->fixed + move.fixed.value_or(0), l->fixed + move.moving.value_or(int(inside.size())));
     if (!move.fixed)
-        tell(text("The fixed jaw found no edge and stays where it is."));
+        tell(QCoreApplication::translate("Kalibrix", "The fixed jaw found no edge and stays where it is."));
     else if (!move.moving)
-        tell(text("The moving jaw found no edge and stays where it is."));
+        tell(QCoreApplication::translate("Kalibrix", "The moving jaw found no edge and stays where it is."));
     else
         m_notice.clear();
 }

@@ -75,9 +75,10 @@ void drawPointerMarks(QImage& view, QRect block, QRgb colour, int zoom, const QF
         for (int x = block.left() % zoom; x < view.width(); x += zoom) p.drawLine(x, 0, x, view.height() - 1);
         for (int y = block.top() % zoom; y < view.height(); y += zoom) p.drawLine(0, y, view.width() - 1, y);
     }
-    // The crosshair: a frame just outside the block and four arms, black on light colours, white on dark.
-    const bool light = qGray(colour) >= 128;
-    p.setPen(light ? Qt::black : Qt::white);
+    // The crosshair: a frame just outside the block and four arms, each pixel inverted, so that it shows
+    // on every colour round it.
+    p.setCompositionMode(QPainter::RasterOp_NotDestination);
+    p.setPen(Qt::black);
     const QRect frame = block.adjusted(-1, -1, 0, 0);
     p.drawRect(frame);
     const int arm = std::max(scaled(kCrosshairArm, scale), 2 * zoom);
@@ -86,6 +87,7 @@ void drawPointerMarks(QImage& view, QRect block, QRgb colour, int zoom, const QF
     p.drawLine(frame.right() + 1, c.y(), frame.right() + arm, c.y());
     p.drawLine(c.x(), frame.top() - arm, c.x(), frame.top() - 1);
     p.drawLine(c.x(), frame.bottom() + 1, c.x(), frame.bottom() + arm);
+    p.setCompositionMode(QPainter::CompositionMode_SourceOver);
 
     // The colour line, in a strip along the lower edge: the swatch, then the name and the channels.
     p.setFont(font);

@@ -44,19 +44,19 @@ QAction* addSwitch(QMenu* menu, const QString& caption, const char* name, bool o
 // The slider's commands that find edges on the screen: close, open, undo, snap and the tolerance.
 void addEdgeEntries(QMenu* menu, Start& panel, Slider& slider) {
     QPointer<Slider> s = &slider;
-    named(menu->addAction(text("C&lose on the object"),
+    named(menu->addAction(QCoreApplication::translate("Kalibrix", "C&lose on the object"),
                           [s] {
                               if (s) s->jaws().runSoon(JawCommands::Command::Close);
                           }),
           "closeJaws")
         ->setShortcut(QKeySequence(Qt::Key_Space)); // shown only: the slider handles the keys itself
-    named(menu->addAction(text("&Open to the edges"),
+    named(menu->addAction(QCoreApplication::translate("Kalibrix", "&Open to the edges"),
                           [s] {
                               if (s) s->jaws().runSoon(JawCommands::Command::Open);
                           }),
           "openJaws")
         ->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_Space));
-    QAction* undo = named(menu->addAction(text("&Undo the jaws' move"),
+    QAction* undo = named(menu->addAction(QCoreApplication::translate("Kalibrix", "&Undo the jaws' move"),
                                           [s] {
                                               if (s) s->jaws().undo();
                                           }),
@@ -64,12 +64,12 @@ void addEdgeEntries(QMenu* menu, Start& panel, Slider& slider) {
     undo->setShortcut(QKeySequence::Undo);
     undo->setEnabled(slider.jaws().canUndo());
     EdgeSettings& edges = panel.edgeSettings();
-    addSwitch(menu, text("S&nap to edges while dragging"), "snap", edges.snap(),
+    addSwitch(menu, QCoreApplication::translate("Kalibrix", "S&nap to edges while dragging"), "snap", edges.snap(),
               [&edges](bool on) { edges.setSnap(on); });
-    QMenu* tolerance = menu->addMenu(text("Edge &tolerance"));
+    QMenu* tolerance = menu->addMenu(QCoreApplication::translate("Kalibrix", "&Edge tolerance"));
     auto* steps = new QActionGroup(tolerance);
     for (int step : EdgeSettings::kToleranceSteps) {
-        const QString caption = step == 0 ? text("&Exact colour") : text("%1 of 255").arg(step);
+        const QString caption = step == 0 ? QCoreApplication::translate("Kalibrix", "&Exact colour") : QCoreApplication::translate("Kalibrix", "%1 of 255").arg(step);
         const QByteArray name = "tolerance" + QByteArray::number(step);
         steps->addAction(addSwitch(tolerance, caption, name.constData(), edges.tolerance() == step,
                                    [&edges, step](bool) { edges.setTolerance(step); }));
@@ -82,7 +82,7 @@ void addMagnifierEntries(QMenu* menu, Start& panel) {
     const std::optional<QRgb> colour = panel.magnifier().pointerColour();
     if (!colour) return;
     const QString name = colourName(*colour);
-    QAction* copy = named(menu->addAction(text("Copy the colour %1").arg(name),
+    QAction* copy = named(menu->addAction(QCoreApplication::translate("Kalibrix", "Copy the colour %1").arg(name),
                                           [&panel, name] { panel.env().shell.copyText(name); }),
                           "copyColour");
     copy->setShortcut(QKeySequence::Copy); // shown only: the magnifier handles the key itself
