@@ -16,6 +16,7 @@ namespace kx {
 namespace {
 
 constexpr int kAfterMenuMs = 150;      // a menu's pixels have left the screen by then
+constexpr int kSettleMs = 150;         // a moved caliper stands where it was moved to on the screen by then
 constexpr int kCopyRetryMs = 100;      // while a screen-sharing stream starts
 constexpr int kCopyAttempts = 30;      // three seconds of that
 constexpr int kReleaseMs = 30000;      // a screen-sharing stream is kept this long after a command
@@ -86,6 +87,11 @@ JawCommands::JawCommands(Slider& slider) : m_slider(slider) {
     m_later->setHandler([this] {
         m_later->setEnabled(false);
         if (std::optional<Pending> p = std::exchange(m_pending, std::nullopt)) runNow(*p);
+    });
+    m_settle = &slider.createTimer(kSettleMs, false);
+    m_settle->setHandler([this] {
+        m_settle->setEnabled(false);
+        if (m_pending && !m_later->enabled()) runNow(*std::exchange(m_pending, std::nullopt));
     });
     m_release = &slider.createTimer(kReleaseMs, false);
     m_release->setHandler([this] {
@@ -166,7 +172,20 @@ QImage JawCommands::copyScreen(const QRect& rect, Pending& pending) {
     return {};
 }
 
+void JawCommands::windowsMoved() {
+    m_settle->setEnabled(false);
+    m_settle->setEnabled(true);
+}
+
 void JawCommands::runNow(Pending pending) {
+    // The screen must show the caliper where the offset and the beam say: a window just moved may
+    // still stand at its old place there (the window manager moves it a moment later), and the
+    // copy would see its jaw between the jaws.
+    m_slider.Timer1_Timer();
+    if (m_settle->enabled()) {
+        m_pending = pending;
+        return;
+    }
     const std::optional<MeasuringLine> l = line(pending.pointer);
     if (!l) return;
     if (l->moving <= l->fixed) {

@@ -65,6 +65,10 @@ public:
     void stopSnapping() { m_snapEdges.clear(); }
     void dragEnded();
 
+    // The beam or the slider has just been moved: the screen shows them there a moment later, and a
+    // command waits for that.
+    void windowsMoved();
+
     // What the commands last told the user (also shown at the readout); empty when all went well.
     const QString& notice() const { return m_notice; }
 
@@ -90,6 +94,7 @@ private:
     std::vector<Place> m_undo;
     std::optional<Pending> m_pending;
     forms::Timer* m_later;   // a command from the menu, or a copy tried again while screen sharing starts
+    forms::Timer* m_settle;  // runs while a moved caliper is settling on the screen
     forms::Timer* m_release; // lets a screen-sharing stream go a while after the last command
     std::vector<int> m_snapEdges; // along the line, where the dragged jaw may stop
     std::optional<MeasuringLine> m_dragLine;

@@ -199,6 +199,7 @@ void Slider::Timer1_Timer() {
         if (!offset.isNumeric()) return; // keeps the last place until the offset is a number again
         // The beam's own twips per pixel, unrounded: the same step as the nudges.
         const QRect r = placeSlider(m_twin.axis, *beam, offset.toDouble(), beamWindow.twipsPerPixel(), width());
+        if (m_jaws && geometry() != r) m_jaws->windowsMoved();
         if (size() != r.size()) resize(r.size());
         if (pos() != r.topLeft()) move(r.topLeft());
         break;

@@ -599,7 +599,10 @@ private Q_SLOTS:
         const QPoint beamAt = c.beam.pos();
         const QKeySequence keys(key);
         QTest::keyClick(c.slider.Picture1, keys[0].key(), keys[0].keyboardModifiers());
-        t.advance(50);
+        // Right after the nudges' move the command waits until the slider stands there on the screen.
+        QCOMPARE(c.beam.pos(), beamAt);
+        QVERIFY(c.slider.jaws().notice().isEmpty());
+        t.advance(150);
         if (moved < 0) {
             QCOMPARE(c.beam.pos(), beamAt);
             QCOMPARE(c.slider.Label1->caption(), opened);
