@@ -61,6 +61,7 @@ public:
     // The offset that stands the moving jaw on the edge nearest to the pointer's place along the line
     // (device pixels) if one is near enough; nothing otherwise.
     std::optional<Variant> snapFor(int pointerAlong);
+    bool snapping() const { return !m_snapEdges.empty(); }
     // Stops snapping for the rest of this drag (Alt held).
     void stopSnapping() { m_snapEdges.clear(); }
     void dragEnded();

@@ -283,9 +283,11 @@ void Slider::Label2_MouseMove(float x, float y, int shift) {
         const double distance = m_twin.axis == Axis::Horizontal ? x : y;
         if (shift & kAltShift) m_jaws->stopSnapping();
         // The pointer's place along the line: the handle's measuring edge is where the jaw stands.
-        const std::optional<MeasuringLine> here = m_jaws->line(std::nullopt);
-        if (here) {
-            if (std::optional<Variant> snapped = m_jaws->snapFor(here->moving + int(std::floor(distance)))) {
+        if (m_jaws->snapping()) {
+            const std::optional<MeasuringLine> here = m_jaws->line(std::nullopt);
+            const std::optional<Variant> snapped =
+                here ? m_jaws->snapFor(here->moving + int(std::floor(distance))) : std::nullopt;
+            if (snapped) {
                 m.*m_twin.offset = *snapped;
                 return;
             }
