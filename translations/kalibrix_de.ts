@@ -29,97 +29,57 @@
         <translation>Punkt</translation>
     </message>
     <message>
-        <location filename="../panel/contextmenu.cpp" line="47"/>
-        <source>C&amp;lose on the object</source>
-        <translation>An das Objekt a&amp;nlegen</translation>
-    </message>
-    <message>
-        <location filename="../panel/contextmenu.cpp" line="53"/>
-        <source>&amp;Open to the edges</source>
-        <translation>Bis an die Kanten ö&amp;ffnen</translation>
-    </message>
-    <message>
-        <location filename="../panel/contextmenu.cpp" line="59"/>
-        <source>&amp;Undo the jaws&apos; move</source>
-        <translation>Bewegung der Backen &amp;rückgängig</translation>
-    </message>
-    <message>
-        <location filename="../panel/contextmenu.cpp" line="67"/>
-        <source>S&amp;nap to edges while dragging</source>
-        <translation>Beim Ziehen an Kanten &amp;einrasten</translation>
-    </message>
-    <message>
-        <location filename="../panel/contextmenu.cpp" line="69"/>
-        <source>&amp;Edge tolerance</source>
-        <translation>Kanten&amp;toleranz</translation>
-    </message>
-    <message>
-        <location filename="../panel/contextmenu.cpp" line="72"/>
-        <source>&amp;Exact colour</source>
-        <translation>&amp;Genaue Farbe</translation>
-    </message>
-    <message>
-        <location filename="../panel/contextmenu.cpp" line="72"/>
-        <source>%1 of 255</source>
-        <translation>%1 von 255</translation>
-    </message>
-    <message>
-        <location filename="../panel/contextmenu.cpp" line="85"/>
-        <source>Copy the colour %1</source>
-        <translation>Farbe %1 kopieren</translation>
-    </message>
-    <message>
-        <location filename="../panel/contextmenu.cpp" line="103"/>
+        <location filename="../panel/contextmenu.cpp" line="54"/>
         <source>&amp;Copy reading</source>
         <translation>Messwert &amp;kopieren</translation>
     </message>
     <message>
-        <location filename="../panel/contextmenu.cpp" line="108"/>
+        <location filename="../panel/contextmenu.cpp" line="59"/>
         <source>Copy &amp;horizontal reading</source>
         <translation>&amp;Waagrechten Messwert kopieren</translation>
     </message>
     <message>
-        <location filename="../panel/contextmenu.cpp" line="111"/>
+        <location filename="../panel/contextmenu.cpp" line="62"/>
         <source>Copy &amp;vertical reading</source>
         <translation>&amp;Senkrechten Messwert kopieren</translation>
     </message>
     <message>
-        <location filename="../panel/contextmenu.cpp" line="133"/>
+        <location filename="../panel/contextmenu.cpp" line="78"/>
         <source>T&amp;rue size</source>
         <translation>W&amp;ahre Größe</translation>
     </message>
     <message>
-        <location filename="../panel/contextmenu.cpp" line="137"/>
+        <location filename="../panel/contextmenu.cpp" line="82"/>
         <source>&amp;Scale from a known length...</source>
         <translation>&amp;Maßstab aus bekannter Länge...</translation>
     </message>
     <message>
-        <location filename="../panel/contextmenu.cpp" line="142"/>
+        <location filename="../panel/contextmenu.cpp" line="87"/>
         <source>C&amp;alibrate this monitor...</source>
         <translation>Diesen Bildschirm ka&amp;librieren...</translation>
     </message>
     <message>
-        <location filename="../panel/contextmenu.cpp" line="150"/>
+        <location filename="../panel/contextmenu.cpp" line="95"/>
         <source>Keep Kalibrix on &amp;top</source>
         <translation>Kalibrix immer &amp;oben halten</translation>
     </message>
     <message>
-        <location filename="../panel/contextmenu.cpp" line="159"/>
+        <location filename="../panel/contextmenu.cpp" line="104"/>
         <source>&amp;Put the caliper away</source>
         <translation>Messschieber &amp;weglegen</translation>
     </message>
     <message>
-        <location filename="../panel/contextmenu.cpp" line="160"/>
+        <location filename="../panel/contextmenu.cpp" line="105"/>
         <source>&amp;Put the calipers away</source>
         <translation>Beide Messschieber &amp;weglegen</translation>
     </message>
     <message>
-        <location filename="../panel/contextmenu.cpp" line="170"/>
+        <location filename="../panel/contextmenu.cpp" line="115"/>
         <source>&amp;Help</source>
         <translation>&amp;Hilfe</translation>
     </message>
     <message>
-        <location filename="../panel/contextmenu.cpp" line="174"/>
+        <location filename="../panel/contextmenu.cpp" line="119"/>
         <source>&amp;Quit Kalibrix</source>
         <translation>Kalibrix &amp;beenden</translation>
     </message>
@@ -206,19 +166,19 @@
         <translation>Maßstab</translation>
     </message>
     <message>
-        <location filename="../caliper/slider.cpp" line="156"/>
+        <location filename="../caliper/slider.cpp" line="152"/>
         <location filename="../panel/startcontrols.cpp" line="196"/>
         <source>Horizontal reading</source>
         <translation>Waagrechter Messwert</translation>
     </message>
     <message>
-        <location filename="../caliper/slider.cpp" line="157"/>
+        <location filename="../caliper/slider.cpp" line="153"/>
         <location filename="../panel/startcontrols.cpp" line="197"/>
         <source>Vertical reading</source>
         <translation>Senkrechter Messwert</translation>
     </message>
     <message>
-        <location filename="../panel/startzeropoints.cpp" line="75"/>
+        <location filename="../panel/startzeropoints.cpp" line="70"/>
         <source>The calibration could not be saved.
 
 File: %1
@@ -233,7 +193,7 @@ Grund: %2
 Kalibrix arbeitet weiter, aber die Kalibrierung bleibt nach dem Beenden nicht erhalten.</translation>
     </message>
     <message>
-        <location filename="../panel/startzeropoints.cpp" line="72"/>
+        <location filename="../panel/start.cpp" line="443"/>
         <source>The calibration could not be read.
 
 File: %1
@@ -254,32 +214,32 @@ Kalibrix beginnt mit den voreingestellten Nullpunkten und kann die Kalibrierung 
         <translation>Ende</translation>
     </message>
     <message>
-        <location filename="../caliper/slider.cpp" line="152"/>
+        <location filename="../caliper/slider.cpp" line="148"/>
         <source>Horizontal slider</source>
         <translation>Waagrechter Schieber</translation>
     </message>
     <message>
-        <location filename="../caliper/slider.cpp" line="153"/>
+        <location filename="../caliper/slider.cpp" line="149"/>
         <source>Vertical slider</source>
         <translation>Senkrechter Schieber</translation>
     </message>
     <message>
-        <location filename="../caliper/slider.cpp" line="154"/>
+        <location filename="../caliper/slider.cpp" line="150"/>
         <source>Arrow keys move the jaw one pixel, with Shift ten; with Ctrl the whole caliper. Ctrl+C copies the reading.</source>
         <translation>Die Pfeiltasten bewegen die Backe um ein Pixel, mit Umschalt um zehn; mit Strg den ganzen Messschieber. Strg+C kopiert den Messwert.</translation>
     </message>
     <message>
-        <location filename="../caliper/slider.cpp" line="158"/>
+        <location filename="../caliper/slider.cpp" line="154"/>
         <source>One pixel further</source>
         <translation>Ein Pixel weiter</translation>
     </message>
     <message>
-        <location filename="../caliper/slider.cpp" line="159"/>
+        <location filename="../caliper/slider.cpp" line="155"/>
         <source>One pixel back</source>
         <translation>Ein Pixel zurück</translation>
     </message>
     <message>
-        <location filename="../caliper/slider.cpp" line="160"/>
+        <location filename="../caliper/slider.cpp" line="156"/>
         <source>Jaw handle</source>
         <translation>Griff der Backe</translation>
     </message>
@@ -294,98 +254,112 @@ Kalibrix beginnt mit den voreingestellten Nullpunkten und kann die Kalibrierung 
         <translation>unerwartetes Argument &apos;%1&apos;</translation>
     </message>
     <message>
-        <location filename="../magnifier/magnifier.cpp" line="48"/>
+        <location filename="../magnifier/magnifier.cpp" line="33"/>
         <source>This desktop offers no screen sharing, so the magnifier cannot see the screen.</source>
         <translation>Dieser Desktop bietet keine Bildschirmfreigabe an, daher kann die Lupe den Bildschirm nicht sehen.</translation>
     </message>
     <message>
-        <location filename="../magnifier/magnifier.cpp" line="51"/>
+        <location filename="../magnifier/magnifier.cpp" line="36"/>
         <source>Screen sharing was not allowed, so the magnifier cannot see the screen.</source>
         <translation>Die Bildschirmfreigabe wurde nicht erlaubt, daher kann die Lupe den Bildschirm nicht sehen.</translation>
     </message>
     <message>
-        <location filename="../magnifier/magnifier.cpp" line="54"/>
+        <location filename="../magnifier/magnifier.cpp" line="39"/>
         <source>Screen sharing has ended. Switch the magnifier on again to restart it.</source>
         <translation>Die Bildschirmfreigabe wurde beendet. Schalten Sie die Lupe erneut ein, um sie neu zu starten.</translation>
     </message>
     <message>
+        <location filename="../settings/inifile.cpp" line="248"/>
         <source>its lock file %1 is held by another program or cannot be taken over</source>
         <translation>ihre Sperrdatei %1 wird von einem anderen Programm gehalten oder kann nicht übernommen werden</translation>
     </message>
     <message>
+        <location filename="../settings/inifile.cpp" line="252"/>
         <source>its lock file %1 cannot be created: permission denied</source>
         <translation>ihre Sperrdatei %1 kann nicht angelegt werden: keine Berechtigung</translation>
     </message>
     <message>
+        <location filename="../settings/inifile.cpp" line="256"/>
         <source>its lock file %1 cannot be created</source>
         <translation>ihre Sperrdatei %1 kann nicht angelegt werden</translation>
     </message>
     <message>
+        <location filename="../settings/inifile.cpp" line="278"/>
         <source>the folder %1 cannot be created</source>
         <translation>der Ordner %1 kann nicht angelegt werden</translation>
     </message>
     <message>
+        <location filename="../settings/inifile.cpp" line="284"/>
         <source>it is a folder, not a file</source>
         <translation>es ist ein Ordner, keine Datei</translation>
     </message>
     <message>
+        <location filename="../settings/inifile.cpp" line="289"/>
         <source>the file is read-only</source>
         <translation>die Datei ist schreibgeschützt</translation>
     </message>
     <message>
+        <location filename="../settings/linux/settingsfile.cpp" line="1"/>
         <source>it cannot be read: %1</source>
         <translation>sie kann nicht gelesen werden: %1</translation>
     </message>
     <message>
+        <location filename="../settings/linux/settingsfile.cpp" line="1"/>
         <source>it is larger than %1 bytes, more than any settings file holds</source>
         <translation>sie ist größer als %1 Bytes, mehr als eine Einstellungsdatei je enthält</translation>
     </message>
     <message>
+        <location filename="../settings/linux/settingsfile.cpp" line="1"/>
         <source>it is not a regular file</source>
         <translation>sie ist keine gewöhnliche Datei</translation>
     </message>
     <message>
+        <location filename="../settings/linux/settingsfile.cpp" line="1"/>
         <source>a temporary file cannot be created beside it: %1</source>
         <translation>neben ihr kann keine temporäre Datei angelegt werden: %1</translation>
     </message>
     <message>
+        <location filename="../settings/linux/settingsfile.cpp" line="1"/>
         <source>its new text cannot be written: %1</source>
         <translation>ihr neuer Inhalt kann nicht geschrieben werden: %1</translation>
     </message>
     <message>
+        <location filename="../settings/linux/settingsfile.cpp" line="1"/>
         <source>it cannot be replaced by its new text: %1</source>
         <translation>sie kann nicht durch ihren neuen Inhalt ersetzt werden: %1</translation>
     </message>
     <message>
+        <location filename="../settings/linux/settingsfile.cpp" line="1"/>
         <source>its folder cannot be synced to disk: %1</source>
         <translation>ihr Ordner kann nicht auf den Datenträger geschrieben werden: %1</translation>
     </message>
     <message>
+        <location filename="../settings/linux/settingsfile.cpp" line="1"/>
         <source>its text cannot be changed so that it reads back as saved</source>
         <translation>ihr Text kann nicht so geändert werden, dass er wie gespeichert zurückgelesen wird</translation>
     </message>
     <message>
-        <location filename="../platform/linux/displaysession.cpp" line="70"/>
+        <location filename="../platform/displaysession.cpp" line="54"/>
         <source>Kalibrix needs XWayland on a Wayland desktop, and there is no X display (DISPLAY is empty): enable XWayland in the desktop&apos;s settings.</source>
         <translation>Kalibrix braucht auf einem Wayland-Desktop XWayland, und es gibt keine X-Anzeige (DISPLAY ist leer): Schalten Sie XWayland in den Einstellungen des Desktops ein.</translation>
     </message>
     <message>
-        <location filename="../platform/linux/displaysession.cpp" line="74"/>
+        <location filename="../platform/displaysession.cpp" line="58"/>
         <source>Kalibrix needs a graphical desktop: no display is set (DISPLAY is empty); start it from a desktop session, set DISPLAY, or run scripts/run, which starts a virtual display.</source>
         <translation>Kalibrix braucht einen grafischen Desktop: Es ist keine Anzeige gesetzt (DISPLAY ist leer); starten Sie es aus einer Desktop-Sitzung, setzen Sie DISPLAY oder rufen Sie scripts/run auf, das eine virtuelle Anzeige startet.</translation>
     </message>
     <message>
-        <location filename="../platform/linux/displaysession.cpp" line="78"/>
+        <location filename="../platform/displaysession.cpp" line="62"/>
         <source>Kalibrix cannot open an X display: DISPLAY is empty.</source>
         <translation>Kalibrix kann keine X-Anzeige öffnen: DISPLAY ist leer.</translation>
     </message>
     <message>
-        <location filename="../platform/linux/displaysession.cpp" line="90"/>
+        <location filename="../platform/displaysession.cpp" line="71"/>
         <source>Kalibrix cannot open the X display &quot;%1&quot; (DISPLAY): is XWayland running on this Wayland desktop?</source>
         <translation>Kalibrix kann die X-Anzeige „%1“ (DISPLAY) nicht öffnen: Läuft XWayland auf diesem Wayland-Desktop?</translation>
     </message>
     <message>
-        <location filename="../platform/linux/displaysession.cpp" line="95"/>
+        <location filename="../platform/displaysession.cpp" line="76"/>
         <source>Kalibrix cannot open the X display &quot;%1&quot; (DISPLAY): no X server answers there, or it refuses the connection.</source>
         <translation>Kalibrix kann die X-Anzeige „%1“ (DISPLAY) nicht öffnen: Dort antwortet kein X-Server, oder er verweigert die Verbindung.</translation>
     </message>
@@ -475,17 +449,17 @@ Kalibrix beginnt mit den voreingestellten Nullpunkten und kann die Kalibrierung 
         <translation>Auf die gemeldete Größe zurücksetzen</translation>
     </message>
     <message>
-        <location filename="../platform/qt/desktopshell.cpp" line="15"/>
+        <location filename="../platform/qt/qtwindowsystem.cpp" line="374"/>
         <source>The file does not exist.</source>
         <translation>Die Datei ist nicht vorhanden.</translation>
     </message>
     <message>
-        <location filename="../platform/windows/desktopopener.cpp" line="12"/>
+        <location filename="../platform/qt/qtwindowsystem.cpp" line="377"/>
         <source>The desktop has no program to open it.</source>
         <translation>Der Desktop hat kein Programm, das dies öffnen kann.</translation>
     </message>
     <message>
-        <location filename="../platform/linux/desktopopener.cpp" line="13"/>
+        <location filename="../platform/qt/qtwindowsystem.cpp" line="381"/>
         <source>The desktop&apos;s opener (xdg-open) could not be started.</source>
         <translation>Das Öffnungsprogramm des Desktops (xdg-open) konnte nicht gestartet werden.</translation>
     </message>
@@ -497,6 +471,46 @@ Kalibrix beginnt mit den voreingestellten Nullpunkten und kann die Kalibrierung 
         <translation>Kalibrix konnte %1 nicht öffnen.
 
 %2</translation>
+    </message>
+    <message>
+        <location filename="../panel/contextmenu.cpp" line="47"/>
+        <source>C&amp;lose on the object</source>
+        <translation>An das Objekt a&amp;nlegen</translation>
+    </message>
+    <message>
+        <location filename="../panel/contextmenu.cpp" line="53"/>
+        <source>&amp;Open to the edges</source>
+        <translation>Bis an die Kanten ö&amp;ffnen</translation>
+    </message>
+    <message>
+        <location filename="../panel/contextmenu.cpp" line="59"/>
+        <source>&amp;Undo the jaws&apos; move</source>
+        <translation>Bewegung der Backen &amp;rückgängig</translation>
+    </message>
+    <message>
+        <location filename="../panel/contextmenu.cpp" line="67"/>
+        <source>S&amp;nap to edges while dragging</source>
+        <translation>Beim Ziehen an Kanten &amp;einrasten</translation>
+    </message>
+    <message>
+        <location filename="../panel/contextmenu.cpp" line="69"/>
+        <source>&amp;Edge tolerance</source>
+        <translation>Kanten&amp;toleranz</translation>
+    </message>
+    <message>
+        <location filename="../panel/contextmenu.cpp" line="72"/>
+        <source>&amp;Exact colour</source>
+        <translation>&amp;Genaue Farbe</translation>
+    </message>
+    <message>
+        <location filename="../panel/contextmenu.cpp" line="72"/>
+        <source>%1 of 255</source>
+        <translation>%1 von 255</translation>
+    </message>
+    <message>
+        <location filename="../panel/contextmenu.cpp" line="85"/>
+        <source>Copy the colour %1</source>
+        <translation>Farbe %1 kopieren</translation>
     </message>
     <message>
         <location filename="../caliper/jawcommands.cpp" line="29"/>
