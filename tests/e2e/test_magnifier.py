@@ -11,10 +11,10 @@ import os
 import shutil
 
 import pytest
-from PIL import Image, ImageDraw
+from PIL import Image
 
 import harness
-from harness import BANNER, HELP_BUTTON, MAGNIFIER_BUTTON
+from harness import BANNER, COLOUR_LINE, HELP_BUTTON, MAGNIFIER_BUTTON, pointer_block, without_marks
 
 WEB_ADDRESS = os.environ.get("KALIBRIX_WEB_ADDRESS", "https://www.example.org/kalibrix")
 HELP_FILE = "HILFE.hlp"
@@ -59,26 +59,6 @@ def kalibrix(start, pattern, program_dir, opener):
 
 def view(run):
     return run.display.screenshot(*run.panel_rect(harness.VIEW))
-
-
-COLOUR_LINE = 24  # 96-dpi pixels along the view's bottom that hold at most the colour line
-MARKED = (255, 0, 255)
-
-
-def pointer_block(size, scale, zoom):
-    """Where the pointer's pixel is drawn in the view: its block's top-left corner (both coordinates
-    the same) at a zoom; at 3x 30 96-dpi pixels from the view's edge, else in the middle."""
-    return round(30 * scale) * 3 if zoom == 3 else size // 2 // zoom * zoom
-
-
-def without_marks(image, scale, zoom=3):
-    """The view with the crosshair round the pointer's pixel and the colour line painted over."""
-    image = image.copy()
-    draw = ImageDraw.Draw(image)
-    at, reach = pointer_block(image.width, scale, zoom), max(round(6 * scale), 2 * zoom) + 2
-    draw.rectangle((at - reach, at - reach, at + zoom + reach, at + zoom + reach), fill=MARKED)
-    draw.rectangle((0, image.height - round(COLOUR_LINE * scale), image.width, image.height), fill=MARKED)
-    return image
 
 
 def zoomed_view(pattern, pointer, scale, zoom):
