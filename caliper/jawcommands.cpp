@@ -167,8 +167,10 @@ QImage JawCommands::copyScreen(const QRect& rect, Pending& pending) {
         return {};
     }
     tell(noCopyText(problem));
+    // Where sharing was refused or has ended, the next command asks afresh; one still starting (its
+    // question may still be open) is let go by the release timer.
     CaliperPanel* panel = loadedCaliperPanel(m_slider.app());
-    if (!panel || !panel->magnifierOn()) screen.stopGrabbing(); // the next command asks afresh
+    if (problem != ScreenCopyProblem::None && (!panel || !panel->magnifierOn())) screen.stopGrabbing();
     return {};
 }
 
