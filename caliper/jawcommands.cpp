@@ -198,7 +198,8 @@ void JawCommands::runNow(Pending pending) {
     if (shot.isNull()) return;
     std::vector<QRgb> pixels; // from beyond the fixed jaw to beyond the moving one
     pixels.reserve(std::size_t(l->beyondMoving - l->beyondFixed + 1));
-    for (int a = l->beyondFixed; a <= l->beyondMoving; ++a) pixels.push_back(shot.pixel(l->point(a) - l->rect().topLeft()));
+    const QPoint origin = l->rect().topLeft();
+    for (int a = l->beyondFixed; a <= l->beyondMoving; ++a) pixels.push_back(shot.pixel(l->point(a) - origin));
     const std::span<const QRgb> inside(pixels.data() + (l->fixed - l->beyondFixed), std::size_t(l->moving - l->fixed));
     const QList<ScreenInfo> screens = m_slider.env().screen.screens();
     auto beyond = [&](int along, QRgb colour) {
@@ -281,7 +282,8 @@ void JawCommands::dragStarted(bool snapping) {
     const QImage shot = m_slider.env().screen.grab(whole.rect());
     if (shot.isNull()) return;
     std::vector<QRgb> pixels;
-    for (int a = whole.beyondFixed; a <= whole.beyondMoving; ++a) pixels.push_back(shot.pixel(whole.point(a) - whole.rect().topLeft()));
+    const QPoint origin = whole.rect().topLeft();
+    for (int a = whole.beyondFixed; a <= whole.beyondMoving; ++a) pixels.push_back(shot.pixel(whole.point(a) - origin));
     auto addEdges = [&](int from, int to) { // along the line, to exclusive
         if (to <= from) return;
         const std::span<const QRgb> part(pixels.data() + (from - l->fixed), std::size_t(to - from));
