@@ -30,6 +30,7 @@ constexpr int kObjectAt = 400;  // pixels past the fixed jaw
 constexpr int kObjectWidth = 40;
 const QPoint kBeamAt(13, 400);  // clear of the control panel
 const char* const kRealScreenArgument = "--real-screen";
+constexpr int kSettled = 200; // ms: longer than a command waits after the caliper has moved
 
 // Runs the event loop until done() or for at most `ms`.
 void waitFor(const std::function<bool()>& done, int ms = 10000) {
@@ -40,7 +41,7 @@ void waitFor(const std::function<bool()>& done, int ms = 10000) {
 
 // Shows the horizontal caliper with its jaws kSpan pixels apart; `drawObject` puts a black bar of
 // kObjectWidth pixels across the measuring line, kObjectAt pixels past the fixed jaw.
-void timeCloses(const char* label, kx::forms::Environment& env, int settle,
+void timeCloses(const char* label, kx::ManualClock& clock, kx::forms::Environment& env, int settle,
                 const std::function<void(const kx::MeasuringLine&)>& drawObject) {
     kx::Program program(env);
     program.start();
@@ -64,6 +65,7 @@ void timeCloses(const char* label, kx::forms::Environment& env, int settle,
     }
     drawObject(*line);
     waitFor([] { return false; }, 500); // lets the object and the caliper be painted
+    clock.advance(std::chrono::milliseconds(kSettled));
     std::vector<double> times;
     bool exact = true;
     for (int i = 0; i < kCloses; ++i) {
@@ -73,8 +75,10 @@ void timeCloses(const char* label, kx::forms::Environment& env, int settle,
         const double pixels = (m.SliderOffsetX.toDouble() - m.ZeroX.toDouble()) / m.PixelTwipsX.toDouble();
         exact = exact && std::lround(pixels) == kObjectWidth;
         slider.jaws().undo();
-        // Untimed: the caliper back on the screen, and what it uncovered painted again.
+        // Untimed: the caliper back on the screen, and what it uncovered painted again; a command
+        // waits as long after a move.
         waitFor([] { return false; }, settle);
+        clock.advance(std::chrono::milliseconds(kSettled));
     }
     std::sort(times.begin(), times.end());
     std::printf("close on an object from a %d-pixel span, %s (median of %d): %.3f ms (max %.3f ms)%s\n", kSpan,
@@ -103,7 +107,7 @@ int main(int argc, char** argv) {
         backdrop.setStyleSheet(QStringLiteral("background: white"));
         QWidget object(&backdrop);
         object.setStyleSheet(QStringLiteral("background: black"));
-        timeCloses(qPrintable(QStringLiteral("real screen on %1").arg(QGuiApplication::platformName())), env, 200,
+        timeCloses(qPrintable(QStringLiteral("real screen on %1").arg(QGuiApplication::platformName())), clock, env, 200,
                    [&](const kx::MeasuringLine& line) {
                        backdrop.setGeometry(line.fixed - 50, line.across - 60, kSpan + 100, 120);
                        object.setGeometry(50 + kObjectAt, 0, kObjectWidth, 120);
@@ -115,7 +119,7 @@ int main(int argc, char** argv) {
     kx::FakeScreen screen;
     kx::FakeWindowSystem windows;
     kx::forms::Environment env{clock, screen, windows, settings, shell};
-    timeCloses("synthetic screen, offscreen platform", env, 0, [&](const kx::MeasuringLine& line) {
+    timeCloses("synthetic screen, offscreen platform", clock, env, 0, [&](const kx::MeasuringLine& line) {
         QImage desktop(screen.desktop().size(), QImage::Format_RGB32);
         desktop.fill(Qt::white);
         QPainter(&desktop).fillRect(line.fixed + kObjectAt, line.across - 60, kObjectWidth, 120, Qt::black);
