@@ -113,8 +113,11 @@ std::optional<MeasuringLine> JawCommands::line(std::optional<QPoint> pointer) co
     if (!placed || placed->showCmd != ShowState::Normal || !offset.isNumeric() || !zero.isNumeric()) return std::nullopt;
     const bool horizontal = twin.axis == Axis::Horizontal;
     const double tpp = beam.twipsPerPixel();
-    const QRect atZero = placeSlider(twin.axis, *placed, zero.toDouble(), tpp, m_slider.width());
-    const QRect atOffset = placeSlider(twin.axis, *placed, offset.toDouble(), tpp, m_slider.width());
+    // As the slider's tracking counts: from where the whole bar's right end would be.
+    Placement bar = *placed;
+    if (horizontal) bar.right += beam.shortfall();
+    const QRect atZero = placeSlider(twin.axis, bar, zero.toDouble(), tpp, m_slider.width());
+    const QRect atOffset = placeSlider(twin.axis, bar, offset.toDouble(), tpp, m_slider.width());
 
     MeasuringLine l;
     l.axis = twin.axis;

@@ -2,6 +2,7 @@
 
 #include "caliper/geometry.h"
 #include "caliper/jawcommands.h"
+#include "caliper/readout.h"
 #include "model/module1.h"
 #include "forms/forms.h"
 
@@ -22,7 +23,7 @@ struct SliderTwin {
     QRectF designClient;
     QImage (*picture)(double scale);
     QRectF minus;                 // Command2
-    QRectF readout;               // Label1, grown where the sleeve is solid and free (see the tables)
+    QRectF readout;               // Label1, on solid face pixels clear of the buttons (see the tables)
     Qt::Alignment readoutAlignment;
     QRectF plus;                  // Command1
     QRectF grip;                  // Label2
@@ -103,9 +104,7 @@ private:
     Module1& m;
     bool DragActive = false;
     bool BeamMaximized = false;
-    QStringList m_fontFamilies; // installed when the window was made
-    QString m_laidOut;          // the reading and Label1's size when its font was last chosen
-    QSize m_laidOutBox;
+    ReadoutFit m_readout;
     std::unique_ptr<JawCommands> m_jaws;
 };
 

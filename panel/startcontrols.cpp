@@ -91,10 +91,10 @@ void Start::createControls() {
         {Line1, {0, 1320, 2760, 15}},
         {Label5, {120, 1440, 855, 255}},
         {Label6, {1080, 1560, 495, 375}},
-        {Label7, {1560, 1560, 735, 375}},
+        {Label7, {1560, 1560, 1080, 375}}, // to the frame's edge: "3.78e7" and "1.5e-6" fit
         {HScroll2, {480, 1920, 1815, 255}},
         {Line2, {0, 2280, 2760, 15}},
-        {Check5->widget(), {360, 2400, 1815, 375}},
+        {Check5->widget(), {120, 2400, 2520, 375}}, // across the frame: one line in English and German
     };
     for (const auto& [control, twips] : places)
         place(control, twips);
@@ -113,7 +113,8 @@ void Start::createControls() {
     // The buttons' pictures, drawn for the panel's scale.
     const std::pair<QAbstractButton*, QImage (*)(double)> icons[] = {
         {Check1->widget(), &art::horizontalCaliperIcon},
-        {Check3->widget(), &art::magnifierIcon},
+        // The 32-pixel glass drawn 20 pixels large: inside the 25-pixel button's frame.
+        {Check3->widget(), [](double scale) { return art::magnifierIcon(scale * 20 / 32); }},
         {Command1, &art::crossIcon},
         {Check4->widget(), &art::setSquareIcon},
         {Command2, &art::questionMarkIcon},

@@ -8,6 +8,7 @@
 
 #include <QAccessible>
 #include <QMenu>
+#include <QSet>
 #include <QTest>
 #include <optional>
 
@@ -95,10 +96,10 @@ class TestLayout : public QObject {
                                                 "Minimise", "Folding rule", "Close", "Magnifier",
                                                 "&Copy reading", "Horizontal reading", "0.00 cm", "C&lose on the object"};
         QTest::newRow("German") << true
-                                << QStringList{"Zentimeter", "Justieren ", "Maßstab:", "Kalibrix immer oben halten.",
+                                << QStringList{"Zentimeter", "Justieren ", "Maßstab:", "Immer oben halten.",
                                                "Minimieren", "Zollstock", "Ende", "Lupe",
                                                "Messwert &kopieren", "Waagrechter Messwert", "0,00 cm",
-                                               "An das Objekt a&nlegen"};
+                                               "An das Ob&jekt anlegen"};
     }
     void texts_englishAndGerman() {
         QFETCH(bool, german);
@@ -118,6 +119,24 @@ class TestLayout : public QObject {
                               readout->text(QAccessible::Name), readout->text(QAccessible::Value),
                               menu->findChild<QAction*>(QStringLiteral("closeJaws"))->text()}),
                  texts);
+        // Every entry of both menus has an access key of its own, the panel's with the magnifier on.
+        s.Check3->setValue(1);
+        t.advance(50);
+        std::unique_ptr<QMenu> panelMenu(kx::createContextMenu(s, nullptr, nullptr));
+        QVERIFY(panelMenu->findChild<QAction*>(QStringLiteral("copyColour")));
+        for (QMenu* m : {menu.get(), panelMenu.get()}) {
+            QSet<QChar> keys;
+            for (QAction* a : m->actions()) {
+                if (a->isSeparator()) continue;
+                const qsizetype amp = a->text().indexOf(QLatin1Char('&'));
+                QVERIFY2(amp >= 0 && amp + 1 < a->text().size(), qPrintable(a->text()));
+                QVERIFY2(!keys.contains(a->text().at(amp + 1).toLower()), qPrintable(a->text()));
+                keys.insert(a->text().at(amp + 1).toLower());
+            }
+        }
+        // "Keep Kalibrix on top." on one line; the magnifier's glass inside its button's frame.
+        QVERIFY(s.Check5->widget()->sizeHint().width() <= s.Check5->widget()->width());
+        QVERIFY(s.Check3->widget()->iconSize().width() <= s.Check3->widget()->width() - 4);
     }
 
     // Every control a user can reach has a name for screen readers; the readouts' values follow the

@@ -30,6 +30,7 @@ def change_zero_point(run):
     d = run.display
     run.click_panel(harness.CHECK1)
     beam = run.window_of_size(harness.HORIZONTAL.beam_size, "beam")
+    run.settle_focus()  # the beam hands the focus to its slider: a click meanwhile would be lost
     rect = run.panel_rect(harness.HSCROLL1_RECT)
     banner = d.screenshot(*rect).tobytes()
     run.click_panel(harness.CHECK4)
