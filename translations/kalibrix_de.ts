@@ -532,5 +532,85 @@ Kalibrix beginnt mit den voreingestellten Nullpunkten und kann die Kalibrierung 
         <source>its text cannot be changed so that it reads back as saved</source>
         <translation>ihr Text kann nicht so geändert werden, dass er wie gespeichert zurückgelesen wird</translation>
     </message>
+    <message>
+        <location filename="../panel/contextmenu.cpp" line="47"/>
+        <source>C&amp;lose on the object</source>
+        <translation>An das Ob&amp;jekt anlegen</translation>
+    </message>
+    <message>
+        <location filename="../panel/contextmenu.cpp" line="53"/>
+        <source>Open to the e&amp;dges</source>
+        <translation>Bis an die Kanten ö&amp;ffnen</translation>
+    </message>
+    <message>
+        <location filename="../panel/contextmenu.cpp" line="59"/>
+        <source>&amp;Undo the jaws&apos; move</source>
+        <translation>Bewegung der Backen rückgän&amp;gig</translation>
+    </message>
+    <message>
+        <location filename="../panel/contextmenu.cpp" line="67"/>
+        <source>Snap to edges while dra&amp;gging</source>
+        <translation>Beim Ziehen an Kanten einra&amp;sten</translation>
+    </message>
+    <message>
+        <location filename="../panel/contextmenu.cpp" line="69"/>
+        <source>&amp;Edge tolerance</source>
+        <translation>Kant&amp;entoleranz</translation>
+    </message>
+    <message>
+        <location filename="../panel/contextmenu.cpp" line="72"/>
+        <source>&amp;Exact colour</source>
+        <translation>&amp;Genaue Farbe</translation>
+    </message>
+    <message>
+        <location filename="../panel/contextmenu.cpp" line="72"/>
+        <source>%1 of 255</source>
+        <translation>%1 von 255</translation>
+    </message>
+    <message>
+        <location filename="../panel/contextmenu.cpp" line="85"/>
+        <source>Copy the &amp;colour %1</source>
+        <translation>&amp;Farbe %1 kopieren</translation>
+    </message>
+    <message>
+        <location filename="../caliper/jawcommands.cpp" line="29"/>
+        <source>This desktop offers no screen sharing, so the jaws cannot see the screen. They stay where they are.</source>
+        <translation>Dieser Desktop bietet keine Bildschirmfreigabe an, daher können die Backen den Bildschirm nicht sehen. Sie bleiben stehen.</translation>
+    </message>
+    <message>
+        <location filename="../caliper/jawcommands.cpp" line="32"/>
+        <source>Screen sharing was not allowed, so the jaws cannot see the screen. They stay where they are.</source>
+        <translation>Die Bildschirmfreigabe wurde nicht erlaubt, daher können die Backen den Bildschirm nicht sehen. Sie bleiben stehen.</translation>
+    </message>
+    <message>
+        <location filename="../caliper/jawcommands.cpp" line="34"/>
+        <source>Screen sharing has ended, so the jaws cannot see the screen. Try again to restart it.</source>
+        <translation>Die Bildschirmfreigabe wurde beendet, daher können die Backen den Bildschirm nicht sehen. Ein neuer Versuch startet sie wieder.</translation>
+    </message>
+    <message>
+        <location filename="../caliper/jawcommands.cpp" line="38"/>
+        <source>The screen could not be read. The jaws stay where they are.</source>
+        <translation>Der Bildschirm ließ sich nicht lesen. Die Backen bleiben stehen.</translation>
+    </message>
+    <message>
+        <location filename="../caliper/jawcommands.cpp" line="173"/>
+        <source>The jaws are closed: there is nothing between them to measure.</source>
+        <translation>Die Backen sind geschlossen: Zwischen ihnen gibt es nichts zu messen.</translation>
+    </message>
+    <message>
+        <location filename="../caliper/jawcommands.cpp" line="198"/>
+        <source>No edge between the jaws: they stay where they are.</source>
+        <translation>Keine Kante zwischen den Backen: Sie bleiben stehen.</translation>
+    </message>
+    <message>
+        <location filename="../caliper/jawcommands.cpp" line="203"/>
+        <source>The fixed jaw found no edge and stays where it is.</source>
+        <translation>Die feste Backe fand keine Kante und bleibt stehen.</translation>
+    </message>
+    <message>
+        <location filename="../caliper/jawcommands.cpp" line="205"/>
+        <source>The moving jaw found no edge and stays where it is.</source>
+        <translation>Die bewegliche Backe fand keine Kante und bleibt stehen.</translation>
+    </message>
 </context>
 </TS>
