@@ -61,7 +61,11 @@ int main(int argc, char** argv) {
     kx::QtWindowSystem windows;
     kx::DesktopShell shell;
     kx::Program program({clock, screen, windows, settings, shell});
-    program.app().onLastUnloaded = [] { QCoreApplication::quit(); };
+    // Queued: a close while the panel is still loading (its load lets pending events run) comes before
+    // the event loop runs, where quit() alone would be lost and leave a program without windows.
+    program.app().onLastUnloaded = [] {
+        QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit, Qt::QueuedConnection);
+    };
     // Ending the session still saves the calibration.
     QObject::connect(&qapp, &QCoreApplication::aboutToQuit, [&program] { program.shutDown(); });
     instance.onActivationRequest = [&program] { program.bringToFront(); };
