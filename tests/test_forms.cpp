@@ -4,6 +4,7 @@
 #include "support/testprogram.h"
 
 #include <QCheckBox>
+#include <QStyle>
 #include <QTest>
 
 using namespace kx::forms;
@@ -258,6 +259,34 @@ class TestForms : public QObject {
         // where the calibration gets saved).
         QCOMPARE(p.log, QStringList({"load Main", "load Child", "unload Main", "unload Child", "unloaded Child",
                                      "unloaded Main", "last"}));
+    }
+
+    // The program paints a frame itself where the style would paint it from a picture file: the same
+    // pixels, with and without a caption, on the panel's background.
+    void frameLooksAsTheStyleDrawsIt_data() {
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("no caption") << QString() << QSize(184, 213);
+        QTest::newRow("caption") << QStringLiteral("Justieren ") << QSize(184, 197);
+        QTest::newRow("200 %") << QStringLiteral("Justieren ") << QSize(368, 394);
+    }
+    void frameLooksAsTheStyleDrawsIt() {
+        QFETCH(QString, caption);
+        QFETCH(QSize, size);
+        if (QApplication::style()->name() != QLatin1String("fusion")) QSKIP("the program paints frames only for Fusion");
+        QPalette palette;
+        palette.setColor(QPalette::Window, QColor(0xE0, 0xE0, 0xE0));
+        auto picture = [&](QGroupBox& box) {
+            box.setPalette(palette);
+            box.resize(size);
+            QImage image(size, QImage::Format_RGB32);
+            image.fill(palette.color(QPalette::Window));
+            box.render(&image);
+            return image;
+        };
+        QGroupBox styled(caption);
+        Frame ours(nullptr, caption);
+        QCOMPARE(picture(ours), picture(styled));
     }
 
     void focusNeedsAShownWindowAndAVisibleEnabledControl() {
