@@ -77,9 +77,14 @@ QImage applicationIcon(int size) {
 }
 
 QIcon applicationIconSet() {
-    QIcon icon;
-    for (int size : kApplicationIconSizes) icon.addPixmap(QPixmap::fromImage(applicationIcon(size)));
-    return icon;
+    // Drawn once and shared by every window that carries it (a QIcon shares its pixmaps); kept to the
+    // end, as the application's own icon is.
+    static const QIcon* const icon = [] {
+        auto* set = new QIcon;
+        for (int size : kApplicationIconSizes) set->addPixmap(QPixmap::fromImage(applicationIcon(size)));
+        return set;
+    }();
+    return *icon;
 }
 
 } // namespace kx::art
