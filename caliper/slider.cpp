@@ -225,8 +225,11 @@ void Slider::track() {
         // The beam's own twips per pixel, unrounded: the same step as the nudges.
         const QRect r = placeSlider(m_twin.axis, bar, offset.toDouble(), beamWindow.twipsPerPixel(), width());
         if (m_jaws && geometry() != r) m_jaws->windowsMoved();
-        if (size() != r.size()) resize(r.size());
-        if (pos() != r.topLeft()) move(r.topLeft());
+        if (size() != r.size()) {
+            env().windows.settlePlace(this);
+            resize(r.size());
+        }
+        env().windows.moveWindow(this, r.topLeft());
         break;
     }
     case ShowState::Minimized:

@@ -74,8 +74,9 @@ Form& Application::create(const QString& name, const Registration& registration,
 }
 
 void Application::load(const QString& name) {
+    if (isLoaded(name)) return;
     auto registration = m_factories.find(name);
-    if (isLoaded(name) || registration == m_factories.end() || !registration->second.madeWhenUsed) {
+    if (registration == m_factories.end() || !registration->second.madeWhenUsed) {
         form(name);
         return;
     }

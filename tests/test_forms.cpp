@@ -244,6 +244,65 @@ class TestForms : public QObject {
         }
     }
 
+    // A window made when it is first used: loading it does only what its load does to the rest of the
+    // program; the first reference makes it, brings it up to date, and its timers keep the rhythm they
+    // would have had since the load, one that would have ticked meanwhile ticking once at once.
+    void applicationMakesAWindowWhenItIsFirstUsed() {
+        Platform p;
+        int ticks = 0;
+        Timer* timer = nullptr;
+        auto made = [&](const QString& name) {
+            return [&, name](Application&) {
+                auto form = std::make_unique<Platform::Probe>(p, name, QString(), QString());
+                timer = &form->createTimer(50, true);
+                timer->setHandler([&] { ++ticks; });
+                return form;
+            };
+        };
+        const Application::MadeWhenUsed later{.atLoad = [&] { p.log << "at load"; },
+                                              .atCreation = [&](Form& f) { p.log << "made " + f.formName(); },
+                                              .atUnload = [&] { p.log << "at unload"; }};
+        p.app.registerForm("Late", made("Late"), later);
+        p.app.onLastUnloaded = [&] { p.log << "last"; };
+        p.app.load("Late");
+        QVERIFY(p.app.isLoaded("Late"));
+        QVERIFY(!p.app.existing("Late"));
+        p.app.load("Late"); // loaded already: nothing
+        QCOMPARE(p.log, QStringList({"at load"}));
+        p.clock.advance(std::chrono::milliseconds(120));
+        Form& late = p.app.form("Late");
+        QCOMPARE(p.app.existing("Late"), &late);
+        QCOMPARE(p.log, QStringList({"at load", "load Late", "made Late"}));
+        QCOMPARE(ticks, 1); // it would have ticked at 50 and 100
+        p.clock.advance(std::chrono::milliseconds(29));
+        QCOMPARE(ticks, 1);
+        p.clock.advance(std::chrono::milliseconds(1)); // 150, in its rhythm from the load
+        QCOMPARE(ticks, 2);
+
+        // A first reference before the first tick: nothing to catch up; then unloaded as any window.
+        p.app.unload("Late");
+        p.log.clear();
+        p.app.load("Late");
+        p.clock.advance(std::chrono::milliseconds(10));
+        p.app.form("Late");
+        QCOMPARE(ticks, 2);
+        p.clock.advance(std::chrono::milliseconds(40));
+        QCOMPARE(ticks, 3);
+        p.app.unload("Late");
+        QCOMPARE(p.log, QStringList({"at load", "load Late", "made Late", "unload Late", "unloaded Late", "last"}));
+
+        // Never made: its unload does only what it does to the rest, and the program ends after it.
+        p.log.clear();
+        p.app.load("Late");
+        p.app.unload("Late");
+        QVERIFY(!p.app.isLoaded("Late"));
+        QCOMPARE(p.log, QStringList({"at load", "at unload", "last"}));
+        // Referred to while not loaded: loaded and made at once, nothing to bring up to date.
+        p.log.clear();
+        p.app.form("Late");
+        QCOMPARE(p.log, QStringList({"at load", "load Late"}));
+    }
+
     void applicationEndsAfterTheLastUnload() {
         Platform p;
         p.add("Main", "Child", "Child");

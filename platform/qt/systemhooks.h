@@ -10,6 +10,8 @@
 #include <memory>
 #include <optional>
 
+class QWidget;
+
 namespace kx {
 
 class SettingsStore;
@@ -42,5 +44,11 @@ QSizeF displayServerMillimetres(QSize pixels);
 // Hands a document or a web address to the desktop's opener. False when it cannot be handed on, with
 // the reason in whyNot (a sentence for the user).
 bool openOnDesktop(const QString& document, bool isAddress, QString* whyNot);
+
+// Asks the window system directly to move a shown frameless top-level window to topLeft, and nothing
+// else (Qt sends the window's size hints with every move, which the window manager then reads again);
+// the window system keeps its pixels from then on, for what moves over it. False where that is not
+// done: the caller moves the window through Qt.
+bool moveShownWindow(QWidget* window, QPoint topLeft);
 
 } // namespace kx
