@@ -26,6 +26,8 @@ public:
     void showNotice(ScreenCopyProblem problem);
     // The magnifier is off: the screen may let go of what it holds for copies.
     void stop();
+    // The screen's copies are still being set up (the desktop asking the user, say): nothing shown yet.
+    bool preparing() const;
 
 private:
     forms::Environment& m_env;

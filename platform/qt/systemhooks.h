@@ -26,6 +26,8 @@ public:
     virtual void stop() = 0;
     // Why there are no copies, and will be none until stop().
     virtual ScreenCopyProblem problem() const = 0;
+    // Still being set up: no copies yet, and no problem either.
+    virtual bool preparing() const = 0;
     // The desktop's pixels in rect; a null image while there are none yet.
     virtual QImage copy(const QRect& rect) const = 0;
     virtual std::optional<QPoint> cursorPos() const = 0;
