@@ -45,8 +45,11 @@ Form& Application::form(const QString& name) {
     Form* created = factory->second(*this).release();
     // Registered before the load handling runs, so that a reference from within it finds the window.
     m_loaded[name] = created;
+    m_loading.insert(name);
     created->Form_Load();
+    m_loading.erase(name);
     created->setLoaded();
+    if (m_unloadAfterLoad.erase(name)) unload(name); // the caller still holds the window: it is deleted later
     return *created;
 }
 
@@ -57,6 +60,12 @@ bool Application::isLoaded(const QString& name) const {
 void Application::unload(const QString& name) {
     auto it = m_loaded.find(name);
     if (it == m_loaded.end()) return;
+    if (m_loading.count(name)) {
+        // Its load is still running further up the stack: finishing it on a closed window would act
+        // on a deleted one.
+        m_unloadAfterLoad.insert(name);
+        return;
+    }
     Form* form = it->second;
     m_loaded.erase(it);
     ++m_unloading;

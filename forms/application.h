@@ -8,6 +8,7 @@
 #include <QString>
 #include <functional>
 #include <map>
+#include <set>
 #include <memory>
 #include <vector>
 
@@ -59,6 +60,9 @@ private:
     QFont m_designFont;
     QString m_helpFile;
     int m_unloading = 0; // nesting of unload calls: a window's unload may unload others
+    // Windows whose load handling is running, and those of them asked to unload meanwhile (a close
+    // while the load lets pending events run): they unload once the load has finished.
+    std::set<QString> m_loading, m_unloadAfterLoad;
 };
 
 } // namespace kx::forms

@@ -2,6 +2,8 @@
 
 // The mouse: the pointer's shapes, and handlers for a control's mouse events.
 
+#include "platform/windowsystem.h"
+
 #include <QCursor>
 #include <QImage>
 #include <QObject>
@@ -11,9 +13,9 @@
 
 namespace kx::forms {
 
-// Set on the widget that receives the release ending a move loop: the release belongs to the loop,
-// and the widget's handlers do not see it.
-inline constexpr char kMoveLoopRelease[] = "kxMoveLoopRelease";
+// The window system marks the widget that receives the release ending a move loop: the release
+// belongs to the loop, and the widget's handlers do not see it.
+using kx::kMoveLoopRelease;
 
 // Mouse pointers.
 enum class MousePointer { Default = 0, Arrow = 1, SizeNS = 7, SizeWE = 9, Hourglass = 11, Custom = 99 };

@@ -24,6 +24,10 @@ struct Placement {
     int left = 0, top = 0, right = 0, bottom = 0;
 };
 
+// Set on the widget that receives the release ending a move loop: the release belongs to the loop,
+// and the widget's handlers do not see it.
+inline constexpr char kMoveLoopRelease[] = "kxMoveLoopRelease";
+
 // Window-manager operations on top-level windows.
 class WindowSystem {
 public:

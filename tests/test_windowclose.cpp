@@ -52,6 +52,27 @@ private Q_SLOTS:
         t.advance(1000);
         QVERIFY(!t.zollstock().isVisible());
     }
+
+    // A close that arrives while the panel is still starting (its start-up lets pending events run)
+    // ends the program once the start-up is done, instead of finishing the start-up on a deleted
+    // window; a zero point changed meanwhile is kept.
+    void closingThePanelWhileItStartsEndsTheProgramAfterTheStart() {
+        TestProgram t;
+        bool ended = false;
+        t.app().onLastUnloaded = [&] { ended = true; };
+        QMetaObject::invokeMethod(
+            qApp,
+            [&] {
+                t.start_().HScroll1->setValue(-7100);
+                t.start_().close();
+                QVERIFY(t.app().isLoaded(kx::names::Start)); // unloaded once the start-up is done
+            },
+            Qt::QueuedConnection);
+        t.start();
+        QVERIFY(ended);
+        QVERIFY(!t.app().isLoaded(kx::names::Start) && !t.app().isLoaded(kx::names::Form1));
+        QCOMPARE(t.stored(kx::setting::HorizontalZero), QStringLiteral("-7100"));
+    }
 };
 
 QTEST_MAIN(TestWindowClose)

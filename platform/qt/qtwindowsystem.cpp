@@ -1,6 +1,5 @@
 #include "platform/qt/qtwindowsystem.h"
 
-#include "forms/forms.h"
 #include "platform/qt/systemhooks.h"
 
 #include <QApplication>
@@ -159,7 +158,7 @@ bool QtWindowSystem::eventFilter(QObject* watched, QEvent* event) {
         // The release reaches the native window first and then the pressed widget.
         auto* widget = qobject_cast<QWidget*>(watched);
         if (!widget) return false;
-        widget->setProperty(forms::kMoveLoopRelease, true);
+        widget->setProperty(kMoveLoopRelease, true);
         finishMove();
         return false;
     }

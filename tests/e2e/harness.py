@@ -1,55 +1,104 @@
 #!/usr/bin/env python3
-"""End-to-end harness: runs Kalibrix on a private Xvfb display, optionally under openbox, and
-drives it the way a user would, with xdotool, reading real window positions and real pixels.
+"""End-to-end harness: Kalibrix on a private Xvfb display, optionally under openbox, driven the way a
+user would (XTEST), with real window places and real pixels read over one X connection (python3-xlib)
+and pictures handled by PIL. The pytest fixtures in conftest.py build on it:
 
-Standard library only. Typical use in a test:
+    def test_nudge(kalibrix):  # the program, started afresh on the module's display
+        beam, slider = kalibrix.show(harness.HORIZONTAL)
+        kalibrix.click_in(slider, harness.HORIZONTAL.plus)
+        kalibrix.wait_title(slider, "0.03 cm")
 
-    with harness.Display(wm=True) as display:
-        program = display.launch()
-        wid = display.wait_window("Kalibrix", program=program)
-        geometry = display.geometry(wid)
-        display.click(geometry.x + 20, geometry.y + 30)
-        image = display.screenshot()
-        display.close_window(wid)
-        assert program.wait() == 0
-
-Waiting is always done by polling for the awaited state with a generous timeout, never by a fixed
-sleep: a first paint right after Xvfb and openbox start can take many seconds.
+Every wait polls for the awaited state with a generous timeout, never a fixed sleep: a first paint
+right after Xvfb and openbox start can take many seconds. Fixed durations appear only as input, the
+time a user holds a button.
 
 Run as a script it shows the program on a virtual display and saves a screenshot (scripts/run).
 """
 
 import argparse
 import configparser
+import contextlib
 import ctypes
 import os
-import re
 import select
 import shutil
 import signal
-import socket
-import struct
 import subprocess
 import sys
 import tempfile
 import time
-import unittest
-import zlib
 from dataclasses import dataclass
+from typing import NamedTuple
+
+from PIL import Image
+from Xlib import X, XK, Xatom, display as xdisplay, error as xerror
+from Xlib.display import Display as XDisplay
+from Xlib.ext import randr, xtest
+from Xlib.protocol import event as xevent, rq
 
 SKIP_RETURN_CODE = 77
 SCREEN_SIZE = (1280, 800)
 # Generous on purpose: a fresh X server occasionally takes more than 10 s to the first paint.
 WINDOW_TIMEOUT = float(os.environ.get("KALIBRIX_E2E_TIMEOUT", "60"))
+STEP_TIMEOUT = WINDOW_TIMEOUT / 3  # a step of a test: a title, a place, a picture changing
 EXIT_TIMEOUT = 30.0
 # A synthetic press held this long is seen as a real press by the window manager's move mode.
 PRESS_HOLD = 0.03
-
-REQUIRED_TOOLS = ("xdotool", "xwininfo", "xprop", "xclip")
+# A user holds the button still for a moment before dragging.
+PRESS_BEFORE_MOVE = 0.1
 
 
 class HarnessError(RuntimeError):
     pass
+
+
+# --------------------------------------------------------------------------------------------
+# Waiting
+
+
+def wait_until(predicate, timeout, what, interval=0.02):
+    """Polls predicate until it returns a true value, which is returned; raises TimeoutError
+    naming `what` when the timeout passes first."""
+    deadline = time.monotonic() + timeout
+    while True:
+        value = predicate()
+        if value:
+            return value
+        if time.monotonic() >= deadline:
+            raise TimeoutError(f"timed out after {timeout:.0f} s waiting for {what}")
+        time.sleep(interval)
+
+
+def wait_value(read, accept, timeout, what, interval=0.02):
+    """Polls read() until accept(value) is true and returns that value; the TimeoutError names
+    the last value read, so that a failure shows what was there instead."""
+    seen = []
+
+    def check():
+        seen[:] = [read()]
+        return accept(seen[0])
+
+    try:
+        wait_until(check, timeout, what, interval)
+    except TimeoutError as e:
+        raise TimeoutError(f"{e}; last seen: {seen[0]!r}" if seen else str(e)) from None
+    return seen[0]
+
+
+def wait_settled(read, timeout, what, polls=3, interval=0.05):
+    """Polls read() until it returns the same value `polls` times in a row, `interval` apart, and
+    returns that value: for a state that is reached through several timer ticks."""
+    seen = []
+
+    def settled():
+        seen.append(read())
+        return len(seen) >= polls and all(v == seen[-1] for v in seen[-polls:])
+
+    try:
+        wait_until(settled, timeout, what, interval)
+    except TimeoutError as e:
+        raise TimeoutError(f"{e}; last values: {seen[-polls:]!r}") from None
+    return seen[-1]
 
 
 # --------------------------------------------------------------------------------------------
@@ -59,14 +108,18 @@ class HarnessError(RuntimeError):
 def _die_with_parent():
     """Runs in each child before exec: the child gets SIGKILL when the harness dies, so a killed
     test (a ctest timeout, say) leaves no X server or program behind."""
-    try:
-        libc = ctypes.CDLL(None, use_errno=True)
-        libc.prctl(1, signal.SIGKILL)  # PR_SET_PDEATHSIG
-    except (OSError, AttributeError):
-        pass
+    with contextlib.suppress(OSError, AttributeError):
+        ctypes.CDLL(None, use_errno=True).prctl(1, signal.SIGKILL)  # PR_SET_PDEATHSIG
 
 
-def _stop(proc, grace=5.0):
+def spawn(args, env, log, **kwargs):
+    """Starts a child in a session of its own (Ctrl+C reaches the harness only, which then ends
+    it properly), output to the open file `log`, killed should the harness die."""
+    return subprocess.Popen(args, env=env, stdin=subprocess.DEVNULL, stdout=kwargs.pop("stdout", log),
+                            stderr=log, preexec_fn=_die_with_parent, start_new_session=True, **kwargs)
+
+
+def stop_process(proc, grace=5.0):
     """Ends a child process: SIGTERM, then SIGKILL after the grace period."""
     if proc is None or proc.poll() is not None:
         return
@@ -80,41 +133,20 @@ def _stop(proc, grace=5.0):
         pass
 
 
-def wait_until(predicate, timeout, what, interval=0.05):
-    """Polls predicate until it returns a true value, which is returned; raises TimeoutError
-    naming `what` when the timeout passes first."""
-    deadline = time.monotonic() + timeout
-    while True:
-        value = predicate()
-        if value:
-            return value
-        if time.monotonic() >= deadline:
-            raise TimeoutError(f"timed out after {timeout:.0f} s waiting for {what}")
-        time.sleep(interval)
-
-
 class Program:
     """One run of the program under test, with its output captured in files."""
 
-    def __init__(self, args, env, log_dir, name="kalibrix"):
+    def __init__(self, args, env, log_dir):
         self.args = list(args)
-        fd, self.stdout_path = tempfile.mkstemp(prefix=f"{name}-", suffix=".out", dir=log_dir)
+        fd, self.stdout_path = tempfile.mkstemp(prefix="kalibrix-", suffix=".out", dir=log_dir)
         os.close(fd)
         self.stderr_path = self.stdout_path[:-4] + ".err"
         with open(self.stdout_path, "wb") as out, open(self.stderr_path, "wb") as err:
-            # A session of its own: Ctrl+C in the terminal reaches the harness only, which then
-            # closes the program properly.
-            self.proc = subprocess.Popen(self.args, env=env, stdin=subprocess.DEVNULL, stdout=out,
-                                         stderr=err, preexec_fn=_die_with_parent,
-                                         start_new_session=True)
-        self.started = time.monotonic()
+            self.proc = spawn(self.args, env, err, stdout=out)
 
     @property
     def pid(self):
         return self.proc.pid
-
-    def poll(self):
-        return self.proc.poll()
 
     def running(self):
         return self.proc.poll() is None
@@ -128,11 +160,7 @@ class Program:
                                f"\n{self.describe()}") from None
 
     def stop(self):
-        _stop(self.proc)
-
-    def stdout_text(self):
-        with open(self.stdout_path, encoding="utf-8", errors="replace") as f:
-            return f.read()
+        stop_process(self.proc)
 
     def stderr_text(self):
         with open(self.stderr_path, encoding="utf-8", errors="replace") as f:
@@ -141,243 +169,97 @@ class Program:
     def describe(self):
         """The command, exit status and captured output, for failure messages."""
         code = self.proc.poll()
-        state = "running" if code is None else f"exit code {code}"
         text = self.stderr_text().strip()
         if len(text) > 4000:
             text = "...\n" + text[-4000:]
-        return f"{' '.join(self.args)}: {state}\n--- stderr ---\n{text or '(empty)'}"
+        return (f"{' '.join(self.args)}: {'running' if code is None else f'exit code {code}'}"
+                f"\n--- stderr ---\n{text or '(empty)'}")
+
+
+def program_path():
+    path = os.environ.get("KALIBRIX_BIN")
+    if not path:
+        raise HarnessError("KALIBRIX_BIN is not set (ctest sets it to the built program)")
+    if not os.access(path, os.X_OK):
+        raise HarnessError(f"KALIBRIX_BIN={path} is not an executable program")
+    return path
 
 
 # --------------------------------------------------------------------------------------------
-# A minimal X11 protocol client: what the command-line tools do not offer (asking the window
-# manager to close a window) or offer only slowly (reading the screen's pixels).
+# Pictures (PIL images in RGB)
 
 
-class XError(HarnessError):
-    pass
+def differences(actual, expected):
+    """How many pixels differ and the first of them, as text; empty when the pictures are equal."""
+    if actual.size != expected.size:
+        return f"size {actual.size}, expected {expected.size}"
+    if actual.tobytes() == expected.tobytes():
+        return ""
+    wrong = [i for i, (a, b) in enumerate(zip(actual.getdata(), expected.getdata())) if a != b]
+    x, y = wrong[0] % actual.width, wrong[0] // actual.width
+    return (f"{len(wrong)} pixels differ; first at ({x}, {y}): {actual.getpixel((x, y))}, "
+            f"expected {expected.getpixel((x, y))}")
 
 
-def _pad4(n):
-    return (n + 3) & ~3
+def colour_counts(image):
+    """{colour: number of pixels} of a picture."""
+    return {colour: n for n, colour in image.getcolors(image.width * image.height)}
 
 
-def read_xauthority(path):
-    """The first MIT-MAGIC-COOKIE-1 entry of an Xauthority file as (name, data), or None."""
-    with open(path, "rb") as f:
-        raw = f.read()
-    offset = 0
-
-    def field():
-        nonlocal offset
-        length = struct.unpack_from(">H", raw, offset)[0]
-        value = raw[offset + 2:offset + 2 + length]
-        offset += 2 + length
-        return value
-
-    while offset + 2 <= len(raw):
-        offset += 2  # family
-        field(), field()  # address, display number
-        name, data = field(), field()
-        if name == b"MIT-MAGIC-COOKIE-1":
-            return name, data
-    return None
+def save_pictures(name, **pictures):
+    """Saves pictures as NAME/KEY.png under $KALIBRIX_E2E_ARTIFACTS (ctest: the build's
+    tests/e2e/failures) and returns the folder, for a failure message."""
+    base = os.environ.get("KALIBRIX_E2E_ARTIFACTS") or os.path.join(tempfile.gettempdir(),
+                                                                    "kalibrix-e2e-failures")
+    folder = os.path.join(base, "".join(c if c.isalnum() or c in "-_." else "_" for c in name))
+    os.makedirs(folder, exist_ok=True)
+    for key, picture in pictures.items():
+        picture.save(os.path.join(folder, f"{key}.png"))
+    return folder
 
 
-class XConnection:
-    OP_SEND_EVENT = 25
-    OP_INTERN_ATOM = 16
-    OP_GET_INPUT_FOCUS = 43
-    OP_GET_IMAGE = 73
-    CLIENT_MESSAGE = 33
-    SUBSTRUCTURE_NOTIFY = 1 << 19
-    SUBSTRUCTURE_REDIRECT = 1 << 20
+def wait_picture(read, expected, what, name, timeout=STEP_TIMEOUT):
+    """Polls read() until it gives exactly the expected picture; fails saving both otherwise."""
+    seen = []
 
-    def __init__(self, display_number, timeout=30.0, auth=None):
-        """auth: (name, data) of an authorisation protocol, e.g. from read_xauthority()."""
-        self.auth = auth or (b"", b"")
-        path = f"/tmp/.X11-unix/X{display_number}"
-        self.sock = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
-        self.sock.settimeout(timeout)
-        try:
-            self.sock.connect(path)
-        except OSError:
-            self.sock.connect("\0" + path)  # the abstract socket of the same server
-        self.seq = 0
-        self._atoms = {}
-        self._handshake()
+    def same():
+        seen[:] = [read()]
+        return seen[0].tobytes() == expected.tobytes() and seen[0].size == expected.size
 
-    def close(self):
-        self.sock.close()
-
-    def _recv(self, n):
-        buf = bytearray(n)
-        view = memoryview(buf)
-        got = 0
-        while got < n:
-            k = self.sock.recv_into(view[got:], n - got)
-            if k == 0:
-                raise HarnessError("the X server closed the connection")
-            got += k
-        return buf
-
-    def _handshake(self):
-        # Little-endian client, protocol 11.0; no authorisation on the harness's own server.
-        name, data = self.auth
-        self.sock.sendall(struct.pack("<BxHHHHxx", 0x6C, 11, 0, len(name), len(data))
-                          + name + b"\0" * (_pad4(len(name)) - len(name))
-                          + data + b"\0" * (_pad4(len(data)) - len(data)))
-        head = self._recv(8)
-        data = self._recv(struct.unpack_from("<H", head, 6)[0] * 4)
-        if head[0] != 1:
-            raise HarnessError("X server refused the connection: "
-                               + bytes(data[:head[1]]).decode("latin-1", "replace"))
-        (_release, _id_base, _id_mask, _motion, vendor_len, _max_req, n_screens, n_formats,
-         self.image_byte_order, _bit_order, _scan_unit, _scan_pad, _min_kc,
-         _max_kc) = struct.unpack_from("<IIIIHHBBBBBBBB4x", data, 0)
-        offset = 32 + _pad4(vendor_len)
-        self.formats = {}
-        for _ in range(n_formats):
-            depth, bpp, pad = struct.unpack_from("<BBB5x", data, offset)
-            self.formats[depth] = (bpp, pad)
-            offset += 8
-        (self.root, _cmap, _white, _black, _masks, self.width, self.height, _wmm, _hmm, _minm,
-         _maxm, root_visual, _bs, _su, self.root_depth,
-         n_depths) = struct.unpack_from("<IIIIIHHHHHHIBBBB", data, offset)
-        offset += 40
-        self.masks = None
-        for _ in range(n_depths):
-            _depth, n_visuals = struct.unpack_from("<BxH4x", data, offset)
-            offset += 8
-            for _ in range(n_visuals):
-                vid, _cls, _bits, _entries, red, green, blue = struct.unpack_from(
-                    "<IBBHIII4x", data, offset)
-                offset += 24
-                if vid == root_visual:
-                    self.masks = (red, green, blue)
-
-    def _send(self, request):
-        self.sock.sendall(request)
-        self.seq = (self.seq + 1) & 0xFFFF
-        return self.seq
-
-    def _reply(self, seq):
-        while True:
-            head = self._recv(32)
-            if head[0] == 0:
-                code, bad = head[1], struct.unpack_from("<I", head, 4)[0]
-                raise XError(f"X error {code} (resource 0x{bad:x}, request {head[10]})")
-            if head[0] == 1:
-                length = struct.unpack_from("<I", head, 4)[0]
-                body = self._recv(length * 4) if length else bytearray()
-                if struct.unpack_from("<H", head, 2)[0] == seq:
-                    return head, body
-            # Anything else is an event; this client selects none, so none matter.
-
-    def sync(self):
-        """Round trip: raises XError for a failed earlier request."""
-        self._reply(self._send(struct.pack("<BxH", self.OP_GET_INPUT_FOCUS, 1)))
-
-    def atom(self, name):
-        if name not in self._atoms:
-            raw = name.encode("latin-1")
-            request = struct.pack("<BBHH2x", self.OP_INTERN_ATOM, 0, 2 + _pad4(len(raw)) // 4,
-                                  len(raw)) + raw + b"\0" * (_pad4(len(raw)) - len(raw))
-            head, _ = self._reply(self._send(request))
-            self._atoms[name] = struct.unpack_from("<I", head, 8)[0]
-        return self._atoms[name]
-
-    def send_client_message(self, destination, window, message_type, data, event_mask):
-        values = list(data) + [0] * (5 - len(data))
-        event = struct.pack("<BBHII5I", self.CLIENT_MESSAGE, 32, 0, window,
-                            self.atom(message_type), *values)
-        self._send(struct.pack("<BBHII", self.OP_SEND_EVENT, 0, 11, destination, event_mask)
-                   + event)
-        self.sync()
-
-    def get_image(self, x, y, width, height, drawable=None):
-        """The pixels of a rectangle of the root window (or of another window) as an Image."""
-        request = struct.pack("<BBHIhhHHI", self.OP_GET_IMAGE, 2, 5, drawable or self.root, x, y,
-                              width, height, 0xFFFFFFFF)
-        head, body = self._reply(self._send(request))
-        bpp, pad = self.formats.get(head[1], (0, 0))
-        if bpp != 32 or self.masks is None:
-            raise HarnessError(f"unsupported screen format: depth {head[1]}, {bpp} bits per pixel")
-        stride = _pad4(width * 4) if pad <= 32 else width * 4
-        return Image.from_xpixels(width, height, body, stride, self.masks)
+    try:
+        wait_until(same, timeout, what, interval=0.05)
+    except TimeoutError as e:
+        folder = save_pictures(name, actual=seen[0], expected=expected)
+        raise AssertionError(f"{e}: {differences(seen[0], expected)} (pictures in {folder})") \
+            from None
 
 
-# --------------------------------------------------------------------------------------------
-# Pictures
+def pattern_image(size):
+    """A test pattern in which every pixel has a colour of its own:
+    (x & 0xFF, y & 0xFF, (x >> 8) << 4 | y >> 8)."""
+    width, height = size
+    blue_rows = [bytes((x >> 8) << 4 | high for x in range(width))
+                 for high in range(height // 256 + 1)]
+    channels = (bytes(x & 0xFF for x in range(width)) * height,
+                b"".join(bytes([y & 0xFF]) * width for y in range(height)),
+                b"".join(blue_rows[y >> 8] for y in range(height)))
+    return Image.merge("RGB", [Image.frombytes("L", size, c) for c in channels])
 
 
-class Image:
-    """An RGB picture: width, height and 3 bytes per pixel, row by row."""
-
-    def __init__(self, width, height, rgb):
-        if len(rgb) != width * height * 3:
-            raise ValueError("pixel data does not match the size")
-        self.width, self.height, self.rgb = width, height, bytes(rgb)
-
-    @classmethod
-    def from_xpixels(cls, width, height, data, stride, masks):
-        rgb = bytearray(width * height * 3)
-        shifts = [(m & -m).bit_length() - 1 for m in masks]
-        if masks == (0xFF0000, 0xFF00, 0xFF):
-            for row in range(height):
-                line = data[row * stride: row * stride + width * 4]
-                out = row * width * 3
-                rgb[out:out + width * 3:3] = line[2::4]
-                rgb[out + 1:out + width * 3:3] = line[1::4]
-                rgb[out + 2:out + width * 3:3] = line[0::4]
-        else:
-            for row in range(height):
-                for col in range(width):
-                    v = struct.unpack_from("<I", data, row * stride + col * 4)[0]
-                    i = (row * width + col) * 3
-                    for c in range(3):
-                        rgb[i + c] = ((v & masks[c]) >> shifts[c]) & 0xFF
-        return cls(width, height, rgb)
-
-    def pixel(self, x, y):
-        if not (0 <= x < self.width and 0 <= y < self.height):
-            raise IndexError(f"pixel ({x}, {y}) outside a {self.width}x{self.height} picture")
-        i = (y * self.width + x) * 3
-        return tuple(self.rgb[i:i + 3])
-
-    def crop(self, x, y, width, height):
-        rows = [self.rgb[((y + r) * self.width + x) * 3:((y + r) * self.width + x + width) * 3]
-                for r in range(height)]
-        return Image(width, height, b"".join(rows))
-
-    def count(self, color):
-        """How many pixels have exactly this colour."""
-        r, g, b = color
-        return sum(1 for i in range(0, len(self.rgb), 3)
-                   if self.rgb[i] == r and self.rgb[i + 1] == g and self.rgb[i + 2] == b)
-
-    def colors(self):
-        """The set of colours in the picture."""
-        return {self.rgb[i:i + 3] for i in range(0, len(self.rgb), 3)}
-
-    def save_png(self, path):
-        def chunk(kind, payload):
-            body = kind + payload
-            return struct.pack(">I", len(payload)) + body + struct.pack(">I", zlib.crc32(body))
-
-        stride = self.width * 3
-        raw = b"".join(b"\0" + self.rgb[r * stride:(r + 1) * stride] for r in range(self.height))
-        header = struct.pack(">IIBBBBB", self.width, self.height, 8, 2, 0, 0, 0)
-        with open(path, "wb") as f:
-            f.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header)
-                    + chunk(b"IDAT", zlib.compress(raw, 6)) + chunk(b"IEND", b""))
+def expected_view(pattern, pointer, scale=1.0):
+    """What the magnifier's view shows of `pattern` around the pointer: the square from 30 pixels
+    above and left of it (96-dpi pixels: at a scale, that many more device pixels), each device pixel
+    a 3 x 3 block, black beyond the screen."""
+    size, offset = scaled(VIEW[2:], scale), round(30 * scale)
+    x, y = pointer[0] - offset, pointer[1] - offset
+    return pattern.crop((x, y, x + size[0] // 3, y + size[1] // 3)).resize(size, Image.NEAREST)
 
 
 # --------------------------------------------------------------------------------------------
 # The display
 
 
-@dataclass(frozen=True)
-class Geometry:
+class Geometry(NamedTuple):
     """Absolute position and size of a window's client area, in screen pixels."""
     x: int
     y: int
@@ -402,18 +284,40 @@ class Monitor:
 
 
 @dataclass(frozen=True)
+class Screen:
+    """How a test's X server is set up: with or without openbox, its size, RandR monitors splitting
+    it (millimetres for 96 dpi) and more options for Xvfb, such as ("-dpi", "120")."""
+    wm: bool = True
+    size: tuple = SCREEN_SIZE
+    monitors: tuple = ()
+    xvfb_args: tuple = ()
+
+    def __str__(self):  # the test id: test_x[openbox], test_x[no-wm]
+        parts = ["openbox" if self.wm else "no-wm"] + [m.name for m in self.monitors]
+        if self.size != SCREEN_SIZE:
+            parts.append("%dx%d" % self.size)
+        return "-".join(parts + [a.lstrip("-") for a in self.xvfb_args])
+
+
+OPENBOX, NO_WM = Screen(), Screen(wm=False)
+
+
+@dataclass(frozen=True)
 class Scaling:
     """One way a desktop asks programs to draw larger: Xft.dpi in the X resources and/or
     environment variables (as name, value pairs), giving `scale` device pixels per 96-dpi pixel."""
     name: str
     scale: float
-    dpi: int = 96
+    dpi: int = None
     env: tuple = ()
+
+    def __str__(self):
+        return self.name
 
 
 # What desktops set for 200 % and 150 %, and Qt's own factor for 200 %.
-SCALINGS = (Scaling("Xft.dpi 192", 2.0, dpi=192), Scaling("Xft.dpi 144", 1.5, dpi=144),
-            Scaling("QT_SCALE_FACTOR=2", 2.0, env=(("QT_SCALE_FACTOR", "2"),)))
+SCALINGS = (Scaling("Xft.dpi-192", 2.0, dpi=192), Scaling("Xft.dpi-144", 1.5, dpi=144),
+            Scaling("QT_SCALE_FACTOR-2", 2.0, env=(("QT_SCALE_FACTOR", "2"),)))
 
 
 def scaled(point, scale):
@@ -421,34 +325,38 @@ def scaled(point, scale):
     return tuple(round(v * scale) for v in point)
 
 
-# Scaling the desktop asks for that a user's environment must not bring into a test.
-SCALING_VARIABLES = ("QT_SCALE_FACTOR", "QT_SCREEN_SCALE_FACTORS", "QT_AUTO_SCREEN_SCALE_FACTOR",
+# What a user's environment must not bring into a test: another session, another scale.
+FOREIGN_VARIABLES = ("WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "XAUTHORITY", "SESSION_MANAGER",
+                     "DBUS_SESSION_BUS_ADDRESS", "DESKTOP_SESSION", "XDG_CURRENT_DESKTOP",
+                     "XDG_SESSION_TYPE", "PIPEWIRE_RUNTIME_DIR", "QT_SCALE_FACTOR",
+                     "QT_SCREEN_SCALE_FACTORS", "QT_AUTO_SCREEN_SCALE_FACTOR",
                      "QT_ENABLE_HIGHDPI_SCALING", "QT_USE_PHYSICAL_DPI", "QT_FONT_DPI")
 
 
+class _SetMonitor(rq.Request):
+    """RandR's SetMonitor with the monitor's fields inline: python-xlib 0.33's own set_monitor
+    cannot pack its monitor structure (ValueError from rq.Object.pack_value)."""
+    _request = rq.Struct(
+        rq.Card8("opcode"), rq.Opcode(43), rq.RequestLength(), rq.Window("window"), rq.Card32("name"),
+        rq.Bool("primary"), rq.Bool("automatic"), rq.LengthOf("outputs", 2), rq.Int16("x"),
+        rq.Int16("y"), rq.Card16("width"), rq.Card16("height"), rq.Card32("width_mm"),
+        rq.Card32("height_mm"), rq.List("outputs", rq.Card32Obj))
+
+
+KEY_NAMES = {"ctrl": "Control_L", "shift": "Shift_L", "alt": "Alt_L"}
+
+
 class Display:
-    """A private Xvfb server (by default 1280x800x24), optionally with openbox, plus an isolated
-    home and settings directory for the programs started on it.
+    """A private Xvfb server set up as `screen` says, plus an isolated home and settings directory
+    for the programs started on it. Xft.dpi and the monitors stay for the server's life (it runs
+    with -noreset) and can be changed between programs."""
 
-    dpi sets the X resource Xft.dpi (what desktops set for a scale: 144 is 150 %, 192 is 200 %);
-    monitors splits the screen into RandR monitors, as several monitors side by side would. Both
-    stay for the server's life (it runs with -noreset) and can be changed between programs.
-    xvfb_args are more options for the server, such as ("-dpi", "120") for its screen's millimetres."""
-
-    def __init__(self, wm=True, size=SCREEN_SIZE, dpi=None, monitors=(), xvfb_args=()):
-        self.wm = wm
-        self.size = size
-        self.xvfb_args = tuple(xvfb_args)
-        self.dpi = dpi
-        self.monitors = tuple(monitors)
-        self.tmp = None
-        self.xvfb = None
-        self.openbox = None
-        self.x = None
-        self.number = None
+    def __init__(self, screen=OPENBOX):
+        self.screen = screen
+        self.size = screen.size
+        self.tmp = self.xvfb = self.openbox = self.x = None
         self.programs = []
-
-    # Life cycle ---------------------------------------------------------------------------
+        self._selection_window = None
 
     def __enter__(self):
         return self.start()
@@ -457,21 +365,17 @@ class Display:
         self.close()
 
     def start(self):
-        wanted = (("Xvfb",) + REQUIRED_TOOLS + (("openbox",) if self.wm else ())
-                  + (("xrdb",) if self.dpi is not None else ()) + (("xrandr",) if self.monitors else ()))
-        missing = [t for t in wanted if shutil.which(t) is None]
+        missing = [t for t in ("Xvfb",) + ("openbox",) * self.screen.wm if shutil.which(t) is None]
         if missing:
-            raise HarnessError("missing tools: " + ", ".join(missing)
-                               + " (scripts/deps installs them)")
+            raise HarnessError(f"missing: {', '.join(missing)} (scripts/deps installs them)")
         self.tmp = tempfile.mkdtemp(prefix="kalibrix-e2e-")
         try:
+            self.env = self._session_env()
             self._start_xvfb()
-            self.env = self._child_env()
-            if self.dpi is not None:
-                self.set_dpi(self.dpi)
-            if self.monitors:
-                self.set_monitors(self.monitors)
-            if self.wm:
+            self.env["DISPLAY"] = self.name
+            if self.screen.monitors:
+                self.set_monitors(self.screen.monitors)
+            if self.screen.wm:
                 self._start_openbox()
         except BaseException:
             self.close()
@@ -482,29 +386,37 @@ class Display:
         for program in self.programs:
             program.stop()
         self.programs = []
-        _stop(self.openbox)
+        stop_process(self.openbox)
         if self.x is not None:
-            self.x.close()
+            with contextlib.suppress(Exception):
+                self.x.close()
             self.x = None
-        _stop(self.xvfb)
+        stop_process(self.xvfb)
         self.openbox = self.xvfb = None
         if self.tmp and not os.environ.get("KALIBRIX_E2E_KEEP"):
             shutil.rmtree(self.tmp, ignore_errors=True)
         self.tmp = None
 
+    def _session_env(self):
+        env = {k: v for k, v in os.environ.items() if k not in FOREIGN_VARIABLES + ("DISPLAY",)}
+        home = os.path.join(self.tmp, "home")
+        env.update(HOME=home, XDG_RUNTIME_DIR=os.path.join(self.tmp, "runtime"),
+                   XDG_CONFIG_HOME=os.path.join(self.tmp, "config"),
+                   XDG_CACHE_HOME=os.path.join(home, ".cache"),
+                   XDG_DATA_HOME=os.path.join(home, ".local", "share"), LC_ALL="C.UTF-8")
+        for d in (home, env["XDG_RUNTIME_DIR"], env["XDG_CONFIG_HOME"]):
+            os.makedirs(d, mode=0o700, exist_ok=True)
+        return env
+
     def _start_xvfb(self):
         read_end, write_end = os.pipe()
-        log = open(os.path.join(self.tmp, "xvfb.log"), "wb")
         try:
-            width, height = self.size
-            self.xvfb = subprocess.Popen(
-                ["Xvfb", "-displayfd", str(write_end), "-screen", "0", f"{width}x{height}x24",
-                 "-nolisten", "tcp", "-noreset", *self.xvfb_args],
-                pass_fds=(write_end,), stdin=subprocess.DEVNULL, stdout=log, stderr=log,
-                preexec_fn=_die_with_parent, start_new_session=True)
+            with open(os.path.join(self.tmp, "xvfb.log"), "wb") as log:
+                self.xvfb = spawn(["Xvfb", "-displayfd", str(write_end), "-screen", "0",
+                                   "%dx%dx24" % self.size, "-nolisten", "tcp", "-noreset",
+                                   *self.screen.xvfb_args], self.env, log, pass_fds=(write_end,))
         finally:
             os.close(write_end)
-            log.close()
         # Xvfb writes its display number once it accepts connections.
         text = b""
         deadline = time.monotonic() + WINDOW_TIMEOUT
@@ -515,317 +427,335 @@ class Display:
                     raise HarnessError("Xvfb did not report a display number in time")
                 chunk = os.read(read_end, 64)
                 if not chunk:
-                    raise HarnessError("Xvfb failed to start:\n" + self._log("xvfb.log"))
+                    raise HarnessError("Xvfb failed to start:\n" + self.log("xvfb.log"))
                 text += chunk
         finally:
             os.close(read_end)
-        self.number = int(text.strip())
-        self.name = f":{self.number}"
-        self.x = XConnection(self.number)
+        self.connect(int(text.strip()))
 
-    def _child_env(self):
-        env = {k: v for k, v in os.environ.items()
-               if k not in ("WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "XAUTHORITY", "SESSION_MANAGER",
-                            "DBUS_SESSION_BUS_ADDRESS", "DESKTOP_SESSION", "XDG_CURRENT_DESKTOP",
-                            "XDG_SESSION_TYPE") + SCALING_VARIABLES}
-        home = os.path.join(self.tmp, "home")
-        runtime = os.path.join(self.tmp, "runtime")
-        for d in (home, runtime):
-            os.makedirs(d, mode=0o700, exist_ok=True)
-        env.update(DISPLAY=self.name, HOME=home, XDG_RUNTIME_DIR=runtime,
-                   XDG_CONFIG_HOME=os.path.join(self.tmp, "config"),
-                   XDG_CACHE_HOME=os.path.join(home, ".cache"),
-                   XDG_DATA_HOME=os.path.join(home, ".local", "share"), LC_ALL="C.UTF-8")
-        os.makedirs(env["XDG_CONFIG_HOME"], exist_ok=True)
-        return env
-
-    def set_dpi(self, dpi):
-        """Sets Xft.dpi in the server's resources, as a desktop does for its scale; programs
-        started from now on see it."""
-        self.tool("xrdb", "-nocpp", "-merge", input=f"Xft.dpi: {dpi}\n", check=True)
-        self.dpi = dpi
-
-    def set_monitors(self, monitors):
-        """Replaces the screen's monitors by these (one of them may be the primary one). The
-        first is bound to the screen's output, which takes the automatic whole-screen monitor
-        away; the millimetres given make 96 dpi."""
-        for old in self.monitors_listed():
-            if old != "screen":
-                self.tool("xrandr", "--delmonitor", old, check=True)
-        output = re.search(r"^(\S+) connected", self.tool("xrandr", "--query"), re.M)
-
-        def mm(pixels):
-            return max(1, round(pixels * 25.4 / 96))
-
-        for i, m in enumerate(monitors):
-            # A name starting with "*" makes the monitor the primary one.
-            self.tool("xrandr", "--setmonitor", ("*" if m.primary else "") + m.name,
-                      f"{m.width}/{mm(m.width)}x{m.height}/{mm(m.height)}+{m.x}+{m.y}",
-                      output.group(1) if i == 0 and output else "none", check=True)
-        listed = self.monitors_listed()
-        if sorted(listed) != sorted(m.name for m in monitors):
-            raise HarnessError(f"monitors {listed} instead of {[m.name for m in monitors]}")
-        self.monitors = tuple(monitors)
-
-    def monitors_listed(self):
-        """The names of the monitors the server reports."""
-        out = self.tool("xrandr", "--listmonitors", check=True)
-        return re.findall(r"^\s*\d+: [+*]*(\S+)", out, re.M)
+    def connect(self, number, xauthority=None):
+        """Opens the harness's X connection to server `number` (with this cookie file, if any)."""
+        self.number, self.name = number, f":{number}"
+        saved = os.environ.get("XAUTHORITY")
+        # python-xlib reads the cookie from there; a file that does not exist means none
+        os.environ["XAUTHORITY"] = xauthority or "/nonexistent/.Xauthority"
+        # python-xlib 0.33 registers each server's extension events in one table for all connections
+        # of the process, and servers with other extensions (Xvfb, XWayland) then clash (TypeError
+        # in add_extension_event): each connection gets a table of its own.
+        xdisplay._BaseDisplay.event_classes = xevent.event_class.copy()
+        try:
+            self.x = XDisplay(self.name)
+            self.x.display.event_classes = xdisplay._BaseDisplay.event_classes
+        finally:
+            if saved is None:
+                del os.environ["XAUTHORITY"]
+            else:
+                os.environ["XAUTHORITY"] = saved
+        self.root = self.x.screen().root
 
     def _start_openbox(self):
-        log = open(os.path.join(self.tmp, "openbox.log"), "wb")
-        with log:
-            self.openbox = subprocess.Popen(["openbox", "--sm-disable"], env=self.env,
-                                            stdin=subprocess.DEVNULL, stdout=log, stderr=log,
-                                            preexec_fn=_die_with_parent, start_new_session=True)
+        with open(os.path.join(self.tmp, "openbox.log"), "wb") as log:
+            self.openbox = spawn(["openbox", "--sm-disable"], self.env, log)
 
         def ready():
             if self.openbox.poll() is not None:
-                raise HarnessError("openbox failed to start:\n" + self._log("openbox.log"))
-            return "window id" in self.tool("xprop", "-root", "_NET_SUPPORTING_WM_CHECK")
+                raise HarnessError("openbox failed to start:\n" + self.log("openbox.log"))
+            return self.property(self.root, "_NET_SUPPORTING_WM_CHECK")
 
         wait_until(ready, WINDOW_TIMEOUT, "openbox to manage the screen")
 
-    def _log(self, name):
+    def log(self, name):
         try:
             with open(os.path.join(self.tmp, name), encoding="utf-8", errors="replace") as f:
                 return f.read()[-4000:]
         except OSError:
             return ""
 
+    # The server's settings -----------------------------------------------------------------
+
+    def set_dpi(self, dpi):
+        """Sets Xft.dpi in the server's resources (None: removes it), as a desktop does for its
+        scale; programs started from now on see it."""
+        old = self.root.get_full_property(Xatom.RESOURCE_MANAGER, Xatom.STRING)
+        lines = [line for line in (old.value.decode() if old else "").splitlines()
+                 if line and not line.startswith("Xft.dpi:")] + ([f"Xft.dpi:\t{dpi}"] if dpi else [])
+        if lines:
+            self.root.change_property(Xatom.RESOURCE_MANAGER, Xatom.STRING, 8,
+                                      ("\n".join(lines) + "\n").encode())
+        else:
+            self.root.delete_property(Xatom.RESOURCE_MANAGER)
+        self.x.sync()
+
+    def set_monitors(self, monitors):
+        """Replaces the screen's monitors by these (one of them may be the primary one). The first
+        is bound to the screen's output, which takes the automatic whole-screen monitor away."""
+        for old in self.root.xrandr_get_monitors().monitors:
+            if not old.automatic:
+                self.root.xrandr_delete_monitor(old.name)
+        resources = self.root.xrandr_get_screen_resources()
+        output = next(o for o in resources.outputs
+                      if self.x.xrandr_get_output_info(o, resources.config_timestamp).connection == 0)
+        for i, m in enumerate(monitors):
+            _SetMonitor(display=self.x.display,
+                        opcode=self.x.display.get_extension_major(randr.extname),
+                        window=self.root, name=self.atom(m.name), primary=m.primary, automatic=False,
+                        x=m.x, y=m.y, width=m.width, height=m.height,
+                        width_mm=round(m.width * 25.4 / 96), height_mm=round(m.height * 25.4 / 96),
+                        outputs=[output] if i == 0 else [])
+        listed = sorted(self.x.get_atom_name(m.name)
+                        for m in self.root.xrandr_get_monitors().monitors)
+        if listed != sorted(m.name for m in monitors):
+            raise HarnessError(f"monitors {listed} instead of {[m.name for m in monitors]}")
+
     # Programs and settings -----------------------------------------------------------------
 
-    @property
-    def config_home(self):
-        return self.env["XDG_CONFIG_HOME"]
-
     def settings_path(self, organisation="Kalibrix", application="Kalibrix"):
-        return os.path.join(self.config_home, organisation, application + ".conf")
+        return os.path.join(self.env["XDG_CONFIG_HOME"], organisation, application + ".conf")
 
     def reset_config(self):
         """Empties the settings directory, as on a first start."""
-        shutil.rmtree(self.config_home, ignore_errors=True)
-        os.makedirs(self.config_home)
+        shutil.rmtree(self.env["XDG_CONFIG_HOME"], ignore_errors=True)
+        os.makedirs(self.env["XDG_CONFIG_HOME"])
 
     def launch(self, binary=None, args=(), env=None):
         """Starts the program (default: $KALIBRIX_BIN) on this display."""
-        binary = binary or program_path()
-        full_env = dict(self.env)
-        full_env.update(env or {})
-        program = Program([binary, *args], full_env, self.tmp)
+        program = Program([binary or program_path(), *args], dict(self.env, **(env or {})), self.tmp)
         self.programs.append(program)
         return program
 
     # Windows -------------------------------------------------------------------------------
 
-    def tool(self, *args, check=False, timeout=30, input=None):
-        """Runs an X command-line tool against this display and returns its standard output."""
-        result = subprocess.run(args, env=self.env, input=input,
-                                stdin=subprocess.DEVNULL if input is None else None,
-                                capture_output=True, text=True, timeout=timeout)
-        if check and result.returncode != 0:
-            raise HarnessError(f"{' '.join(args)} failed ({result.returncode}): "
-                               f"{result.stderr.strip()}")
-        return result.stdout
+    def atom(self, name):
+        return self.x.intern_atom(name)
 
-    def window_ids(self, name=None, pid=None, visible=True):
-        """Ids of the windows whose title matches the regular expression `name` (xdotool
-        matches without regard to case) and/or that belong to process `pid`."""
-        args = ["xdotool", "search"]
-        if visible:
-            args.append("--onlyvisible")
-        if pid is not None:
-            args += ["--pid", str(pid)]
-        if name is not None:
-            args += ["--name", name]
-        elif pid is None:
-            args += ["--name", ""]
-        return [int(line) for line in self.tool(*args).split()]
+    def window(self, wid):
+        return self.x.create_resource_object("window", wid)
+
+    def property(self, window, name, kind=X.AnyPropertyType):
+        """The value of a window's property (bytes or a list of numbers), or None."""
+        with contextlib.suppress(xerror.BadWindow):
+            reply = window.get_full_property(self.atom(name), kind)
+            return reply.value if reply else None
+        return None
+
+    def _viewable(self, window):
+        """The viewable windows below `window`, depth first."""
+        try:
+            children = window.query_tree().children
+        except xerror.XError:  # gone meanwhile
+            return
+        for child in children:
+            with contextlib.suppress(xerror.XError):
+                if child.get_attributes().map_state == X.IsViewable:
+                    yield child
+                    yield from self._viewable(child)
+
+    def window_ids(self, title=None, pid=None):
+        """Ids of the mapped windows with exactly this title and/or of process `pid`."""
+        return [w.id for w in self._viewable(self.root)
+                if (pid is None or (self.property(w, "_NET_WM_PID") or [None])[0] == pid)
+                and (title is None or self.window_name(w.id) == title)]
 
     def window_name(self, wid):
-        return self.tool("xdotool", "getwindowname", str(wid)).rstrip("\n")
+        window = self.window(wid)
+        name = self.property(window, "_NET_WM_NAME") or self.property(window, "WM_NAME")
+        return name.decode("utf-8", "replace") if name is not None else None
 
     def wait_window(self, title, program=None, timeout=WINDOW_TIMEOUT):
         """Waits until a window with exactly this title is mapped and returns its id. Fails at
         once, with the program's output, if the program ends first."""
-        pattern = "^" + re.escape(title) + "$"
-
         def find():
             if program is not None and not program.running():
                 raise HarnessError(f"program ended before window {title!r} appeared\n"
                                    + program.describe())
-            for wid in self.window_ids(pattern, pid=None):
-                if self.window_name(wid) == title:
-                    return wid
-            return None
+            return next(iter(self.window_ids(title)), None)
 
         try:
             return wait_until(find, timeout, f"a window titled {title!r}")
         except TimeoutError as e:
-            extra = ("\n" + program.describe()) if program is not None else ""
-            raise TimeoutError(f"{e}{extra}") from None
+            raise TimeoutError(f"{e}\n{program.describe()}" if program else str(e)) from None
 
     def wait_window_gone(self, wid, timeout=EXIT_TIMEOUT):
         wait_until(lambda: not self.is_viewable(wid), timeout, f"window 0x{wid:x} to go away")
 
-    def window_info(self, wid):
-        out = self.tool("xwininfo", "-id", str(wid))
-        info = {}
-        for line in out.splitlines():
-            key, sep, value = line.strip().partition(":")
-            if sep:
-                info[key.strip()] = value.strip()
-        return info
-
     def geometry(self, wid):
         """Absolute position and size of the window's client area."""
-        info = self.window_info(wid)
-        try:
-            return Geometry(int(info["Absolute upper-left X"]), int(info["Absolute upper-left Y"]),
-                            int(info["Width"]), int(info["Height"]))
-        except KeyError:
-            raise HarnessError(f"no geometry for window 0x{wid:x}") from None
+        window = self.window(wid)
+        size = window.get_geometry()
+        at = self.root.translate_coords(window, 0, 0)
+        return Geometry(at.x, at.y, size.width, size.height)
 
     def is_viewable(self, wid):
-        return self.window_info(wid).get("Map State") == "IsViewable"
+        try:
+            return self.window(wid).get_attributes().map_state == X.IsViewable
+        except xerror.XError:
+            return False
 
     def wm_state(self, wid):
         """The window's _NET_WM_STATE atoms, e.g. {'_NET_WM_STATE_ABOVE'}."""
-        out = self.tool("xprop", "-id", str(wid), "_NET_WM_STATE")
-        _, sep, value = out.partition("=")
-        return {a.strip() for a in value.split(",") if a.strip()} if sep else set()
+        atoms = self.property(self.window(wid), "_NET_WM_STATE") or ()
+        return {self.x.get_atom_name(a) for a in atoms}
+
+    def shape_extents(self, wid):
+        """The window's bounding shape extents (width, height, x, y), or None without a shape."""
+        e = self.window(wid).shape_query_extents()
+        return ((e.bounding_shape_extents_width, e.bounding_shape_extents_height,
+                 e.bounding_shape_extents_x, e.bounding_shape_extents_y)
+                if e.bounding_shaped else None)
 
     def active_window(self):
-        out = self.tool("xdotool", "getactivewindow").strip()
-        return int(out) if out else None
+        value = self.property(self.root, "_NET_ACTIVE_WINDOW")
+        return value[0] if value and value[0] else None
+
+    def _client_message(self, destination, window, message_type, data, mask):
+        message = xevent.ClientMessage(window=window, client_type=self.atom(message_type),
+                                       data=(32, (list(data) + [0] * 5)[:5]))
+        self.window(destination).send_event(message, event_mask=mask)
+        self.x.sync()
 
     def close_window(self, wid):
         """Asks for the window to be closed as the title bar's close button does: through the
         window manager's _NET_CLOSE_WINDOW, or without one, by WM_DELETE_WINDOW directly."""
-        if self.openbox is not None:
-            self.x.send_client_message(self.x.root, wid, "_NET_CLOSE_WINDOW", [0, 2],
-                                       XConnection.SUBSTRUCTURE_NOTIFY
-                                       | XConnection.SUBSTRUCTURE_REDIRECT)
+        if self.screen.wm:
+            self._client_message(self.root.id, wid, "_NET_CLOSE_WINDOW", [0, 2],
+                                 X.SubstructureNotifyMask | X.SubstructureRedirectMask)
         else:
-            self.x.send_client_message(wid, wid, "WM_PROTOCOLS",
-                                       [self.x.atom("WM_DELETE_WINDOW"), 0], 0)
+            self._client_message(wid, wid, "WM_PROTOCOLS", [self.atom("WM_DELETE_WINDOW")], 0)
 
-    # Mouse and keyboard --------------------------------------------------------------------
+    def ping(self, wid, timeout=STEP_TIMEOUT):
+        """Returns once the program owning the window has answered a _NET_WM_PING, which it reads
+        after every event sent to it before."""
+        self._serial = getattr(self, "_serial", 0) + 1
+        ping = self.atom("_NET_WM_PING")
+        # Qt sends the answer to the root for StructureNotify and SubstructureRedirect.
+        self.root.change_attributes(event_mask=X.StructureNotifyMask)
+        try:
+            self._client_message(wid, wid, "WM_PROTOCOLS", [ping, self._serial, wid], 0)
 
-    def _xdotool(self, *commands):
-        self.tool("xdotool", *[str(c) for c in commands], check=True)
+            def answered():
+                while self.x.pending_events():
+                    e = self.x.next_event()
+                    if e.type & 0x7F == X.ClientMessage \
+                            and list(e.data[1][:2]) == [ping, self._serial]:
+                        return True
+                return False
+
+            wait_until(answered, timeout, f"an answer to a ping of window 0x{wid:x}", interval=0.005)
+        finally:
+            self.root.change_attributes(event_mask=0)
+
+    def activate(self, wid):
+        """Asks the window manager to make the window the active one, as a pager does."""
+        self._client_message(self.root.id, wid, "_NET_ACTIVE_WINDOW", [2],
+                             X.SubstructureNotifyMask | X.SubstructureRedirectMask)
+        wait_value(self.active_window, lambda w: w == wid, STEP_TIMEOUT, f"0x{wid:x} to be active")
+
+    def move_window(self, wid, x, y):
+        self.window(wid).configure(x=x, y=y)
+        self.x.sync()
+
+    def clipboard(self, timeout=10.0):
+        """The text the CLIPBOARD selection holds, or None when it holds none."""
+        if self._selection_window is None:
+            self._selection_window = self.root.create_window(0, 0, 1, 1, 0, X.CopyFromParent)
+        window, target = self._selection_window, self.atom("KALIBRIX_CLIPBOARD")
+        window.convert_selection(self.atom("CLIPBOARD"), self.atom("UTF8_STRING"), target,
+                                 X.CurrentTime)
+        self.x.flush()
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            while self.x.pending_events():
+                e = self.x.next_event()
+                if e.type & 0x7F == X.SelectionNotify and e.requestor == window:
+                    text = self.property(window, "KALIBRIX_CLIPBOARD") if e.property else None
+                    return text.decode("utf-8") if text is not None else None
+            select.select([self.x], [], [], max(0.0, deadline - time.monotonic()))
+        raise TimeoutError("no answer from the clipboard's owner")
+
+    # Mouse and keyboard, through XTEST ------------------------------------------------------
+
+    def _fake(self, kind, detail=0, x=0, y=0):
+        xtest.fake_input(self.x, kind, detail, x=x, y=y)
+        self.x.sync()
 
     def move_mouse(self, x, y):
-        self._xdotool("mousemove", x, y)
-
-    def mouse_location(self):
-        out = self.tool("xdotool", "getmouselocation", "--shell")
-        values = dict(line.split("=", 1) for line in out.split() if "=" in line)
-        return int(values["X"]), int(values["Y"])
+        self._fake(X.MotionNotify, x=x, y=y)
 
     def press(self, x, y, button=1):
-        self._xdotool("mousemove", x, y, "mousedown", button)
+        self.move_mouse(x, y)
+        self._fake(X.ButtonPress, button)
 
     def release(self, button=1):
-        self._xdotool("mouseup", button)
+        self._fake(X.ButtonRelease, button)
 
     def click(self, x, y, button=1, hold=PRESS_HOLD):
         """A click held `hold` seconds: a zero-length synthetic click can leave openbox in its
         move mode."""
-        self._xdotool("mousemove", x, y, "mousedown", button, "sleep", hold, "mouseup", button)
+        self.press(x, y, button)
+        time.sleep(hold)
+        self.release(button)
 
-    def drag(self, x0, y0, x1, y1, button=1, steps=10, hold=PRESS_HOLD, step_pause=0.01):
-        """Presses at (x0, y0), moves to (x1, y1) in `steps` even steps and releases."""
-        commands = ["mousemove", x0, y0, "mousedown", button, "sleep", hold]
-        for i in range(1, steps + 1):
-            commands += ["mousemove", round(x0 + (x1 - x0) * i / steps),
-                         round(y0 + (y1 - y0) * i / steps), "sleep", step_pause]
-        commands += ["sleep", hold, "mouseup", button]
-        self._xdotool(*commands)
+    def drag(self, x0, y0, x1, y1, steps=10, hold=PRESS_BEFORE_MOVE, step_pause=0.02):
+        """Presses at (x0, y0), moves to (x1, y1) in `steps` even steps and releases, holding the
+        button still for `hold` seconds before the first step and after the last."""
+        self.press(x0, y0)
+        time.sleep(hold)
+        self.move_along([(round(x0 + (x1 - x0) * i / steps), round(y0 + (y1 - y0) * i / steps))
+                         for i in range(1, steps + 1)], step_pause)
+        time.sleep(hold)
+        self.release()
 
-    def key(self, *keys, wid=None):
-        args = ["key"] + (["--window", wid] if wid is not None else []) + list(keys)
-        self._xdotool(*args)
+    def move_along(self, points, step_pause):
+        """Moves the pointer through points, `step_pause` seconds apart, as a hand does."""
+        for x, y in points:
+            self.move_mouse(x, y)
+            time.sleep(step_pause)
+
+    def key(self, *keys):
+        """Types each key, e.g. "Right", "shift+Right" or "ctrl+c", to the window with the focus."""
+        for combination in keys:
+            codes = [self.x.keysym_to_keycode(XK.string_to_keysym(KEY_NAMES.get(name, name)))
+                     for name in combination.split("+")]
+            if not all(codes):
+                raise HarnessError(f"no key for {combination!r}")
+            for code in codes:
+                self._fake(X.KeyPress, code)
+            for code in reversed(codes):
+                self._fake(X.KeyRelease, code)
 
     # Pixels --------------------------------------------------------------------------------
 
-    def screenshot(self, x=0, y=0, width=None, height=None):
-        """The screen's pixels (or a rectangle of them) as an Image."""
-        width = self.x.width - x if width is None else width
-        height = self.x.height - y if height is None else height
-        return self.x.get_image(x, y, width, height)
-
     def window_image(self, wid, x, y, width, height):
-        """The pixels of a rectangle of the window's own contents, read from the window itself:
-        also where the screen cannot be read (XWayland)."""
-        return self.x.get_image(x, y, width, height, drawable=wid)
+        """The pixels of a rectangle of a window (the root: the screen) as an RGB image."""
+        reply = self.window(wid).get_image(x, y, width, height, X.ZPixmap, 0xFFFFFFFF)
+        return Image.frombytes("RGB", (width, height), reply.data, "raw", "BGRX")
 
-    def client_image(self, wid):
-        """The pixels of the window's client area as they are on screen."""
-        g = self.geometry(wid)
-        return self.screenshot(g.x, g.y, g.width, g.height)
+    def screenshot(self, x=0, y=0, width=None, height=None):
+        """The screen's pixels (or a rectangle of them) as an RGB image."""
+        return self.window_image(self.root.id, x, y, width or self.size[0] - x,
+                                 height or self.size[1] - y)
 
-    def wait_pixels(self, predicate, rect=None, timeout=WINDOW_TIMEOUT, what="the screen"):
+    def wait_pixels(self, predicate, rect=None, timeout=STEP_TIMEOUT, what="the screen"):
         """Polls screenshots (of rect = (x, y, w, h), default the whole screen) until
         predicate(image) is true; returns that image."""
-        last = []
-
         def check():
-            image = self.screenshot(*rect) if rect else self.screenshot()
-            last[:] = [image]
+            image = self.screenshot(*(rect or ()))
             return image if predicate(image) else None
 
-        return wait_until(check, timeout, what, interval=0.1)
-
-
-# --------------------------------------------------------------------------------------------
-# Waiting for a value that changes: a window's place, its title, its state
-
-
-def wait_value(read, accept, timeout, what, interval=0.02):
-    """Polls read() until accept(value) is true and returns that value. On timeout raises
-    TimeoutError naming `what` and the last value read, so that a failure shows what was there
-    instead."""
-    seen = []
-
-    def check():
-        seen[:] = [read()]
-        return accept(seen[0])
-
-    try:
-        wait_until(check, timeout, what, interval=interval)
-    except TimeoutError as e:
-        raise TimeoutError(f"{e}; last seen: {seen[0]!r}" if seen else str(e)) from None
-    return seen[0]
-
-
-def wait_settled(read, timeout, what, polls=3, interval=0.05):
-    """Polls read() until it returns the same value `polls` times in a row, `interval` apart, and
-    returns that value: for a state that is reached through several timer ticks."""
-    seen = []
-
-    def settled():
-        seen.append(read())
-        return len(seen) >= polls and all(v == seen[-1] for v in seen[-polls:])
-
-    try:
-        wait_until(settled, timeout, what, interval=interval)
-    except TimeoutError as e:
-        raise TimeoutError(f"{e}; last values: {seen[-polls:]!r}") from None
-    return seen[-1]
+        return wait_until(check, timeout, what, interval=0.05)
 
 
 # --------------------------------------------------------------------------------------------
 # The settings file
 
 
-def read_settings(path):
-    """The [Settings] keys of the program's settings file, as text."""
+def read_settings(path, section="Settings"):
+    """The keys of a section of the program's settings file, as text."""
     parser = configparser.ConfigParser(interpolation=None, strict=False)
     parser.optionxform = str  # keys are case-sensitive
     if not parser.read(path, encoding="utf-8"):
         raise AssertionError(f"no settings file at {path}")
-    return dict(parser["Settings"]) if parser.has_section("Settings") else {}
+    return dict(parser[section]) if parser.has_section(section) else {}
 
 
 def write_settings(path, values, sections=None):
@@ -837,46 +767,171 @@ def write_settings(path, values, sections=None):
 
 
 # --------------------------------------------------------------------------------------------
-# Test entry points
+# The program's windows: client-area points of the control panel (96-dpi pixels) and the calipers
 
 
-def program_path():
-    path = os.environ.get("KALIBRIX_BIN")
-    if not path:
-        raise HarnessError("KALIBRIX_BIN is not set (ctest sets it to the built program)")
-    if not os.access(path, os.X_OK):
-        raise HarnessError(f"KALIBRIX_BIN={path} is not an executable program")
-    return path
+PANEL_TITLE = "Kalibrix"
+PANEL_SIZE = (395, 197)
+CHECK1, CHECK2 = (44, 48), (44, 128)  # the horizontal and the vertical caliper
+CHECK4 = (132, 28)  # set square: the calibration view
+CHECK5, CHECK5_RECT = (224, 172), (216, 160, 121, 25)  # "keep on top", in the calibration view
+HSCROLL1_RIGHT = (308, 76)  # the right arrow of the horizontal zero point's scroll bar
+HSCROLL1_RECT = (200, 72, 113, 9)
+COMMAND3 = (385, 100)  # the narrow button that minimises the panel
+UNIT_BUTTONS = {"cm": (132, 56), "pic": (132, 80), "zoll": (132, 104), "twi": (132, 128),
+                "pkt": (132, 152)}
+MAGNIFIER_BUTTON, HELP_BUTTON = (92, 28), (164, 28)
+BANNER = (284, 100)
+VIEW = (194, 10, 180, 180)  # the banner's inside, where the magnifier shows its view
+RULER_STRIP = (96, 176)
+AWAY = (1000, 700)  # a pointer position over no window
 
 
-def xvfb_missing():
-    return shutil.which("Xvfb") is None
+@dataclass(frozen=True)
+class Caliper:
+    """What differs between the horizontal and the vertical caliper."""
+    name: str
+    panel_button: tuple  # client-area point of its button on the control panel
+    beam_title: str
+    beam_size: tuple
+    slider_size: tuple
+    zero_offset: tuple  # the slider's top-left corner from the beam's, at the zero point
+    axis: tuple  # the direction in which "+" moves the slider
+    plus: tuple  # slider-relative points of "+" and " - "
+    minus: tuple
+    close_spot: tuple  # beam-relative point of "Ende"
+    grip: tuple  # beam-relative point of the bar, clear of the slider and the close spot
+
+    def __str__(self):
+        return self.name
 
 
-def skip_without_xvfb():
-    """Ends the test with ctest's skip code when Xvfb is not installed."""
-    if xvfb_missing():
-        print("SKIPPED: Xvfb is not installed, so end-to-end tests cannot run here "
-              "(scripts/deps installs it).", flush=True)
-        sys.exit(SKIP_RETURN_CODE)
+HORIZONTAL = Caliper("horizontal", CHECK1, "Form1", beam_size=(508, 165), slider_size=(100, 165),
+                     zero_offset=(28, -1), axis=(1, 0), plus=(85, 14), minus=(16, 14),
+                     close_spot=(497, 17), grip=(300, 12))
+VERTICAL = Caliper("vertical", CHECK2, "Form3", beam_size=(165, 428), slider_size=(167, 428),
+                   zero_offset=(-1, 28), axis=(0, 1), plus=(152, 86), minus=(152, 14),
+                   close_spot=(145, 421), grip=(150, 300))
+CALIPERS = (HORIZONTAL, VERTICAL)
 
 
-def run_tests():
-    """main() of an end-to-end test file: skips without Xvfb, otherwise runs its test cases."""
-    skip_without_xvfb()
-    program_path()
-    unittest.main(verbosity=2)
+class Kalibrix:
+    """A running program and its control panel, with what a user does to it. Points are in 96-dpi
+    pixels of the design, scaled by `scale` to the screen."""
+
+    def __init__(self, display, program, scale=1.0, timeout=WINDOW_TIMEOUT):
+        self.display, self.program, self.scale = display, program, scale
+        self.panel = display.wait_window(PANEL_TITLE, program=program, timeout=timeout)
+
+    @property
+    def origin(self):
+        """The panel's client area now: the program may still move it once it has been mapped (to
+        keep it wholly on the screen), and a window manager may place it anew."""
+        return self.display.geometry(self.panel)
+
+    def close(self, timeout=EXIT_TIMEOUT):
+        """Closes the panel as through its title bar; the program must end with exit code 0."""
+        self.display.close_window(self.panel)
+        code = self.program.wait(timeout)
+        assert code == 0, "closing the control panel must end the program with exit code 0\n" \
+            + self.program.describe()
+
+    def messages(self):
+        """The program's message windows: the mapped ones titled as the panel."""
+        return [w for w in self.display.window_ids(PANEL_TITLE, self.program.pid) if w != self.panel]
+
+    def wait_message(self, what):
+        """Waits for one message window and returns it."""
+        found = wait_value(self.messages, bool, STEP_TIMEOUT, f"a message {what}")
+        assert len(found) == 1, f"{len(found)} messages {what}"
+        return found[0]
+
+    def at(self, wid, point):
+        g = self.display.geometry(wid)
+        x, y = scaled(point, self.scale)
+        return g.x + x, g.y + y
+
+    def panel_point(self, point):
+        x, y = scaled(point, self.scale)
+        return self.origin.x + x, self.origin.y + y
+
+    def panel_rect(self, rect):
+        return (*self.panel_point(rect[:2]), *scaled(rect[2:], self.scale))
+
+    def click_panel(self, point, **kwargs):
+        self.display.click(*self.panel_point(point), **kwargs)
+
+    def click_in(self, wid, point, **kwargs):
+        self.display.click(*self.at(wid, point), **kwargs)
+
+    def window_of_size(self, size, what):
+        """The program's mapped window with this client size (96-dpi pixels, scaled; at a fractional
+        scale Qt may round either way)."""
+        d, size = self.display, scaled(size, self.scale)
+        slack = 0 if self.scale == int(self.scale) else 1
+
+        def sizes():
+            return {w: d.geometry(w)[2:] for w in d.window_ids(pid=self.program.pid)}
+
+        found = wait_value(sizes, lambda found: any(
+            all(abs(a - b) <= slack for a, b in zip(s, size)) for s in found.values()),
+            WINDOW_TIMEOUT, f"the {what} ({size[0]}x{size[1]}) to be mapped")
+        return next(w for w, s in found.items() if all(abs(a - b) <= slack for a, b in zip(s, size)))
+
+    def settle_focus(self):
+        """Waits until the window manager has stopped moving the focus: a focus change while a
+        click holds a button down would cancel that click."""
+        wait_settled(self.display.active_window, STEP_TIMEOUT, "the focus to settle")
+
+    def show(self, caliper):
+        """Clicks the caliper's panel button; returns (beam, slider) once both are mapped and the
+        focus has settled."""
+        self.click_panel(caliper.panel_button)
+        windows = (self.window_of_size(caliper.beam_size, f"{caliper} beam"),
+                   self.window_of_size(caliper.slider_size, f"{caliper} slider"))
+        self.settle_focus()
+        return windows
+
+    def place(self, wid):
+        g = self.display.geometry(wid)
+        return g.x, g.y
+
+    def wait_place(self, wid, place, what):
+        return wait_value(lambda: self.place(wid), lambda p: p == tuple(place), STEP_TIMEOUT,
+                          f"{what} at {place}")
+
+    def wait_title(self, wid, title, what="the slider's title"):
+        return wait_value(lambda: self.display.window_name(wid), lambda t: t == title,
+                          STEP_TIMEOUT, f"{what} to read {title!r}")
+
+    def wait_on_zero(self, caliper, beam, slider):
+        """Waits for the slider at its zero point on the beam; returns that place."""
+        bx, by = self.place(beam)
+        zx, zy = scaled(caliper.zero_offset, self.scale)
+        return self.wait_place(slider, (bx + zx, by + zy), "the slider at its zero point")
+
+    def drag_beam(self, caliper, beam, slider, path, steps=20):
+        """Drags the beam by its bar along `path` in `steps` pointer moves; after each move the
+        beam must stand exactly where the pointer took it and the slider at the same offset."""
+        d = self.display
+        bx, by = self.place(beam)
+        sx, sy = self.place(slider)
+        x0, y0 = self.at(beam, caliper.grip)
+        d.press(x0, y0)
+        try:
+            time.sleep(PRESS_BEFORE_MOVE)
+            for i in range(1, steps + 1):
+                dx, dy = round(path[0] * i / steps), round(path[1] * i / steps)
+                d.move_mouse(x0 + dx, y0 + dy)
+                self.wait_place(beam, (bx + dx, by + dy), f"the beam after drag step {i}")
+                self.wait_place(slider, (sx + dx, sy + dy),
+                                f"the slider at its offset after drag step {i}")
+        finally:
+            d.release()
 
 
 # --------------------------------------------------------------------------------------------
 # Showing the program on a virtual display (scripts/run)
-
-
-PANEL_TITLE = "Kalibrix"
-# Client-area points of the panel's buttons for the horizontal and the vertical caliper, and the
-# window titles of their beams.
-CALIPER_BUTTONS = ((44, 48), (44, 128))
-BEAM_TITLES = ("Form1", "Form3")
 
 
 def show(binary, screenshot_path, keep_running, calipers=False):
@@ -884,41 +939,31 @@ def show(binary, screenshot_path, keep_running, calipers=False):
     home = os.environ.get("HOME") or os.path.expanduser("~")
     user_env = {"HOME": home,
                 "XDG_CONFIG_HOME": os.environ.get("XDG_CONFIG_HOME") or os.path.join(home, ".config")}
-    with Display(wm=True) as display:
+    with Display() as display:
         print(f"Virtual display {display.name} ({SCREEN_SIZE[0]}x{SCREEN_SIZE[1]}) with openbox "
               "is running.", flush=True)
-        program = display.launch(binary, env=user_env)
-        wid = display.wait_window(PANEL_TITLE, program=program)
-        g = display.geometry(wid)
-        try:  # give the first paint a moment to arrive: wait until the panel is not blank
-            display.wait_pixels(lambda im: len(im.colors()) > 2, rect=(g.x, g.y, g.width, g.height),
-                                timeout=15, what="the control panel to paint")
-        except TimeoutError:
-            pass
-        if calipers:  # both calipers on the screen, each with its slider at its zero point
-            for button, title in zip(CALIPER_BUTTONS, BEAM_TITLES):
-                display.click(g.x + button[0], g.y + button[1])
-                display.wait_window(title, program=program)
-            display.move_mouse(g.x + g.width // 2, g.y + g.height + 40)
-            try:
-                display.wait_pixels(lambda im: im.count((0, 0, 0)) < im.width * im.height * 0.8,
-                                    timeout=15, what="the calipers to paint")
-            except TimeoutError:
-                pass
-            time.sleep(0.5)  # a few readout ticks, so that the sliders show their readings
-        display.screenshot().save_png(screenshot_path)
+        run = Kalibrix(display, display.launch(binary, env=user_env))
+        g = run.origin
+        display.wait_pixels(lambda im: len(im.getcolors(im.width * im.height)) > 2,
+                            rect=(g.x, g.y, g.width, g.height), what="the control panel to paint")
+        if calipers:  # both calipers on the screen, each slider showing its reading
+            sliders = [run.show(caliper)[1] for caliper in CALIPERS]
+            display.move_mouse(*AWAY)
+            for slider in sliders:
+                wait_until(lambda: (display.window_name(slider) or "").endswith(" cm"), STEP_TIMEOUT,
+                           "the slider's reading")
+        display.screenshot().save(screenshot_path)
         print(f"Kalibrix is running; its control panel is at {g.x},{g.y} ({g.width}x{g.height}).")
         print(f"Screenshot of the screen: {screenshot_path}", flush=True)
         if keep_running:
-            print(f"Drive it with e.g. DISPLAY={display.name} xdotool ...; press Ctrl+C to stop.",
-                  flush=True)
+            print(f"It runs on DISPLAY={display.name}; press Ctrl+C to stop.", flush=True)
             try:
-                return program.wait(timeout=None)
+                return run.program.wait(timeout=None)
             except KeyboardInterrupt:
                 print("\nStopping.", flush=True)
         # Closed as through its title bar, so that it ends normally and saves its settings.
-        display.close_window(wid)
-        return program.wait()
+        display.close_window(run.panel)
+        return run.program.wait()
 
 
 def main(argv=None):

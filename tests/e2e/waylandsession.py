@@ -1,11 +1,10 @@
 """A headless Wayland desktop for the end-to-end tests: KWin or Mutter with XWayland, on a private
 runtime directory, home and session bus, optionally with PipeWire (and its session manager) and a
 stand-in for the screen-cast portal. It offers everything harness.Display offers except screenshots
-(XWayland gives no root window pixels).
+(XWayland gives no root window pixels; harness.Display.window_image reads a window's own).
 
     with waylandsession.WaylandDesktop("kwin") as desktop:
-        program = desktop.launch()
-        wid = desktop.wait_window("Kalibrix", program=program)
+        run = harness.Kalibrix(desktop, desktop.launch())
 """
 
 import glob
@@ -27,7 +26,7 @@ def compositor_binary(compositor):
 
 def missing_tools(compositor, portal=False):
     """The programs this desktop needs that are not installed."""
-    tools = ["dbus-daemon", "Xwayland", compositor_binary(compositor)] + list(harness.REQUIRED_TOOLS)
+    tools = ["dbus-daemon", "Xwayland", compositor_binary(compositor)]
     if portal:
         tools += ["pipewire", "wireplumber"]
     missing = [t for t in tools if shutil.which(t) is None]
@@ -39,15 +38,12 @@ def missing_tools(compositor, portal=False):
 def _children(pid):
     """(pid, command line) of the processes whose parent is pid."""
     found = []
-    for entry in os.listdir("/proc"):
-        if not entry.isdigit():
-            continue
+    for entry in filter(str.isdigit, os.listdir("/proc")):
         try:
             with open(f"/proc/{entry}/stat") as f:
-                ppid = int(f.read().rsplit(")", 1)[1].split()[1])
-            if ppid == pid:
-                with open(f"/proc/{entry}/cmdline", "rb") as f:
-                    found.append((int(entry), f.read().split(b"\0")))
+                if int(f.read().rsplit(")", 1)[1].split()[1]) == pid:
+                    with open(f"/proc/{entry}/cmdline", "rb") as c:
+                        found.append((int(entry), c.read().split(b"\0")))
         except (OSError, IndexError, ValueError):
             pass
     return found
@@ -55,12 +51,11 @@ def _children(pid):
 
 class WaylandDesktop(harness.Display):
     def __init__(self, compositor, size=harness.SCREEN_SIZE):
-        super().__init__(wm=True, size=size)
+        super().__init__(harness.Screen(size=size))
         if compositor not in COMPOSITORS:
             raise ValueError(compositor)
         self.compositor = compositor
         self.services = []  # started processes, stopped in reverse order
-        self.xwayland_pid = None
 
     def start(self):
         missing = missing_tools(self.compositor)
@@ -81,7 +76,7 @@ class WaylandDesktop(harness.Display):
             program.stop()
         self.programs = []
         for _, proc in reversed(self.services):
-            harness._stop(proc)
+            harness.stop_process(proc)
         self.services = []
         super().close()
 
@@ -90,43 +85,23 @@ class WaylandDesktop(harness.Display):
 
     # Services ------------------------------------------------------------------------------
 
-    def _session_env(self):
-        env = {k: v for k, v in os.environ.items()
-               if k not in ("DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "XAUTHORITY",
-                            "SESSION_MANAGER", "DBUS_SESSION_BUS_ADDRESS", "DESKTOP_SESSION",
-                            "XDG_CURRENT_DESKTOP", "XDG_SESSION_TYPE", "PIPEWIRE_RUNTIME_DIR")}
-        home = os.path.join(self.tmp, "home")
-        runtime = os.path.join(self.tmp, "runtime")
-        for d in (home, runtime):
-            os.makedirs(d, mode=0o700, exist_ok=True)
-        env.update(HOME=home, XDG_RUNTIME_DIR=runtime,
-                   XDG_CONFIG_HOME=os.path.join(self.tmp, "config"),
-                   XDG_CACHE_HOME=os.path.join(home, ".cache"),
-                   XDG_DATA_HOME=os.path.join(home, ".local", "share"), LC_ALL="C.UTF-8")
-        os.makedirs(env["XDG_CONFIG_HOME"], exist_ok=True)
-        return env
-
     def _spawn(self, name, args, **kwargs):
-        log = open(os.path.join(self.tmp, f"{name}.log"), "wb")
-        with log:
-            proc = subprocess.Popen(args, env=self.env, stdin=subprocess.DEVNULL,
-                                    stdout=kwargs.pop("stdout", log), stderr=log,
-                                    preexec_fn=harness._die_with_parent, start_new_session=True,
-                                    **kwargs)
+        with open(os.path.join(self.tmp, f"{name}.log"), "wb") as log:
+            proc = harness.spawn(args, self.env, log, **kwargs)
         self.services.append((name, proc))
         return proc
 
     def _check_running(self, name, proc):
         if proc.poll() is not None:
             raise harness.HarnessError(f"{name} ended (exit code {proc.returncode}):\n"
-                                       + self._log(f"{name}.log"))
+                                       + self.log(f"{name}.log"))
 
     def _start_bus(self):
         bus = self._spawn("dbus", ["dbus-daemon", "--session", "--nofork", "--nopidfile",
                                    "--print-address=1"], stdout=subprocess.PIPE)
         line = bus.stdout.readline().decode().strip()
         if not line:
-            raise harness.HarnessError("the session bus did not start:\n" + self._log("dbus.log"))
+            raise harness.HarnessError("the session bus did not start:\n" + self.log("dbus.log"))
         self.env["DBUS_SESSION_BUS_ADDRESS"] = line
 
     def _start_compositor(self):
@@ -142,34 +117,35 @@ class WaylandDesktop(harness.Display):
             args = ["mutter", "--headless", "--wayland", "--virtual-monitor", f"{width}x{height}",
                     "--wayland-display", SOCKET]
         proc = self._spawn(self.compositor, args)
-        runtime = self.env["XDG_RUNTIME_DIR"]
 
         def xwayland():
             self._check_running(self.compositor, proc)
-            for pid, cmdline in _children(proc.pid):
+            for _, cmdline in _children(proc.pid):
                 if os.path.basename(cmdline[0]) == b"Xwayland":
                     number = next((a[1:] for a in cmdline if a.startswith(b":")), None)
                     if number is not None and os.path.exists(f"/tmp/.X11-unix/X{int(number)}"):
-                        return pid, int(number)
+                        return int(number)
             return None
 
-        self.xwayland_pid, self.number = harness.wait_until(
-            xwayland, harness.WINDOW_TIMEOUT, f"{self.compositor} to start XWayland")
-        self.name = f":{self.number}"
-        self.env.update(DISPLAY=self.name, WAYLAND_DISPLAY=SOCKET, XDG_SESSION_TYPE="wayland")
-        auth = None
-        cookies = glob.glob(os.path.join(runtime, ".mutter-Xwaylandauth.*"))
+        try:
+            number = harness.wait_value(xwayland, lambda n: n is not None, harness.WINDOW_TIMEOUT,
+                                        f"{self.compositor} to start XWayland")  # :0 counts
+        except TimeoutError as e:
+            raise TimeoutError(f"{e}; its children: {_children(proc.pid)}\n"
+                               + self.log(f"{self.compositor}.log")) from None
+        cookies = glob.glob(os.path.join(self.env["XDG_RUNTIME_DIR"], ".mutter-Xwaylandauth.*"))
         if cookies:
             self.env["XAUTHORITY"] = cookies[0]
-            auth = harness.read_xauthority(cookies[0])
+        self.env.update(DISPLAY=f":{number}", WAYLAND_DISPLAY=SOCKET, XDG_SESSION_TYPE="wayland")
 
         def connected():
             try:
-                return harness.XConnection(self.number, auth=auth)
-            except (OSError, harness.HarnessError):
-                return None
+                self.connect(number, self.env.get("XAUTHORITY"))
+                return True
+            except (harness.xerror.DisplayError, OSError):  # not accepting clients yet
+                return False
 
-        self.x = harness.wait_until(connected, harness.WINDOW_TIMEOUT, "XWayland to accept clients")
+        harness.wait_until(connected, harness.WINDOW_TIMEOUT, "XWayland to accept clients")
 
     def start_pipewire(self):
         """PipeWire and its session manager, which links a stream to the node it asks for."""
@@ -192,10 +168,10 @@ class WaylandDesktop(harness.Display):
                              stdout=subprocess.PIPE)
         if portal.stdout.readline().strip() != b"ready":
             portal.wait(5)
-            raise harness.HarnessError("the fake portal did not start:\n" + self._log("portal.log"))
+            raise harness.HarnessError("the fake portal did not start:\n" + self.log("portal.log"))
         return log
 
     def stop_service(self, name):
         for entry in [e for e in self.services if e[0] == name]:
-            harness._stop(entry[1])
+            harness.stop_process(entry[1])
             self.services.remove(entry)
