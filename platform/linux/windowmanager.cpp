@@ -38,6 +38,8 @@ namespace kx {
 
 namespace {
 
+constexpr int kSecondMapMs = 250;
+
 template <typename T>
 using Reply = std::unique_ptr<T, decltype(&std::free)>;
 
@@ -163,11 +165,13 @@ protected:
             std::find_if(m_unseen.begin(), m_unseen.end(),
                          [handle](const QPointer<QWidget>& w) { return w && w->windowHandle() == handle; });
         if (unseen == m_unseen.end()) return false;
-        // Drawn while the event is delivered: what was shown after it is mapped again once the picture
-        // has reached the X server, so that it appears above.
-        QTimer::singleShot(0, this, [this, window = *unseen] {
-            if (window) mapAgainAbove(window);
-        });
+        // What was shown after it is mapped again once its picture has reached the X server, so that
+        // the compositor takes it in later and draws it above; and once more a moment later, as under
+        // load the compositor may take this window's picture in later still (1 start in 10 without).
+        for (const int ms : {0, kSecondMapMs})
+            QTimer::singleShot(ms, this, [this, window = *unseen] {
+                if (window) mapAgainAbove(window);
+            });
         m_unseen.erase(unseen);
         return false;
     }
@@ -186,6 +190,7 @@ protected:
 
 private:
     void mapAgainAbove(QWidget* window) {
+        window->repaint(); // drawn now rather than at Qt's next update
         std::free(xcb_get_input_focus_reply(m_x, xcb_get_input_focus(m_x), nullptr)); // the picture arrived
         auto later = std::find(m_order.begin(), m_order.end(), window);
         if (later == m_order.end()) return;
