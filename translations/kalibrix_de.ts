@@ -269,6 +269,16 @@ Kalibrix beginnt mit den voreingestellten Nullpunkten und kann die Kalibrierung 
         <translation>Die Bildschirmfreigabe wurde beendet. Schalten Sie die Lupe erneut ein, um sie neu zu starten.</translation>
     </message>
     <message>
+        <location filename="../magnifier/magnifier.cpp" line="42"/>
+        <source>The desktop shares the screen but sends no picture, so the magnifier cannot see the screen.</source>
+        <translation>Der Desktop gibt den Bildschirm frei, sendet aber kein Bild, daher kann die Lupe den Bildschirm nicht sehen.</translation>
+    </message>
+    <message>
+        <location filename="../magnifier/magnifier.cpp" line="45"/>
+        <source>The desktop shares a monitor without saying where it lies, and several monitors would fit, so the magnifier cannot tell what it sees.</source>
+        <translation>Der Desktop gibt einen Monitor frei, ohne zu sagen, wo er liegt, und mehrere Monitore kämen infrage, daher kann die Lupe nicht erkennen, was sie sieht.</translation>
+    </message>
+    <message>
         <location filename="../settings/inifile.cpp" line="248"/>
         <source>its lock file %1 is held by another program or cannot be taken over</source>
         <translation>ihre Sperrdatei %1 wird von einem anderen Programm gehalten oder kann nicht übernommen werden</translation>
