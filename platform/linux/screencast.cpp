@@ -169,7 +169,17 @@ void ScreenCast::replied(QDBusPendingCallWatcher* watcher, Step step) {
     watcher->deleteLater();
     if (step != m_step) return; // stopped (or started over) meanwhile
     const QDBusMessage reply = watcher->reply();
-    if (reply.type() == QDBusMessage::ErrorMessage) return fail(ScreenCopyProblem::NoScreenSharing);
+    if (reply.type() == QDBusMessage::ErrorMessage) {
+        // A restore token the portal will not take (not one it handed out) would fail every later
+        // start: it is forgotten, and the sources are asked for without it.
+        if (step == Step::SelectSources &&
+            !m_settings.getSetting(kSettingsApp, kSettingsSection, kRestoreTokenKey, QString()).isEmpty()) {
+            m_bus.disconnect(QString(), m_requestPath, kRequestInterface, QStringLiteral("Response"), this, kResponseSlot);
+            m_settings.saveSetting(kSettingsApp, kSettingsSection, kRestoreTokenKey, QString());
+            return selectSources();
+        }
+        return fail(ScreenCopyProblem::NoScreenSharing);
+    }
     const QVariant first = reply.arguments().value(0);
     switch (step) {
     case Step::Properties: {
