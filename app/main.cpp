@@ -1,3 +1,4 @@
+#include "art/art.h"
 #include "panel/program.h"
 #include "platform/displaysession.h"
 #include "platform/qt/desktopshell.h"
@@ -44,6 +45,10 @@ int main(int argc, char** argv) {
     kx::takeOverScaling();
     QApplication qapp(argc, argv);
     platformStart.reset();
+    // The windows' class (WM_CLASS "kalibrix", "Kalibrix") and this name are what docks match with the
+    // desktop entry (its StartupWMClass); every window and dialog carries the icon in every size.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.example.Kalibrix"));
+    QApplication::setWindowIcon(kx::art::applicationIconSet());
     if (platformChosen) kx::forgetChosenPlatform();
     kx::installTranslations(qapp);
     QApplication::setQuitOnLastWindowClosed(false);

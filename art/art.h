@@ -2,6 +2,7 @@
 
 #include "art/scale.h"
 
+#include <QIcon>
 #include <QImage>
 #include <QPoint>
 #include <QString>
@@ -22,8 +23,14 @@ struct CursorArt {
     QPoint hotSpot; // in the image's own (device) pixels
 };
 
+// The program's icon (its desktop entry's, its windows'), each size drawn at that size, anti-aliased.
+inline constexpr int kApplicationIconSizes[] = {16, 24, 32, 48, 64, 128, 256};
+QImage applicationIcon(int size);
+// Every size of it, for a window (needs a QGuiApplication).
+QIcon applicationIconSet();
+
 // Control panel pictures.
-QImage horizontalCaliperIcon(double scale = 1.0); // P1, 32 x 32: also the application icon
+QImage horizontalCaliperIcon(double scale = 1.0); // P1, 32 x 32
 QImage verticalCaliperIcon(double scale = 1.0);   // P2, 32 x 32
 QImage magnifierIcon(double scale = 1.0);         // P3, 32 x 32
 QImage setSquareIcon(double scale = 1.0);         // P4, 16 x 16
@@ -41,6 +48,11 @@ QImage horizontalBeam(double scale = 1.0);        // P11, 508 x 165
 QImage horizontalSlider(double scale = 1.0);      // P12, 100 x 167
 QImage verticalBeam(double scale = 1.0);          // P13, 165 x 428
 QImage verticalSlider(double scale = 1.0);        // P14, 167 x 100
+// The beams shortened to `length` design pixels along the bar (kShortestBeam at least), for a monitor
+// too small for the whole beam at its scale.
+inline constexpr int kShortestBeam = 200;
+QImage horizontalBeamOfLength(double scale, int length);
+QImage verticalBeamOfLength(double scale, int length);
 QImage nudgeButtonFace(double scale = 1.0);       // P15, 15 x 15
 CursorArt openHandCursor(double scale = 1.0);     // P16, hot spot (5, 0)
 CursorArt grabbingHandCursor(double scale = 1.0); // P17, hot spot (5, 0)

@@ -154,6 +154,14 @@ QImage verticalBeam(double scale) {
     return raster::turnClockwise(drawBeam(kVerticalBeamLength, scale, true));
 }
 
+QImage horizontalBeamOfLength(double scale, int length) {
+    return drawBeam(std::max(length, kShortestBeam), scale, false);
+}
+
+QImage verticalBeamOfLength(double scale, int length) {
+    return raster::turnClockwise(drawBeam(std::max(length, kShortestBeam), scale, true));
+}
+
 QImage horizontalSlider(double scale) {
     return drawSlider(kHorizontalSliderRows, scale, false);
 }

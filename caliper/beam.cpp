@@ -7,6 +7,7 @@
 #include "shaped/shapedwindow.h"
 
 #include <QCoreApplication>
+#include <algorithm>
 
 namespace kx {
 
@@ -23,7 +24,8 @@ const BeamTwin& horizontalBeamTwin() {
                                .caption = QStringLiteral("Form1"),
                                .hasIcon = true,
                                .designClient = QRectF(195, 195, 7725, 3210),
-                               .picture = &art::horizontalBeam,
+                               .picture = &art::horizontalBeamOfLength,
+                               .length = 508,
                                .pixelTwips = &Module1::PixelTwipsX,
                                .closeSpot = QRectF(7320, 120, 375, 495),
                                .openHandHolder = QRectF(1200, 2640, 375, 495),
@@ -43,7 +45,8 @@ const BeamTwin& verticalBeamTwin() {
                                .caption = QStringLiteral("Form3"),
                                .hasIcon = false,
                                .designClient = QRectF(1140, 765, 4680, 7950),
-                               .picture = &art::verticalBeam,
+                               .picture = &art::verticalBeamOfLength,
+                               .length = 428,
                                .pixelTwips = &Module1::PixelTwipsY,
                                .closeSpot = QRectF(1920, 6240, 375, 495),
                                .openHandHolder = QRectF(1200, 2640, 375, 495),
@@ -56,19 +59,19 @@ const BeamTwin& verticalBeamTwin() {
 }
 
 Beam::Beam(forms::Application& app, Module1& model, const BeamTwin& twin)
-    : Form(app, twin.name), m_twin(twin), m(model) {
+    : Form(app, twin.name), m_twin(twin), m_length(twin.length), m(model) {
     forms::Environment& e = env();
 
     setCaption(twin.caption);
-    if (twin.hasIcon) setWindowIcon(QIcon(QPixmap::fromImage(art::horizontalCaliperIcon())));
+    if (twin.hasIcon) setWindowIcon(art::applicationIconSet());
     placeWindowTwips(twin.designClient.x(), twin.designClient.y(), twin.designClient.width(),
                      twin.designClient.height());
 
     Picture1 = new forms::PictureBox(this, e);
     Picture1->setAutoSize(true);
-    Picture1->setPicture(twin.picture);
+    Picture1->setPicture([this](double scale) { return m_twin.picture(scale, m_length); });
     Label1 = new forms::Label(Picture1);
-    place(Label1, twin.closeSpot);
+    place(Label1, closeSpot());
     Label1->setTransparent(true);
     Label1->setToolTip(QCoreApplication::translate("Kalibrix", "Close"));
     Label1->setAccessibleName(Label1->toolTip());
@@ -114,6 +117,37 @@ Beam::Beam(forms::Application& app, Module1& model, const BeamTwin& twin)
 
 void Beam::Form_Load() {
     shaped::shapeAtLoad(*this, *Picture1);
+    fitOnMonitor();
+}
+
+int Beam::shortfall() const {
+    return art::toDevice(m_twin.length, scale()) - art::toDevice(m_length, scale());
+}
+
+QRectF Beam::closeSpot() const {
+    const double shorter = (m_twin.length - m_length) * 15.0; // twips of a design pixel
+    return m_twin.closeSpot.translated(m_twin.axis == Axis::Horizontal ? QPointF(-shorter, 0) : QPointF(0, -shorter));
+}
+
+void Beam::fitOnMonitor() {
+    const QList<ScreenInfo> screens = env().screen.screens();
+    if (screens.isEmpty()) return;
+    const ScreenInfo holder = screenAt(screens, geometry().center());
+    const QRect area = holder.available.isEmpty() ? holder.geometry : holder.available;
+    // The room from the window's design place to the monitor's far edge: a shorter bar keeps the two
+    // calipers apart as they are designed to stand.
+    const bool across = m_twin.axis == Axis::Horizontal;
+    const int room = across ? area.right() + 1 - std::max(x(), area.left())
+                            : area.bottom() + 1 - std::max(y(), area.top());
+    if ((across ? width() : height()) > room) {
+        // The longest bar that room holds at the window's scale; the slider's travel is as long as ever.
+        m_length = m_twin.length;
+        while (m_length > art::kShortestBeam && art::toDevice(m_length, scale()) > room) --m_length;
+        Picture1->setPicture([this](double scale) { return m_twin.picture(scale, m_length); });
+        shaped::fitToPicture(*this, *Picture1);
+        place(Label1, closeSpot());
+    }
+    keepWhollyOnScreen();
 }
 
 void Beam::scaleChanged(double) {

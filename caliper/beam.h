@@ -18,9 +18,10 @@ struct BeamTwin {
     QString caption;
     bool hasIcon;
     QRectF designClient;
-    QImage (*picture)(double scale);
+    QImage (*picture)(double scale, int length);
+    int length;          // of the bar, in design pixels; shorter where the monitor has no room for it
     Variant Module1::*pixelTwips; // the twips per screen pixel where this caliper stands
-    QRectF closeSpot;    // Label1, in Picture1
+    QRectF closeSpot;    // Label1, in Picture1: near the bar's far end, which it follows
     QRectF openHandHolder;  // Picture2
     QRectF grabHandHolder;  // Picture3
     bool cursorHoldersVisible;
@@ -49,6 +50,8 @@ public:
     void Label1_Click();
 
     const BeamTwin& twin() const { return m_twin; }
+    // The device pixels by which the bar is drawn shorter than its design length (0 mostly).
+    int shortfall() const;
 
     forms::PictureBox* Picture1;
     forms::Label* Label1;
@@ -63,7 +66,11 @@ protected:
 
 private:
     void setPointer(const QCursor& cursor);
+    // Shortens the bar where the window would run off its monitor, and moves the window wholly onto it.
+    void fitOnMonitor();
+    QRectF closeSpot() const;
     const BeamTwin& m_twin;
+    int m_length; // the bar's length drawn, in design pixels
     Module1& m;
     QCursor m_openHand;
     QCursor m_grabHand;

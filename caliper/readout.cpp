@@ -1,5 +1,6 @@
 #include "caliper/readout.h"
 
+#include <QFontDatabase>
 #include <cmath>
 
 namespace kx {
@@ -52,6 +53,17 @@ forms::CaptionLayout readoutLayout(const QString& reading, QSize box, Qt::Alignm
         }
     }
     return layoutIn(families.back(), smallest);
+}
+
+ReadoutFit::ReadoutFit() : m_families(QFontDatabase::families()) {}
+
+void ReadoutFit::show(forms::Label& label, const QString& reading, double scale) {
+    if (reading != m_laidOut || label.size() != m_laidOutBox) {
+        label.setFont(readoutLayout(reading, label.size(), label.alignment(), scale, m_families).font);
+        m_laidOut = reading;
+        m_laidOutBox = label.size();
+    }
+    label.setCaption(reading);
 }
 
 } // namespace kx

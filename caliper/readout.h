@@ -11,4 +11,17 @@ namespace kx {
 forms::CaptionLayout readoutLayout(const QString& reading, QSize box, Qt::Alignment alignment, double scale,
                                    const QStringList& installedFamilies);
 
+// Shows readings in a label, each in the font readoutLayout picks for it; the font is chosen anew only
+// when the reading or the label's size changes. The slider's readouts and the panel's copies of them.
+class ReadoutFit {
+public:
+    ReadoutFit(); // with the font families installed now
+    void show(forms::Label& label, const QString& reading, double scale);
+
+private:
+    QStringList m_families;
+    QString m_laidOut; // the reading and the label's size when its font was last chosen
+    QSize m_laidOutBox;
+};
+
 } // namespace kx

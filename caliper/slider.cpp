@@ -9,7 +9,6 @@
 
 #include <QContextMenuEvent>
 #include <QCoreApplication>
-#include <QFontDatabase>
 #include <QKeyEvent>
 
 namespace kx {
@@ -51,9 +50,10 @@ const SliderTwin& verticalSliderTwin() {
                                  .designClient = QRectF(0, 0, 4680, 3195),
                                  .picture = &art::verticalSlider,
                                  .minus = QRectF(2160, 120, 255, 195),
-                                 // across to the sleeve's right edge and down to the plus button
-                                 .readout = QRectF(2050, 600, 450, 600),
-                                 .readoutAlignment = Qt::AlignLeft | Qt::AlignTop,
+                                 // along the moving jaw's solid face (x 40 ... 131, y 8 ... 22), where a
+                                 // reading has as much room as on the horizontal slider's sleeve
+                                 .readout = QRectF(600, 120, 1380, 225),
+                                 .readoutAlignment = Qt::AlignHCenter | Qt::AlignVCenter,
                                  .plus = QRectF(2160, 1200, 255, 195),
                                  .grip = QRectF(0, 0, 1455, 375),
                                  .check1 = QRectF(3000, 1560, 615, 375)};
@@ -65,7 +65,7 @@ Slider::Slider(forms::Application& app, Module1& model, const SliderTwin& twin)
     forms::Environment& e = env();
 
     setCaption(QString());
-    if (twin.axis == Axis::Horizontal) setWindowIcon(QIcon(QPixmap::fromImage(art::horizontalCaliperIcon())));
+    if (twin.axis == Axis::Horizontal) setWindowIcon(art::applicationIconSet());
     placeWindowTwips(twin.designClient.x(), twin.designClient.y(), twin.designClient.width(),
                      twin.designClient.height());
 
@@ -96,7 +96,6 @@ Slider::Slider(forms::Application& app, Module1& model, const SliderTwin& twin)
         Label1->setPalette(p);
     }
     Label1->setAttribute(Qt::WA_TransparentForMouseEvents);
-    m_fontFamilies = QFontDatabase::families();
     showReading(QStringLiteral("0"));
     Command1 = nudgeButton(twin.plus, QStringLiteral("+"));
     // The button faces and the pointing hand, drawn for the slider's scale.
@@ -136,7 +135,10 @@ Slider::Slider(forms::Application& app, Module1& model, const SliderTwin& twin)
     Command2->mouse().down = [this](int, int, float, float) { Command2_MouseDown(); };
     Command2->mouse().up = [this](int, int, float, float) { Command2_MouseUp(); };
     Command2->mouse().move = [this](int, int, float, float) { Command_MouseMove(); };
-    Label2->mouse().down = [this](int, int, float, float) { Label2_MouseDown(); };
+    // Only the left button drags the jaw: the right one opens the menu, which takes the release.
+    Label2->mouse().down = [this](int button, int, float, float) {
+        if (button == 1) Label2_MouseDown();
+    };
     Label2->mouse().move = [this](int, int, float x, float y) { Label2_MouseMove(x, y); };
     Label2->mouse().up = [this](int, int, float, float) { Label2_MouseUp(); };
     // The handle must also see the pointer pass with no button held: that cancels a beam's pending
@@ -192,8 +194,12 @@ void Slider::Timer1_Timer() {
         }
         const Variant& offset = m.*m_twin.offset;
         if (!offset.isNumeric()) return; // keeps the last place until the offset is a number again
+        // A bar drawn shorter for a small monitor keeps the zero points: the horizontal slider counts
+        // from where the whole bar's right end would be.
+        Placement bar = *beam;
+        if (m_twin.axis == Axis::Horizontal) bar.right += app().form<Beam>(m_twin.beam).shortfall();
         // The beam's own twips per pixel, unrounded: the same step as the nudges.
-        const QRect r = placeSlider(m_twin.axis, *beam, offset.toDouble(), beamWindow.twipsPerPixel(), width());
+        const QRect r = placeSlider(m_twin.axis, bar, offset.toDouble(), beamWindow.twipsPerPixel(), width());
         if (size() != r.size()) resize(r.size());
         if (pos() != r.topLeft()) move(r.topLeft());
         break;
@@ -223,13 +229,7 @@ void Slider::Timer2_Timer() {
 }
 
 void Slider::showReading(const QString& reading) {
-    if (reading != m_laidOut || Label1->size() != m_laidOutBox) {
-        const QSize box = Label1->size();
-        Label1->setFont(readoutLayout(reading, box, Label1->alignment(), scale(), m_fontFamilies).font);
-        m_laidOut = reading;
-        m_laidOutBox = Label1->size();
-    }
-    Label1->setCaption(reading);
+    m_readout.show(*Label1, reading, scale());
 }
 
 void Slider::nudge(int direction) {
@@ -325,9 +325,11 @@ void Slider::keyPressEvent(QKeyEvent* event) {
 }
 
 void Slider::contextMenuEvent(QContextMenuEvent* event) {
-    // On the readout and the rest of the picture; the buttons and the handle keep the right button.
+    // On the readout (also where it lies on the handle) and the rest of the picture; the buttons and
+    // the rest of the handle keep the right button.
     QWidget* under = childAt(event->pos());
-    if (under != Picture1 && under != Label1) return;
+    const bool onReadout = Label1->geometry().contains(Picture1->mapFrom(this, event->pos()));
+    if (under != Picture1 && under != Label1 && !onReadout) return;
     caliperPanel(app()).popUpCaliperMenu(*this, event->globalPos());
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "caliper/geometry.h"
+#include "caliper/readout.h"
 #include "model/module1.h"
 #include "forms/forms.h"
 
@@ -20,7 +21,7 @@ struct SliderTwin {
     QRectF designClient;
     QImage (*picture)(double scale);
     QRectF minus;                 // Command2
-    QRectF readout;               // Label1, grown where the sleeve is solid and free (see the tables)
+    QRectF readout;               // Label1, on solid face pixels clear of the buttons (see the tables)
     Qt::Alignment readoutAlignment;
     QRectF plus;                  // Command1
     QRectF grip;                  // Label2
@@ -93,9 +94,7 @@ private:
     Module1& m;
     bool DragActive = false;
     bool BeamMaximized = false;
-    QStringList m_fontFamilies; // installed when the window was made
-    QString m_laidOut;          // the reading and Label1's size when its font was last chosen
-    QSize m_laidOutBox;
+    ReadoutFit m_readout;
 };
 
 } // namespace kx

@@ -98,9 +98,12 @@ void Zollstock::Picture1_MouseDown() {
 void Zollstock::showFrame(int n) {
     if (std::exchange(m_failNext, false) || n < 0 || n >= art::kRulerFrameCount)
         throw std::out_of_range("frame store");
-    shaped::clearShape(*this);
+    // Picture and outline change together: the new picture is painted at once, and the window system
+    // gets its outline and then its pixels in one go. Removing the outline before, or painting at the
+    // next paint event, showed the whole window rectangle or the old picture inside the new outline
+    // for a moment.
     Picture1->setPicture(*Picture2[n]);
-    shaped::reshape(*this, *Picture1);
+    Picture1->paintNow([this] { shaped::reshape(*this, *Picture1); });
 }
 
 void Zollstock::Timer1_Timer() {

@@ -56,6 +56,7 @@ public:
     void place(QWidget* control, const QRectF& twips) { place(control, twips.x(), twips.y(), twips.width(), twips.height()); }
     // A font of the design (its size in points at 96 dpi), kept through scale changes.
     void setDesignFont(QWidget* control, const QString& family, double points, bool bold);
+    void setDesignFont(QWidget* control, const QFont& font);
     // Runs apply now, and again with the new scale whenever the window's scale changes.
     void whenScaled(std::function<void(double scale)> apply);
     // The window's design place on the primary monitor: twips from the monitor's top-left corner.

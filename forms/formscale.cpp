@@ -38,8 +38,13 @@ void Form::setDesignFont(QWidget* control, const QString& family, double points,
     QFont f(family);
     f.setPointSizeF(points);
     f.setBold(bold);
-    control->setProperty(kDesignFont, f);
-    f.setPointSizeF(points * m_scale * detail::kDesignDpi / env().screen.fontDpi());
+    setDesignFont(control, f);
+}
+
+void Form::setDesignFont(QWidget* control, const QFont& font) {
+    control->setProperty(kDesignFont, font);
+    QFont f = font;
+    f.setPointSizeF(font.pointSizeF() * m_scale * detail::kDesignDpi / env().screen.fontDpi());
     control->setFont(f);
 }
 

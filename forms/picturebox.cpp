@@ -3,6 +3,7 @@
 #include "forms/form.h"
 #include "forms/internal.h"
 
+#include <QBackingStore>
 #include <QPainter>
 #include <algorithm>
 
@@ -152,8 +153,32 @@ void PictureBox::resizeEvent(QResizeEvent*) {
 }
 
 void PictureBox::paintEvent(QPaintEvent*) {
-    if (m_drawingStale || m_drawing.size() != innerSize()) makeDrawing();
     QPainter p(this);
+    paintOn(p);
+}
+
+void PictureBox::paintNow(const std::function<void()>& beforeShown) {
+    QBackingStore* store = isVisible() ? window()->backingStore() : nullptr;
+    if (!store) {
+        beforeShown();
+        return;
+    }
+    // Painting may talk to the window system (and so send what is queued); showing the pixels does,
+    // after what beforeShown queued.
+    const QRegion area(QRect(mapTo(window(), QPoint(0, 0)), size()));
+    store->beginPaint(area);
+    {
+        QPainter p(store->paintDevice());
+        p.translate(area.boundingRect().topLeft());
+        paintOn(p);
+    }
+    store->endPaint();
+    beforeShown();
+    store->flush(area);
+}
+
+void PictureBox::paintOn(QPainter& p) {
+    if (m_drawingStale || m_drawing.size() != innerSize()) makeDrawing();
     const int b = borderWidth();
     if (b) {
         // The standard sunken border: a dark outer and a darker inner line at the top and left, light

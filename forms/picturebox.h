@@ -49,6 +49,11 @@ public:
     QSize innerSize() const;
     // Clears the drawing back to the picture on the background colour.
     void cls();
+    // Paints the box at once and shows it together with what `beforeShown` changes: the box is painted
+    // into its window's backing store, `beforeShown` runs, and then the window system gets the new
+    // pixels, right after whatever `beforeShown` asked of it (a new outline). A hidden box only runs
+    // `beforeShown`; it is painted when it shows.
+    void paintNow(const std::function<void()>& beforeShown);
     // The persistent image (inner size); call update() after drawing into it. Made when it is first
     // painted or asked for, so that boxes nobody sees (stores of pictures) keep none.
     QImage& drawing();
@@ -62,6 +67,7 @@ protected:
 private:
     void fitToPicture();
     void makeDrawing();
+    void paintOn(QPainter& p);
     int borderWidth() const;
     float twipsPerPixel() const;
     Environment& m_env;

@@ -1,10 +1,9 @@
 #include "model/module1.h"
 
+#include <charconv>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <string>
+#include <string_view>
 
 namespace kx {
 
@@ -18,14 +17,19 @@ namespace {
 
 // The value's decimal digits rounded to two places, halves away from zero. The value is first taken to
 // 15 significant digits, so that 1.005 (stored as 1.00499999...) rounds like the 1.005 it stands for.
-// Returns the magnitude in hundredths as a digit string.
+// Returns the magnitude in hundredths as a digit string. The digits come from std::to_chars, which
+// writes the same in every C locale (printf's "%e" takes the locale's decimal separator).
 std::string hundredths(double magnitude) {
     char buf[64];
-    std::snprintf(buf, sizeof buf, "%.14e", magnitude); // d.dddddddddddddde[+-]XX
+    const auto written = std::to_chars(buf, buf + sizeof buf, magnitude, std::chars_format::scientific, 14);
+    const std::string_view text(buf, written.ptr); // d.dddddddddddddde[+-]XX
+    const std::size_t e = text.find('e');
     std::string mantissa;
-    for (const char* p = buf; *p && *p != 'e'; ++p)
-        if (*p != '.') mantissa += *p;
-    const int exponent = std::atoi(std::strchr(buf, 'e') + 1);
+    for (const char c : text.substr(0, e))
+        if (c != '.') mantissa += c;
+    int exponent = 0;
+    const std::string_view power = text.substr(e + 1);
+    std::from_chars(power.data() + (power.front() == '+'), power.data() + power.size(), exponent);
     // The digits are mantissa[0] * 10^exponent, mantissa[1] * 10^(exponent-1), ...
     // Keep the digits down to 10^-2; the next one decides the rounding.
     const int keep = exponent + 3; // number of mantissa digits at or above 10^-2

@@ -31,6 +31,7 @@ struct Module1 {
 struct Unit {
     const char* optionName; // the option button that selects it
     const char* caption; // English; translated where the program shows it
+    const char* menuCaption; // the same with its access key, for the menus
     std::int16_t twipsPerUnit;
     const char* suffix;
     bool screenPixel; // counts the screen's device pixels, whatever their density
@@ -39,11 +40,15 @@ struct Unit {
 // The five units, in the order of the option buttons Option2 to Option6. The suffixes are the same in
 // every language: other programs read the readings from the sliders' window titles.
 inline constexpr std::array<Unit, 5> kUnits{{
-    {"Option2", QT_TRANSLATE_NOOP("Kalibrix", "Centimetres"), 567, " cm", false}, // 1440 / 2.54, rounded
-    {"Option3", QT_TRANSLATE_NOOP("Kalibrix", "Pixels"), 15, " pic", true}, // 15 twips at 96 dpi; the screen's own pixels elsewhere
-    {"Option4", QT_TRANSLATE_NOOP("Kalibrix", "Inches"), 1440, " zoll", false},
-    {"Option5", QT_TRANSLATE_NOOP("Kalibrix", "Twips"), 1, " twi", false},
-    {"Option6", QT_TRANSLATE_NOOP("Kalibrix", "Points"), 20, " pkt", false}, // 1440 / 72
+    {"Option2", QT_TRANSLATE_NOOP("Kalibrix", "Centimetres"), QT_TRANSLATE_NOOP("Kalibrix", "Ce&ntimetres"), 567,
+     " cm", false}, // 1440 / 2.54, rounded
+    {"Option3", QT_TRANSLATE_NOOP("Kalibrix", "Pixels"), QT_TRANSLATE_NOOP("Kalibrix", "Pi&xels"), 15, " pic",
+     true}, // 15 twips at 96 dpi; the screen's own pixels elsewhere
+    {"Option4", QT_TRANSLATE_NOOP("Kalibrix", "Inches"), QT_TRANSLATE_NOOP("Kalibrix", "&Inches"), 1440, " zoll",
+     false},
+    {"Option5", QT_TRANSLATE_NOOP("Kalibrix", "Twips"), QT_TRANSLATE_NOOP("Kalibrix", "T&wips"), 1, " twi", false},
+    {"Option6", QT_TRANSLATE_NOOP("Kalibrix", "Points"), QT_TRANSLATE_NOOP("Kalibrix", "P&oints"), 20, " pkt",
+     false}, // 1440 / 72
 }};
 
 // (offset - zero) / twipsPerUnit * scale, in double precision. Throws VariantError when the offset

@@ -47,7 +47,7 @@ bool storedSwitch(const StoredSetting&, const QString& text) {
 double storedFactor(const StoredSetting& setting, const QString& text) {
     bool ok = false;
     const double v = text.trimmed().toDouble(&ok);
-    return ok && std::isfinite(v) && v > 0 && v <= setting.maximum ? v : 0;
+    return ok && std::isfinite(v) && v > 0 && v >= setting.minimum && v <= setting.maximum ? v : 0;
 }
 
 PixelDensity storedDensity(const StoredSetting& setting, const QString& text) {

@@ -13,7 +13,7 @@ namespace kx {
 enum class SettingForm {
     Integer,     // blanks around, an optional minus sign and ASCII digits, within minimum..maximum
     Switch,      // "true" in any case or "1" is on, anything else off; written "true" or "false"
-    Factor,      // a number above 0 up to maximum; empty for none
+    Factor,      // a number within minimum..maximum; empty for none
     DensityPair, // "<across> <down>" pixels per inch; a direction outside minimum..maximum is 0 (not known)
     Text,        // any text, kept as it is
 };
@@ -47,8 +47,8 @@ inline constexpr StoredSetting VerticalZero("Settings", "Label2", "414", Setting
 // Real lengths: the switch, the scale taken from a known length, and each monitor's calibration
 // (Density.<monitor>, see monitorKey).
 inline constexpr StoredSetting TrueSize("Display", "TrueSize", "false", SettingForm::Switch);
-inline constexpr StoredSetting KnownLengthScale("Display", "KnownLengthScale", "", SettingForm::Factor, 0,
-                                                1e9);
+inline constexpr StoredSetting KnownLengthScale("Display", "KnownLengthScale", "", SettingForm::Factor,
+                                                kLeastKnownLengthScale, kMostKnownLengthScale);
 inline constexpr StoredSetting Density("Display", "Density", "", SettingForm::DensityPair, 40, 1000);
 // The desktop's screen-cast portal hands out a token that spares the user its question next time.
 inline constexpr StoredSetting RestoreToken("ScreenCast", "RestoreToken", "", SettingForm::Text);

@@ -61,10 +61,15 @@ TypedLength parseLength(const QString& text, const QLocale& locale) {
     while (end < t.size() && numeric(t.at(end))) ++end;
     QString number = t.left(end);
     const QString unit = t.mid(end).trimmed();
+    // "85,60 mm" where the decimal separator is a full stop (or the other way round): the number stops
+    // at the separator, and the digits after it are no unit.
+    const bool otherSeparator = end > 0 && end + 1 < t.size() && t.at(end + 1).isDigit() &&
+                                (t.at(end) == QLatin1Char(',') || t.at(end) == QLatin1Char('.'));
     number.replace(locale.decimalPoint(), QStringLiteral("."));
     bool ok = false;
     const double value = QLocale::c().toDouble(number, &ok);
     if (!ok || !std::isfinite(value)) return {TypedLength::Problem::NotANumber, 0};
+    if (otherSeparator) return {TypedLength::Problem::OtherSeparator, 0};
     if (value <= 0) return {TypedLength::Problem::NotPositive, 0};
     if (unit.isEmpty()) return {TypedLength::Problem::NoUnit, 0};
     for (const LengthUnit& u : kLengthUnits)
@@ -93,21 +98,55 @@ double scaleForKnownLength(double reading, double millimetres, int twipsPerUnit)
     return std::isfinite(scale) ? scale : 0;
 }
 
-QString scaleText(double scale, const QLocale& locale) {
-    if (std::fabs(scale - std::round(scale)) < 5e-5 || std::fabs(scale) >= 1000)
-        return QString::number(std::llround(scale));
-    // As many decimals as four characters hold, as the panel's box does with 1000.
-    const int whole = std::max(1, int(std::floor(std::log10(std::fabs(scale)))) + 1);
-    const int decimals = std::max(0, 3 - whole);
-    QString t = locale.toString(scale, 'f', decimals);
-    if (decimals > 0) {
-        while (t.endsWith(QLatin1Char('0'))) t.chop(1);
-        if (t.endsWith(locale.decimalPoint())) t.chop(locale.decimalPoint().size());
-    }
-    t.remove(locale.groupSeparator());
-    // A scale too small for that keeps its first digit.
-    if (t == QLatin1String("0")) t = locale.toString(scale, 'g', 1);
+KnownLengthScale knownLengthScale(double reading, double millimetres, int twipsPerUnit) {
+    using P = KnownLengthScale::Problem;
+    const double scale = scaleForKnownLength(reading, millimetres, twipsPerUnit);
+    if (!(scale > 0)) return {P::JawsClosed, 0};
+    if (lengthInUnit(millimetres, twipsPerUnit) < kLeastKnownLength) return {P::TooShort, 0};
+    if (scale > kMostKnownLengthScale) return {P::TooLarge, 0};
+    if (scale < kLeastKnownLengthScale) return {P::TooSmall, 0};
+    return {P::None, scale};
+}
+
+namespace {
+
+// The text without trailing zeros after the locale's decimal separator, nor the separator itself.
+QString withoutTrailingZeros(QString t, const QLocale& locale) {
+    if (!t.contains(locale.decimalPoint())) return t;
+    while (t.endsWith(QLatin1Char('0'))) t.chop(1);
+    if (t.endsWith(locale.decimalPoint())) t.chop(locale.decimalPoint().size());
     return t;
+}
+
+} // namespace
+
+QString scaleText(double scale, const QLocale& locale) {
+    constexpr double kLargestWhole = 100000; // five digits
+    const double magnitude = std::fabs(scale);
+    if (!std::isfinite(scale) || scale == 0) return QStringLiteral("0");
+    if (magnitude >= 0.5 && magnitude < kLargestWhole &&
+        (std::fabs(scale - std::round(scale)) < 5e-5 || magnitude >= 1000))
+        return QString::number(std::llround(scale));
+    const int exponent = int(std::floor(std::log10(magnitude)));
+    if (magnitude >= 0.001 && magnitude < kLargestWhole) {
+        // As many decimals as four characters hold, as the panel's box does with 1000.
+        const int decimals = std::max(0, 3 - std::max(1, exponent + 1));
+        QString t = withoutTrailingZeros(locale.toString(scale, 'f', decimals), locale);
+        t.remove(locale.groupSeparator());
+        // A scale too small for that keeps its first digit: "0.002".
+        return t == QLatin1String("0") ? locale.toString(scale, 'g', 1) : t;
+    }
+    // Significant digits and the power of ten in six characters: "3.78e7", "1.5e-6".
+    const int decimals = exponent < 0 ? 1 : 2;
+    const double unit = std::pow(10.0, -decimals);
+    double mantissa = std::round(scale / std::pow(10.0, exponent) / unit) * unit;
+    int power = exponent;
+    if (std::fabs(mantissa) >= 10) { // 9.996e7 rounds up to 1e8
+        mantissa /= 10;
+        ++power;
+    }
+    return withoutTrailingZeros(locale.toString(mantissa, 'f', decimals), locale) + QLatin1Char('e') +
+           QString::number(power);
 }
 
 } // namespace kx

@@ -45,7 +45,9 @@ inline constexpr std::array<LengthUnit, 8> kLengthUnits{{{"mm", 1},
                                                          {"mi", 1609344}}};
 
 struct TypedLength {
-    enum class Problem { None, NotANumber, NotPositive, NoUnit, UnknownUnit };
+    // OtherSeparator: the number goes on after the other one of full stop and comma, as "85,60 mm"
+    // where the locale writes "85.60 mm".
+    enum class Problem { None, NotANumber, NotPositive, NoUnit, UnknownUnit, OtherSeparator };
     Problem problem = Problem::None;
     double millimetres = 0;
 };
@@ -60,9 +62,27 @@ double lengthInUnit(double millimetres, int twipsPerUnit);
 // stand for the real length; 0 when there is none (the jaws closed, a unit that is not a length).
 double scaleForKnownLength(double reading, double millimetres, int twipsPerUnit);
 
-// A drawing scale as the panel shows it, in the four characters its box holds: whole numbers and scales
-// from 1000 up as whole numbers, others with the decimals that fit, without trailing zeros ("41.7",
-// "0.25", "0.33", "100" for 100.004); a scale under 0.005 with its first digit.
+// The drawing scales a known length may set: the readings show two decimals of at most 15 significant
+// digits, so a larger scale turns a pixel into a jump the readout cannot show whole, and a smaller one
+// reads 0.00 for every distance on a screen.
+inline constexpr double kLeastKnownLengthScale = 1e-6;
+inline constexpr double kMostKnownLengthScale = 1e9;
+// The smallest reading a known length may have in the unit: it shows as 0.01.
+inline constexpr double kLeastKnownLength = 0.005;
+
+// The scale a known length sets, or why it sets none.
+struct KnownLengthScale {
+    enum class Problem { None, JawsClosed, TooLarge, TooSmall, TooShort };
+    Problem problem = Problem::None;
+    double scale = 0; // set when there is no problem
+};
+KnownLengthScale knownLengthScale(double reading, double millimetres, int twipsPerUnit);
+
+// A drawing scale as the panel shows it, in at most six characters: whole numbers below 100000 as they
+// are ("100" also for 100.00004, "63360"), other scales from 1000 up in the same way, rounded; scales
+// under 1000 with the decimals four characters hold, without trailing zeros ("41.7", "0.25", "0.33",
+// "0.002"); larger and smaller ones with three significant digits and a power of ten ("3.78e7",
+// "1.5e-6").
 QString scaleText(double scale, const QLocale& locale = QLocale());
 
 } // namespace kx

@@ -56,7 +56,7 @@ QMenu* createContextMenu(Start& panel, Slider* slider, QWidget* parent) {
                               "copy");
         copy->setShortcut(QKeySequence::Copy); // shown only: the slider handles the key itself
     } else {
-        named(menu->addAction(QCoreApplication::translate("Kalibrix", "Copy &horizontal reading"),
+        named(menu->addAction(QCoreApplication::translate("Kalibrix", "Copy hori&zontal reading"),
                               copyFrom(names::Form2)),
               "copy");
         named(menu->addAction(QCoreApplication::translate("Kalibrix", "Copy &vertical reading"),
@@ -70,26 +70,32 @@ QMenu* createContextMenu(Start& panel, Slider* slider, QWidget* parent) {
                                             panel.Option6};
     for (int i = 0; i < int(kUnits.size()); ++i) {
         forms::OptionButton* option = options[i];
-        units->addAction(addSwitch(menu, text(kUnits[i].caption), kUnits[i].optionName, option->value(),
+        units->addAction(addSwitch(menu, text(kUnits[i].menuCaption), kUnits[i].optionName, option->value(),
                                    [option](bool) { option->setValue(true); }));
     }
 
     menu->addSeparator();
     addSwitch(menu, QCoreApplication::translate("Kalibrix", "T&rue size"), "trueSize",
               panel.trueLengths().on(), [&panel](bool on) { panel.setTrueSize(on); });
-    if (slider) {
-        QPointer<Slider> s = slider;
-        named(menu->addAction(QCoreApplication::translate("Kalibrix", "&Scale from a known length..."),
-                              [&panel, s] {
-                                  if (s) askKnownLength(panel, *s);
-                              }),
-              "knownLength");
-        named(menu->addAction(QCoreApplication::translate("Kalibrix", "C&alibrate this monitor..."),
-                              [&panel, s] {
-                                  if (s) askCalibration(panel, *s);
-                              }),
-              "calibrate");
-    }
+    // On the panel the two length dialogs measure with the horizontal caliper, or with the vertical one
+    // while only that is shown.
+    Slider* measuring = slider ? slider
+                        : panel.Check1->value() == 1 ? &app.form<Slider>(names::Form2)
+                        : panel.Check2->value() == 1 ? &app.form<Slider>(names::Form42)
+                                                     : nullptr;
+    QPointer<Slider> s = measuring;
+    named(menu->addAction(QCoreApplication::translate("Kalibrix", "&Scale from a known length..."),
+                          [&panel, s] {
+                              if (s) askKnownLength(panel, *s);
+                          }),
+          "knownLength")
+        ->setEnabled(measuring);
+    named(menu->addAction(QCoreApplication::translate("Kalibrix", "C&alibrate this monitor..."),
+                          [&panel, s] {
+                              if (s) askCalibration(panel, *s);
+                          }),
+          "calibrate")
+        ->setEnabled(measuring);
 
     menu->addSeparator();
     addSwitch(menu, QCoreApplication::translate("Kalibrix", "Keep Kalibrix on &top"), "onTop",

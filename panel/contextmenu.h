@@ -9,12 +9,13 @@ class Slider;
 class Start;
 
 // The menu of the right button, on a slider's readout (slider given) or on the control panel outside
-// its controls (no slider): copy the reading, the five units, true size (on a slider also a scale from
-// a known length and the monitor's calibration), keep on top, put the caliper away, help and quit.
+// its controls (no slider): copy the reading, the five units, true size, a scale from a known length
+// and the monitor's calibration (on the panel with the horizontal caliper, or the vertical one while
+// only that is shown; unavailable while neither is), keep on top, put the caliper away, help and quit.
 // Every entry goes through the panel's own controls or its handlers for real lengths. The menu belongs
 // to parent and deletes itself when it closes. Its entries are named "copy" (on the panel also
-// "copyVertical"), "Option2" ... "Option6", "trueSize", on a slider "knownLength" and "calibrate",
-// then "onTop", "away", "help" and "quit".
+// "copyVertical"), "Option2" ... "Option6", "trueSize", "knownLength", "calibrate", "onTop", "away",
+// "help" and "quit".
 QMenu* createContextMenu(Start& panel, Slider* slider, QWidget* parent);
 
 } // namespace kx

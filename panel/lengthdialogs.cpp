@@ -32,8 +32,48 @@ QString lengthRefusal(const TypedLength& length) {
     case TypedLength::Problem::UnknownUnit:
         return QCoreApplication::translate("Kalibrix",
                                            "Give one of the units mm, cm, m, km, in, ft, yd or mi.");
+    case TypedLength::Problem::OtherSeparator:
+        return QCoreApplication::translate("Kalibrix", "The decimal separator is \"%1\": for example %2.")
+            .arg(QLocale().decimalPoint(), QLocale().toString(kCardWidthMm, 'f', 2) + QStringLiteral(" mm"));
     }
     return {};
+}
+
+// Why a known length sets no scale; empty when it does.
+QString knownLengthRefusal(KnownLengthScale::Problem problem) {
+    using P = KnownLengthScale::Problem;
+    const QLocale locale;
+    switch (problem) {
+    case P::None:
+        return {};
+    case P::JawsClosed:
+        return QCoreApplication::translate("Kalibrix",
+                                           "The jaws are closed: bring them to the two ends of the length first.");
+    case P::TooLarge:
+        return QCoreApplication::translate(
+                   "Kalibrix", "That length is more than %1 times the distance between the jaws, more than the "
+                               "readings can show.")
+            .arg(locale.toString(kMostKnownLengthScale, 'f', 0));
+    case P::TooSmall:
+        return QCoreApplication::translate(
+                   "Kalibrix", "That length is less than %1 of the distance between the jaws, less than the "
+                               "readings can show.")
+            .arg(locale.toString(kLeastKnownLengthScale, 'f', 6));
+    case P::TooShort:
+        return QCoreApplication::translate(
+                   "Kalibrix", "That length reads less than %1 in this unit: choose a smaller unit.")
+            .arg(locale.toString(0.01, 'f', 2));
+    }
+    return {};
+}
+
+// A density as the calibration's refusal names it: whole pixels, or beyond what a number says here.
+QString densityFigure(double pixelsPerInch) {
+    constexpr double kBeyond = 1e6;
+    if (!(pixelsPerInch < kBeyond))
+        return QCoreApplication::translate("Kalibrix", "more than %1").arg(QLocale().toString(kBeyond, 'f', 0));
+    if (pixelsPerInch < 1) return QCoreApplication::translate("Kalibrix", "less than 1");
+    return QLocale().toString(std::round(pixelsPerInch), 'f', 0);
 }
 
 struct Jaws {
@@ -100,11 +140,10 @@ forms::InputDialog* askKnownLength(Start& panel, Slider& slider) {
                 distance = unscaledReading(jaws.offset, jaws.zero, m, jaws.pixelTwips, p.pixelsPerInch(s));
             } catch (const VariantError&) {
             }
-            const double scale = scaleForKnownLength(distance, length.millimetres, m.TwipsPerUnit);
-            if (!(scale > 0))
-                return QCoreApplication::translate(
-                    "Kalibrix", "The jaws are closed: bring them to the two ends of the length first.");
-            p.setKnownLengthScale(scale);
+            // A length the readings cannot show is refused, and the scale stays as it was.
+            const KnownLengthScale known = knownLengthScale(distance, length.millimetres, m.TwipsPerUnit);
+            if (known.problem != KnownLengthScale::Problem::None) return knownLengthRefusal(known.problem);
+            p.setKnownLengthScale(known.scale);
             return {};
         });
     dialog->show();
@@ -149,7 +188,7 @@ forms::InputDialog* askCalibration(Start& panel, Slider& slider) {
             if (!(perInch > 0))
                 return QCoreApplication::translate(
                            "Kalibrix", "That makes %1 pixels per inch; a screen has between 40 and 1000.")
-                    .arg(std::lround(pixels / (length.millimetres / 25.4)));
+                    .arg(densityFigure(pixels / (length.millimetres / 25.4)));
             p.trueLengths().calibrate(p.caliperMonitor(s), s.twin().axis, perInch);
             p.setTrueSize(true); // a monitor is calibrated to measure real lengths on it
             return {};

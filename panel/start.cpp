@@ -25,7 +25,7 @@ constexpr double kClientLeft = 3795, kClientTop = 1425;
 Start::Start(forms::Application& app, Module1& model) : Form(app, names::Start), m(model) {
     setCaption(QStringLiteral("Kalibrix"));
     setBorderStyle(1);
-    setWindowIcon(QIcon(QPixmap::fromImage(art::horizontalCaliperIcon())));
+    setWindowIcon(art::applicationIconSet());
     QPalette pal = palette();
     pal.setColor(QPalette::Window, kPanelBackground);
     pal.setColor(QPalette::Button, kPanelBackground);
@@ -232,8 +232,9 @@ void Start::Timer2_Timer() {
 }
 
 void Start::Timer3_Timer() {
-    Label3->setCaption(app().form<Slider>(names::Form2).Label1->caption());
-    Label4->setCaption(app().form<Slider>(names::Form42).Label1->caption());
+    // Shown whole, however long, in the font a slider's readout takes for them.
+    m_readingCopies[0].show(*Label3, app().form<Slider>(names::Form2).Label1->caption(), scale());
+    m_readingCopies[1].show(*Label4, app().form<Slider>(names::Form42).Label1->caption(), scale());
     m.ScaleFactor = static_cast<std::int16_t>(Label7->caption().toInt());
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "caliper/caliperpanel.h"
+#include "caliper/readout.h"
 #include "forms/forms.h"
 #include "model/module1.h"
 #include "model/settingstable.h"
@@ -151,6 +152,7 @@ private:
 
     Module1& m;
     std::array<ZeroPoint, 2> m_zeroPoints; // horizontal, vertical
+    std::array<ReadoutFit, 2> m_readingCopies; // Label3, Label4
     std::unique_ptr<Magnifier> m_magnifier;
     std::unique_ptr<TrueLengths> m_trueLengths;
     forms::Timer* m_saveTimer;

@@ -12,6 +12,8 @@
 namespace kx {
 
 namespace {
+constexpr double kOnTopPoints = 8;
+constexpr int kOnTopSpacing = 96; // per cent of the face's own
 
 const QString kDialogFont = QStringLiteral("MS Sans Serif");
 const QColor kRuleColour(0xC0, 0xC0, 0xC0);
@@ -91,10 +93,10 @@ void Start::createControls() {
         {Line1, {0, 1320, 2760, 15}},
         {Label5, {120, 1440, 855, 255}},
         {Label6, {1080, 1560, 495, 375}},
-        {Label7, {1560, 1560, 735, 375}},
+        {Label7, {1560, 1560, 1080, 375}}, // to the frame's edge: "3.78e7" and "1.5e-6" fit
         {HScroll2, {480, 1920, 1815, 255}},
         {Line2, {0, 2280, 2760, 15}},
-        {Check5->widget(), {360, 2400, 1815, 375}},
+        {Check5->widget(), {120, 2400, 2640, 375}}, // across the frame: one line in English and German
     };
     for (const auto& [control, twips] : places)
         place(control, twips);
@@ -113,7 +115,8 @@ void Start::createControls() {
     // The buttons' pictures, drawn for the panel's scale.
     const std::pair<QAbstractButton*, QImage (*)(double)> icons[] = {
         {Check1->widget(), &art::horizontalCaliperIcon},
-        {Check3->widget(), &art::magnifierIcon},
+        // The 32-pixel glass drawn 20 pixels large: inside the 25-pixel button's frame.
+        {Check3->widget(), [](double scale) { return art::magnifierIcon(scale * 20 / 32); }},
         {Command1, &art::crossIcon},
         {Check4->widget(), &art::setSquareIcon},
         {Command2, &art::questionMarkIcon},
@@ -137,6 +140,12 @@ void Start::createControls() {
     HScroll2->setRange(1, 1000);
     HScroll2->setValue(1);
     Check5->setValue(1);
+    // The design's 8-point dialog size, set a little closer, so that the caption keeps to one line in
+    // German too, also in wide sans faces.
+    QFont onTop = app().designFont();
+    onTop.setPointSizeF(kOnTopPoints);
+    onTop.setLetterSpacing(QFont::PercentageSpacing, kOnTopSpacing);
+    setDesignFont(Check5->widget(), onTop);
     whenScaled([this](double scale) {
         Image1->setPixmap(QPixmap::fromImage(art::horizontalCaliperIcon(scale)));
         Image2->setPixmap(QPixmap::fromImage(art::verticalCaliperIcon(scale)));

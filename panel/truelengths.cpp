@@ -23,7 +23,8 @@ void TrueLengths::setOn(bool on) {
 }
 
 void TrueLengths::setKnownLengthScale(double scale) {
-    if (!std::isfinite(scale) || scale <= 0 || scale > setting::KnownLengthScale.maximum) scale = 0;
+    const StoredSetting& range = setting::KnownLengthScale;
+    if (!std::isfinite(scale) || scale < range.minimum || scale > range.maximum) scale = 0;
     if (scale == m_knownScale) return;
     m_knownScale = scale;
     save(setting::KnownLengthScale, factorText(scale));

@@ -17,6 +17,27 @@ const char* const kQtValueOptions[] = {"platform", "platformpluginpath", "platfo
                                        "geometry", "style", "stylesheet", "session", "name", "title", "visual"};
 const char* const kQtSwitches[] = {"reverse", "widgetcount", "nograb", "dograb", "sync"};
 
+// What --help-all adds to the help: Qt's options that the program passes on, in lines of at most 79
+// characters.
+QString qtOptionsHelp() {
+    QStringList names;
+    for (const char* name : kQtValueOptions)
+        names << QStringLiteral("-%1 <value>").arg(QLatin1String(name));
+    for (const char* name : kQtSwitches)
+        names << QStringLiteral("-%1").arg(QLatin1String(name));
+    QString text = QCoreApplication::translate("Kalibrix", "Options that Qt takes, passed on to it:") + QLatin1Char('\n');
+    QString line = QStringLiteral(" ");
+    for (int i = 0; i < names.size(); ++i) {
+        const QString item = names[i] + (i + 1 < names.size() ? QStringLiteral(",") : QString());
+        if (line.size() + 1 + item.size() > 79) {
+            text += line + QLatin1Char('\n');
+            line = QStringLiteral(" ");
+        }
+        line += QLatin1Char(' ') + item;
+    }
+    return text + line + QLatin1Char('\n');
+}
+
 } // namespace
 
 CommandLineAnswer parseCommandLine(const QStringList& arguments) {
@@ -52,6 +73,11 @@ CommandLineAnswer parseCommandLine(const QStringList& arguments) {
         answer.output = parser.helpText();
         return answer;
     }
+    if (parser.isSet(QStringLiteral("help-all"))) { // offered by Qt's help option
+        answer.start = false;
+        answer.output = parser.helpText() + QLatin1Char('\n') + qtOptionsHelp();
+        return answer;
+    }
     if (parser.isSet(version)) {
         answer.start = false;
         answer.output = QCoreApplication::applicationName() + QLatin1Char(' ') +
@@ -59,7 +85,7 @@ CommandLineAnswer parseCommandLine(const QStringList& arguments) {
         return answer;
     }
     if (!parser.positionalArguments().isEmpty())
-        return fail(QCoreApplication::translate("Kalibrix", "unexpected argument '%1'")
+        return fail(QCoreApplication::translate("Kalibrix", "Unexpected argument '%1'.")
                         .arg(parser.positionalArguments().first()));
     return answer;
 }

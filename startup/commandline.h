@@ -16,7 +16,8 @@ struct CommandLineAnswer {
 
 inline constexpr int kUsageExitCode = 2;
 
-// --help and --version answer; an unknown option or an argument gives a one-line error and exit code 2.
+// --help, --help-all (with Qt's options) and --version answer; an unknown option or an argument gives a
+// one-line error in the style of Qt's ("Unknown option 'x'.") and exit code 2.
 // The options Qt itself takes (-platform xcb, -style ..., -reverse) are accepted and left to Qt.
 // arguments[0] is the program.
 CommandLineAnswer parseCommandLine(const QStringList& arguments);

@@ -62,7 +62,11 @@ struct Picture {
     QSize size;
     bool icon;
 };
-const Picture kPictures[] = {{"P1", kx::art::horizontalCaliperIcon, {32, 32}, true},
+QImage applicationIcon(double scale) {
+    return kx::art::applicationIcon(qRound(32 * scale));
+}
+const Picture kPictures[] = {{"application", applicationIcon, {32, 32}, true},
+                             {"P1", kx::art::horizontalCaliperIcon, {32, 32}, true},
                              {"P2", kx::art::verticalCaliperIcon, {32, 32}, true},
                              {"P3", kx::art::magnifierIcon, {32, 32}, true},
                              {"P4", kx::art::setSquareIcon, {16, 16}, true},
@@ -116,17 +120,19 @@ class TestArt : public QObject {
                  QRect(QPoint(732, 12), QPoint(761, 39)));
     }
 
-    // Every picture at its design size mapped to the scale; the application icon also at the sizes
-    // of a desktop icon theme, from 16 to 256 pixels.
+    // Every picture at its design size mapped to the scale; the application icon at the sizes of a
+    // desktop icon theme, from 16 to 256 pixels, each drawn at its size: centred and anti-aliased.
     void sizesAndFormats_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<double>("scale");
         QTest::addColumn<QSize>("size");
         QTest::addColumn<bool>("icon");
         for (const Picture& p : kPictures) {
-            const QList<double> scales = p.draw == kx::art::horizontalCaliperIcon
-                                             ? QList<double>{0.5, 0.75, 1.0, 1.5, 2.0, 4.0, 8.0}
-                                             : kSomeScales;
+            QList<double> scales = kSomeScales;
+            if (p.draw == applicationIcon) {
+                scales.clear();
+                for (int size : kx::art::kApplicationIconSizes) scales << size / 32.0;
+            }
             for (double s : scales)
                 QTest::addRow("%s %gx", p.name, s)
                     << QString(p.name) << s << kx::art::toDevice(p.size, s) << p.icon;
@@ -147,6 +153,18 @@ class TestArt : public QObject {
             for (int x = 0; x < size.width(); ++x)
                 opaque += qAlpha(picture.pixel(x, y)) == 255;
         QVERIFY(opaque > size.width());
+        if (name != QLatin1String("application")) return;
+        QRect drawn;
+        int partly = 0;
+        for (int y = 0; y < size.height(); ++y)
+            for (int x = 0; x < size.width(); ++x) {
+                const int alpha = qAlpha(picture.pixel(x, y));
+                if (alpha > 0) drawn |= QRect(x, y, 1, 1);
+                partly += alpha > 0 && alpha < 255;
+            }
+        const QPoint offCentre = drawn.center() - QRect(QPoint(), size).center();
+        QVERIFY2(std::abs(offCentre.x()) <= 1 && std::abs(offCentre.y()) <= 1, qPrintable(QStringLiteral("%1,%2").arg(offCentre.x()).arg(offCentre.y())));
+        QVERIFY(partly > size.width() / 2); // smooth edges, not steps
     }
 
     // Every solid pixel exactly where the outline lists it, white everywhere else (rows of the

@@ -325,17 +325,36 @@ private Q_SLOTS:
         TestProgram t;
         auto [h, v] = bothShown(t);
         Start& p = t.start_();
-        auto rightClick = [](QWidget* w) {
-            QContextMenuEvent e(QContextMenuEvent::Mouse, QPoint(3, 3), w->mapToGlobal(QPoint(3, 3)));
+        auto rightClick = [](QWidget* w, QPoint at = QPoint(3, 3)) {
+            QContextMenuEvent e(QContextMenuEvent::Mouse, at, w->mapToGlobal(at));
             QCoreApplication::sendEvent(w, &e);
             return qobject_cast<QMenu*>(QApplication::activePopupWidget());
         };
-        for (QWidget* w : {static_cast<QWidget*>(h.slider.Picture1), static_cast<QWidget*>(&p)}) {
-            QMenu* menu = rightClick(w);
+        // The vertical readout lies along the jaw, over the handle.
+        const QPoint onJaw = v.slider.Label2->mapFrom(v.slider.Picture1, v.slider.Label1->geometry().center());
+        for (auto [w, at] : {std::pair<QWidget*, QPoint>{h.slider.Picture1, {3, 3}}, {&p, {3, 3}},
+                             {v.slider.Label2, onJaw}}) {
+            QMenu* menu = rightClick(w, at);
             QVERIFY(menu);
             menu->close();
         }
         QVERIFY(!rightClick(h.slider.Command1));
+        QVERIFY(!rightClick(v.slider.Label2));
+        // The panel's menu has the length dialogs too: with the horizontal caliper while it is shown.
+        for (Slider* shown : {&h.slider, &v.slider}) {
+            std::unique_ptr<QMenu> m(createContextMenu(p, nullptr, nullptr));
+            m->findChild<QAction*>(QStringLiteral("calibrate"))->trigger();
+            const auto* dialog = p.findChild<forms::InputDialog*>(QStringLiteral("calibrate"));
+            QVERIFY(dialog && dialog->isVisible());
+            QCOMPARE(dialog->property("kxSlider").toString(), shown->formName());
+            delete dialog;
+            p.Check1->setValue(0);
+        }
+        p.Check2->setValue(0);
+        std::unique_ptr<QMenu> none(createContextMenu(p, nullptr, nullptr));
+        QVERIFY(!none->findChild<QAction*>(QStringLiteral("knownLength"))->isEnabled());
+        p.Check1->setValue(1);
+        p.Check2->setValue(1);
         QVERIFY(!rightClick(p.Option2));
         h.nudge(2);
         t.advance(50);
@@ -434,6 +453,34 @@ private Q_SLOTS:
         QCOMPARE(t.windows.topmostCalls(&c.slider), calls + 2);
         QCOMPARE(c.slider.Check1->value(), onTop ? 1 : 0);
         QCOMPARE(c.slider.pos(), QPoint(p.left, p.top) + c.atZero());
+    }
+
+    // A caliper lies wholly on its monitor when it first shows: where the monitor has no room for the
+    // whole bar at its scale, the bar is drawn shorter, with its close spot at its far end.
+    void placedWhollyOnItsMonitor_data() {
+        QTest::addColumn<bool>("vertical");
+        QTest::addColumn<double>("scale");
+        QTest::addColumn<int>("length"); // device pixels along the bar
+        QTest::newRow("vertical at 100 %") << true << 1.0 << 428;
+        QTest::newRow("vertical at 200 %") << true << 2.0 << 698; // from 102 down
+        QTest::newRow("horizontal at 200 %") << false << 2.0 << 1016;
+        QTest::newRow("horizontal at 300 %") << false << 3.0 << 1239; // from 39 across
+    }
+    void placedWhollyOnItsMonitor() {
+        QFETCH(bool, vertical);
+        QFETCH(double, scale);
+        QFETCH(int, length);
+        TestProgram t;
+        const QRect monitor(0, 0, 1280, 800);
+        t.screen.setScreens({{QStringLiteral("LAPTOP"), monitor, monitor, scale, {}, true, {}}});
+        Caliper c = shown(t, vertical);
+        QCOMPARE(vertical ? c.beam.height() : c.beam.width(), length);
+        QVERIFY(monitor.contains(c.beam.frameGeometry()));
+        QCOMPARE(c.sliderFromBeam(), c.atZero());
+        const QRegion solid = *RegionFromPicture(c.beam.Picture1->picture());
+        QVERIFY(solid.intersects(c.beam.Label1->geometry())); // the close spot on the bar's far end
+        QTest::mouseClick(c.beam.Label1, Qt::LeftButton);
+        QVERIFY(!c.beam.isVisible() && !c.slider.isVisible());
     }
 
     // Also across two monitors side by side, the right one at 200 %: where the pointer brings the beam
@@ -542,9 +589,10 @@ private Q_SLOTS:
                 QCOMPARE(t.form2().Label1->caption(), QStringLiteral("0"));
                 continue;
             }
-            if (ms == 50) { // the vertical readout wraps at the blank: the number, then the unit
+            if (ms == 50) { // along the vertical slider's jaw the reading has one line, as on the horizontal
                 QCOMPARE(t.form42().Label1->caption(), QStringLiteral("0.00 cm"));
-                QCOMPARE(t.form42().Label1->captionLayout().lines, QStringList({"0.00 ", "cm"}));
+                QCOMPARE(t.form42().Label1->captionLayout().lines, QStringList({"0.00 cm"}));
+                QCOMPARE(t.form42().Label1->font(), t.form2().Label1->font());
             }
             QCOMPARE(t.form2().caption(), t.form2().Label1->caption());
             QCOMPARE(t.form42().caption(), t.form42().Label1->caption());
@@ -630,8 +678,27 @@ private Q_SLOTS:
         if (scale == 1) {
             const QRegion solid = *RegionFromPicture(c.slider.Picture1->picture());
             QVERIFY(QRegion(label->geometry()).subtracted(solid).isEmpty());
+            // Along the vertical slider's jaw every pixel of the text lies on the dark blue face, none on
+            // the bevel (a long reading's second line on the horizontal sleeve reaches its dark lower edge).
+            const QImage picture = c.slider.Picture1->picture();
+            const QPoint at = label->geometry().topLeft() - QPoint(margin, margin);
+            for (int y = ink.top(); vertical && y <= ink.bottom(); ++y)
+                for (int x = ink.left(); x <= ink.right(); ++x)
+                    if (qAlpha(drawn.pixel(x, y)))
+                        QVERIFY2(picture.pixel(at + QPoint(x, y)) == 0xFF003C80,
+                                 qPrintable(QStringLiteral("text on the bevel at %1,%2").arg(at.x() + x).arg(at.y() + y)));
             QVERIFY(!label->geometry().intersects(c.slider.Command1->geometry()));
             QVERIFY(!label->geometry().intersects(c.slider.Command2->geometry()));
+        }
+
+        // The panel's copy shows the reading whole on its one line, also at the largest known-length
+        // scale: "-99999990000000.00 zoll".
+        const forms::Label* copy = vertical ? p.Label4 : p.Label3;
+        for (double known : {0.0, kMostKnownLengthScale}) {
+            p.setKnownLengthScale(known);
+            t.advance(50);
+            QCOMPARE(copy->captionLayout().lines, QStringList{label->caption()});
+            QVERIFY(copy->captionLayout().fits(copy->size()));
         }
     }
 
@@ -738,6 +805,60 @@ private Q_SLOTS:
         entry(h.slider, "calibrate")->findChild<QPushButton*>(QStringLiteral("reset"))->click();
         QCOMPARE(reading(), QStringLiteral("2.80 cm"));
         QCOMPARE(t.stored(kx::setting::Density, density), QString());
+    }
+
+    // A length the dialogs cannot use keeps the dialog open with the reason, and the scale and the
+    // calibration as they were: 400 pixels (6000 twips) between the jaws, a known length of an inch set
+    // before.
+    void trueLengths_refusalsSayWhyAndKeepTheScale_data() {
+        QTest::addColumn<QString>("dialog");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("reason"); // a part of it
+        QTest::newRow("scale above the largest") << "knownLength" << "1000000 km" << "1,000,000,000 times";
+        QTest::newRow("length under 0.01 twi") << "knownLength" << "0.000000000000000000001 mm" << "less than 0.01";
+        QTest::newRow("scale under the smallest") << "knownLength" << "0.000004 in" << "less than 0.000001";
+        QTest::newRow("known length, decimal comma") << "knownLength" << "85,60 mm" << "separator is \".\"";
+        QTest::newRow("calibration, decimal comma") << "calibrate" << "85,60 mm" << "separator is \".\"";
+        QTest::newRow("calibration, 28 dpi") << "calibrate" << "36 cm" << "makes 28 pixels per inch";
+        QTest::newRow("calibration beyond any number")
+            << "calibrate" << "0.000000000000000000000000001 mm" << "makes more than 1,000,000 pixels per inch";
+        QTest::newRow("calibration under a pixel per inch") << "calibrate" << "3 km" << "makes less than 1 pixel";
+    }
+    void trueLengths_refusalsSayWhyAndKeepTheScale() {
+        QFETCH(QString, dialog);
+        QFETCH(QString, typed);
+        QFETCH(QString, reason);
+        TestProgram t;
+        auto [h, v] = bothShown(t);
+        Start& p = t.start_();
+        h.nudge(400);
+        p.Option5->setValue(true); // twips: 0.000004 in is 0.00576 twi
+        auto open = [&](const char* name) {
+            std::unique_ptr<QMenu> m(createContextMenu(p, &h.slider, nullptr));
+            m->findChild<QAction*>(QLatin1String(name))->trigger();
+            for (auto* open : p.findChildren<forms::InputDialog*>(QLatin1String(name), Qt::FindDirectChildrenOnly))
+                if (open->isVisible()) return open;
+            return static_cast<forms::InputDialog*>(nullptr);
+        };
+        forms::InputDialog* known = open("knownLength");
+        known->setText(QStringLiteral("1 in")); // 1440 twips read 6000: a scale of 0.24
+        known->accept();
+        QVERIFY2(known->refusal().isEmpty(), qPrintable(known->refusal()));
+        t.advance(50);
+        const QString reading = h.slider.Label1->caption();
+        QCOMPARE(reading, QStringLiteral("1440.00 twi"));
+        QCOMPARE(p.Label7->caption(), QStringLiteral("0.24"));
+
+        forms::InputDialog* asked = open(qPrintable(dialog));
+        asked->setText(typed);
+        asked->accept();
+        QVERIFY2(asked->refusal().contains(reason), qPrintable(asked->refusal()));
+        QVERIFY(asked->isVisible());
+        t.advance(50);
+        QCOMPARE(h.slider.Label1->caption(), reading);
+        QCOMPARE(p.Label7->caption(), QStringLiteral("0.24"));
+        QCOMPARE(t.stored(kx::setting::KnownLengthScale).toDouble(), 0.24);
+        QVERIFY(!p.trueLengths().on());
     }
 
     // An offset that is no number stops nudges, drags, tracking and readout until Command1 sets it again.

@@ -8,6 +8,7 @@
 
 #include <QAccessible>
 #include <QMenu>
+#include <QSet>
 #include <QTest>
 #include <optional>
 
@@ -116,6 +117,21 @@ class TestLayout : public QObject {
                               s.Check3->widget()->accessibleName(), menu->actions().first()->text(),
                               readout->text(QAccessible::Name), readout->text(QAccessible::Value)}),
                  texts);
+        // Every entry of both menus has an access key of its own.
+        std::unique_ptr<QMenu> panelMenu(kx::createContextMenu(s, nullptr, nullptr));
+        for (QMenu* m : {menu.get(), panelMenu.get()}) {
+            QSet<QChar> keys;
+            for (QAction* a : m->actions()) {
+                if (a->isSeparator()) continue;
+                const qsizetype amp = a->text().indexOf(QLatin1Char('&'));
+                QVERIFY2(amp >= 0 && amp + 1 < a->text().size(), qPrintable(a->text()));
+                QVERIFY2(!keys.contains(a->text().at(amp + 1).toLower()), qPrintable(a->text()));
+                keys.insert(a->text().at(amp + 1).toLower());
+            }
+        }
+        // "Keep Kalibrix on top." on one line; the magnifier's glass inside its button's frame.
+        QVERIFY(s.Check5->widget()->sizeHint().width() <= s.Check5->widget()->width());
+        QVERIFY(s.Check3->widget()->iconSize().width() <= s.Check3->widget()->width() - 4);
     }
 
     // Every control a user can reach has a name for screen readers; the readouts' values follow the

@@ -7,6 +7,10 @@
 #include <QLocale>
 #include <QTest>
 
+#include <clocale>
+#include <optional>
+#include <string>
+
 using kx::Variant;
 using kx::VariantError;
 
@@ -30,6 +34,21 @@ kx::Module1 model(int unit, std::int16_t scale) {
 
 enum { Cm, Pic, Zoll, Twi, Pkt };
 
+// The C library's locale German while it lives, as Qt sets it from LANG=de_DE.UTF-8 on a German
+// desktop: printf then writes numbers with a decimal comma.
+class GermanCLocale {
+public:
+    GermanCLocale() : m_saved(std::setlocale(LC_ALL, nullptr)) {
+        for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "German_Germany.1252"})
+            if (std::setlocale(LC_ALL, name)) break;
+    }
+    ~GermanCLocale() { std::setlocale(LC_ALL, m_saved.c_str()); }
+    bool inForce() const { return *std::localeconv()->decimal_point == ','; }
+
+private:
+    std::string m_saved;
+};
+
 } // namespace
 
 class TestModel : public QObject {
@@ -43,27 +62,40 @@ class TestModel : public QObject {
         QTest::addColumn<int>("scale");
         QTest::addColumn<float>("pixelTwips");
         QTest::addColumn<QString>("expected");
+        // German readings with the C library's number locale German as well (as LANG=de_DE.UTF-8 sets
+        // it on a German desktop), where printf writes "0,0265".
+        QTest::addColumn<bool>("german");
         // Rows without a pixel size are at 96 dpi (15 twips per pixel).
 
-        QTest::newRow("at the zero point") << text("-7200") << text("-7200") << int(Cm) << 1 << 15.0f << "0.00 cm";
-        QTest::newRow("at the zero point, scale 1000") << text("-7200") << text("-7200") << int(Cm) << 1000 << 15.0f << "0.00 cm";
-        QTest::newRow("centimetres") << dbl(-6000) << text("-7200") << int(Cm) << 1 << 15.0f << "2.12 cm";
-        QTest::newRow("pixels") << dbl(-6000) << text("-7200") << int(Pic) << 1 << 15.0f << "80.00 pic";
-        QTest::newRow("inches, scale 10") << dbl(-6000) << text("-7200") << int(Zoll) << 10 << 15.0f << "8.33 zoll";
-        QTest::newRow("points") << dbl(-6000) << text("-7200") << int(Pkt) << 1 << 15.0f << "60.00 pkt";
-        QTest::newRow("twips, no grouping") << dbl(-6000) << text("-7200") << int(Twi) << 1 << 15.0f << "1200.00 twi";
-        QTest::newRow("left of the zero point") << dbl(-8334) << text("-7200") << int(Cm) << 1 << 15.0f << "-2.00 cm";
-        QTest::newRow("scale not yet read") << dbl(-6000) << text("-7200") << int(Cm) << 0 << 15.0f << "0.00 cm";
-        QTest::newRow("empty zero point") << dbl(-6000) << Variant() << int(Pic) << 1 << 15.0f << "-400.00 pic";
+        QTest::newRow("at the zero point") << text("-7200") << text("-7200") << int(Cm) << 1 << 15.0f << "0.00 cm" << false;
+        QTest::newRow("at the zero point, scale 1000") << text("-7200") << text("-7200") << int(Cm) << 1000 << 15.0f << "0.00 cm" << false;
+        QTest::newRow("centimetres") << dbl(-6000) << text("-7200") << int(Cm) << 1 << 15.0f << "2.12 cm" << false;
+        QTest::newRow("pixels") << dbl(-6000) << text("-7200") << int(Pic) << 1 << 15.0f << "80.00 pic" << false;
+        QTest::newRow("inches, scale 10") << dbl(-6000) << text("-7200") << int(Zoll) << 10 << 15.0f << "8.33 zoll" << false;
+        QTest::newRow("points") << dbl(-6000) << text("-7200") << int(Pkt) << 1 << 15.0f << "60.00 pkt" << false;
+        QTest::newRow("twips, no grouping") << dbl(-6000) << text("-7200") << int(Twi) << 1 << 15.0f << "1200.00 twi" << false;
+        QTest::newRow("left of the zero point") << dbl(-8334) << text("-7200") << int(Cm) << 1 << 15.0f << "-2.00 cm" << false;
+        QTest::newRow("scale not yet read") << dbl(-6000) << text("-7200") << int(Cm) << 0 << 15.0f << "0.00 cm" << false;
+        QTest::newRow("empty zero point") << dbl(-6000) << Variant() << int(Pic) << 1 << 15.0f << "-400.00 pic" << false;
         // A nudge turns the text offset into a Double: one pixel right of the zero point.
-        QTest::newRow("one nudge") << text("-7200") + sgl(15.0f) << text("-7200") << int(Pic) << 1 << 15.0f << "1.00 pic";
-        QTest::newRow("vertical zero") << text("614") << text("414") << int(Pkt) << 3 << 15.0f << "30.00 pkt";
+        QTest::newRow("one nudge") << text("-7200") + sgl(15.0f) << text("-7200") << int(Pic) << 1 << 15.0f << "1.00 pic" << false;
+        QTest::newRow("vertical zero") << text("614") << text("414") << int(Pkt) << 3 << 15.0f << "30.00 pkt" << false;
         // On finer screens Pixel counts the screen's own pixels; the lengths stay lengths.
-        QTest::newRow("pixels at 200 %") << dbl(-6000) << text("-7200") << int(Pic) << 1 << 7.5f << "160.00 pic";
+        QTest::newRow("pixels at 200 %") << dbl(-6000) << text("-7200") << int(Pic) << 1 << 7.5f << "160.00 pic" << false;
         QTest::newRow("pixels at 175 %") << dbl(-7200 + 3 * double(1440.0f / 168)) << text("-7200") << int(Pic) << 1
-                                         << 1440.0f / 168 << "3.00 pic";
-        QTest::newRow("centimetres at 200 %") << dbl(-6000) << text("-7200") << int(Cm) << 1 << 7.5f << "2.12 cm";
+                                         << 1440.0f / 168 << "3.00 pic" << false;
+        QTest::newRow("centimetres at 200 %") << dbl(-6000) << text("-7200") << int(Cm) << 1 << 7.5f << "2.12 cm" << false;
+        // One pixel (15 twips) and a few in every unit, German through and through.
+        QTest::newRow("German cm, one pixel") << text("-7185") << text("-7200") << int(Cm) << 1 << 15.0f << "0,03 cm" << true;
+        QTest::newRow("German cm, four pixels") << dbl(-7140) << text("-7200") << int(Cm) << 1 << 15.0f << "0,11 cm" << true;
+        QTest::newRow("German cm, zero") << text("-7200") << text("-7200") << int(Cm) << 1 << 15.0f << "0,00 cm" << true;
+        QTest::newRow("German pic") << dbl(-7185) << text("-7200") << int(Pic) << 1 << 15.0f << "1,00 pic" << true;
+        QTest::newRow("German zoll, scale 10") << dbl(-7050) << text("-7200") << int(Zoll) << 10 << 15.0f << "1,04 zoll" << true;
+        QTest::newRow("German twi, scale 7") << dbl(-7185) << text("-7200") << int(Twi) << 7 << 15.0f << "105,00 twi" << true;
+        QTest::newRow("German pkt") << dbl(-7185) << text("-7200") << int(Pkt) << 1 << 15.0f << "0,75 pkt" << true;
+        QTest::newRow("German pkt, left") << text("600") << text("614") << int(Pkt) << 1 << 15.0f << "-0,70 pkt" << true;
     }
+
     void readingText() {
         QFETCH(Variant, offset);
         QFETCH(Variant, zero);
@@ -71,8 +103,18 @@ class TestModel : public QObject {
         QFETCH(int, scale);
         QFETCH(float, pixelTwips);
         QFETCH(QString, expected);
+        QFETCH(bool, german);
+        std::optional<GermanCLocale> cLocale;
+        if (german) {
+            cLocale.emplace();
+#ifdef Q_OS_WIN
+            if (!cLocale->inForce()) QSKIP("No German C locale here (Qt leaves the C locale alone on Windows).");
+#endif
+            QVERIFY2(cLocale->inForce(), "the German locale de_DE.UTF-8 is not installed (scripts/deps installs it)");
+        }
         const kx::Module1 m = model(unit, static_cast<std::int16_t>(scale));
-        QCOMPARE(kx::readingText(offset, zero, m, sgl(pixelTwips), QLocale::c()), expected);
+        const QLocale shown = german ? QLocale(QLocale::German, QLocale::Germany) : QLocale::c();
+        QCOMPARE(kx::readingText(offset, zero, m, sgl(pixelTwips), shown), expected);
     }
 
     void readingFollowsTheRegionalDecimalSeparator() {
@@ -250,6 +292,8 @@ class TestModel : public QObject {
         QTest::newRow("overflowing") << QString(400, QLatin1Char('9')) + " m" << 0.0 << int(P::NotANumber);
         QTest::newRow("no unit") << "85.6" << 0.0 << int(P::NoUnit);
         QTest::newRow("unknown unit") << "3 furlong" << 0.0 << int(P::UnknownUnit);
+        QTest::newRow("a decimal comma here") << "85,60 mm" << 0.0 << int(P::OtherSeparator);
+        QTest::newRow("a group separator") << "1,000 m" << 0.0 << int(P::OtherSeparator);
     }
     void typedLength() {
         QFETCH(QString, typed);
@@ -260,26 +304,38 @@ class TestModel : public QObject {
         QCOMPARE(length.millimetres, mm);
     }
 
-    // The scale that makes a reading at scale 1 (in the unit of the row) the known length.
+    // The scale that makes a reading at scale 1 (in the unit of the row) the known length, within what
+    // the readings can show.
     void knownLengthScale_data() {
         QTest::addColumn<int>("unit");
         QTest::addColumn<double>("reading");
         QTest::addColumn<double>("mm");
         QTest::addColumn<double>("scale");
-        QTest::newRow("cm") << int(Cm) << 3.6 << 3600.0 << 100.0;
-        QTest::newRow("in") << int(Zoll) << 1.5 << 457.2 << 12.0;
-        QTest::newRow("pt") << int(Pkt) << 36.0 << 25.4 << 2.0;
-        QTest::newRow("twips") << int(Twi) << 720.0 << 25.4 << 2.0;
-        QTest::newRow("a jaw left of zero") << int(Cm) << -3.6 << 3600.0 << 100.0;
-        QTest::newRow("jaws closed") << int(Cm) << 0.0 << 3600.0 << 0.0;
-        QTest::newRow("pixels are no length") << int(Pic) << 3.6 << 3600.0 << 0.0;
+        QTest::addColumn<int>("problem");
+        using P = kx::KnownLengthScale::Problem;
+        QTest::newRow("cm") << int(Cm) << 3.6 << 3600.0 << 100.0 << int(P::None);
+        QTest::newRow("in") << int(Zoll) << 1.5 << 457.2 << 12.0 << int(P::None);
+        QTest::newRow("pt") << int(Pkt) << 36.0 << 25.4 << 2.0 << int(P::None);
+        QTest::newRow("twips") << int(Twi) << 720.0 << 25.4 << 2.0 << int(P::None);
+        QTest::newRow("a jaw left of zero") << int(Cm) << -3.6 << 3600.0 << 100.0 << int(P::None);
+        QTest::newRow("jaws closed") << int(Cm) << 0.0 << 3600.0 << 0.0 << int(P::JawsClosed);
+        QTest::newRow("pixels are no length") << int(Pic) << 3.6 << 3600.0 << 0.0 << int(P::JawsClosed);
+        QTest::newRow("the largest scale") << int(Cm) << 1.0 << 1e10 << 1e9 << int(P::None);
+        QTest::newRow("40000 km on 100 px") << int(Cm) << 100 * 15 / 567.0 << 4e10 << 0.0 << int(P::TooLarge);
+        QTest::newRow("reads 0.01 cm") << int(Cm) << 1.0 << 0.05 << 0.005 << int(P::None);
+        QTest::newRow("reads under 0.01 cm") << int(Cm) << 1.0 << 0.049 << 0.0 << int(P::TooShort);
+        QTest::newRow("1e-21 mm") << int(Cm) << 2.65 << 1e-21 << 0.0 << int(P::TooShort);
+        QTest::newRow("scale under 1e-6") << int(Twi) << 6000.0 << 0.0001 << 0.0 << int(P::TooSmall);
     }
     void knownLengthScale() {
         QFETCH(int, unit);
         QFETCH(double, reading);
         QFETCH(double, mm);
         QFETCH(double, scale);
-        QCOMPARE(kx::scaleForKnownLength(reading, mm, kx::kUnits[unit].twipsPerUnit), scale);
+        QFETCH(int, problem);
+        const kx::KnownLengthScale known = kx::knownLengthScale(reading, mm, kx::kUnits[unit].twipsPerUnit);
+        QCOMPARE(int(known.problem), problem);
+        QCOMPARE(known.scale, scale);
     }
 
     void lengthsTakeTheLocalesSeparator() {
@@ -290,6 +346,14 @@ class TestModel : public QObject {
         QCOMPARE(kx::scaleText(0.002, QLocale::c()), QStringLiteral("0.002"));
         QCOMPARE(kx::scaleText(63360, QLocale(QLocale::German)), QStringLiteral("63360"));
         QCOMPARE(kx::scaleText(125 / 3.0, QLocale::c()), QStringLiteral("41.7"));
+        // Never more than the box's six characters.
+        QCOMPARE(kx::scaleText(99999.4, QLocale::c()), QStringLiteral("99999"));
+        QCOMPARE(kx::scaleText(37800000, QLocale::c()), QStringLiteral("3.78e7"));
+        QCOMPARE(kx::scaleText(756000000, QLocale(QLocale::German)), QStringLiteral("7,56e8"));
+        QCOMPARE(kx::scaleText(99960000, QLocale::c()), QStringLiteral("1e8"));
+        QCOMPARE(kx::scaleText(1e9, QLocale::c()), QStringLiteral("1e9"));
+        QCOMPARE(kx::scaleText(0.00012345, QLocale::c()), QStringLiteral("1.2e-4"));
+        QCOMPARE(kx::scaleText(1e-6, QLocale::c()), QStringLiteral("1e-6"));
     }
 
     // The names and defaults that settings files and registry keys already hold: none may change.

@@ -57,12 +57,13 @@ class TestStartup : public QObject {
         QTest::addColumn<QString>("error");
         QTest::newRow("none") << QStringList{} << true << 0 << "" << "";
         QTest::newRow("--help") << QStringList{"--help"} << false << 0 << "--version" << "";
+        QTest::newRow("--help-all") << QStringList{"--help-all"} << false << 0 << "-platform <value>" << "";
         QTest::newRow("-v") << QStringList{"-v"} << false << 0 << "Kalibrix 0.1.0\n" << "";
         QTest::newRow("Qt's options") << QStringList{"-platform", "xcb", "-reverse"} << true << 0 << "" << "";
         QTest::newRow("unknown option") << QStringList{"--frobnicate"} << false << 2 << ""
                                         << "kalibrix: Unknown option 'frobnicate'.\n";
         QTest::newRow("stray argument") << QStringList{"datei.txt"} << false << 2 << ""
-                                        << "kalibrix: unexpected argument 'datei.txt'\n";
+                                        << "kalibrix: Unexpected argument 'datei.txt'.\n";
     }
     void commandLine_answersOrStarts() {
         QFETCH(QStringList, arguments);

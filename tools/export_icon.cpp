@@ -1,7 +1,6 @@
-// Writes the application icon (the horizontal caliper) as a PNG file or, for the Windows program's
-// resources, an ICO file (chosen by the name), of the given size (32 unless told), drawn by the
-// artwork code at that size; run at build time so that the installed icons are the program's own
-// artwork.
+// Writes the application icon as a PNG file or, for the Windows program's resources, an ICO file
+// (chosen by the name), of the given size (32 unless told), drawn by the artwork code at that size;
+// run at build time so that the installed icons are the program's own artwork.
 
 #include "art/art.h"
 
@@ -18,7 +17,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: %s <icon.png|icon.ico> [size]\n", argc > 0 ? argv[0] : "kalibrix-export-icon");
         return 2;
     }
-    const QImage icon = kx::art::horizontalCaliperIcon(double(size) / kDesignSize);
+    const QImage icon = kx::art::applicationIcon(size);
     if (icon.isNull() || icon.width() != size || !icon.save(QString::fromLocal8Bit(argv[1]))) {
         std::fprintf(stderr, "kalibrix-export-icon: cannot write %s\n", argv[1]);
         return 1;

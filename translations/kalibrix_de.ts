@@ -4,29 +4,54 @@
 <context>
     <name>Kalibrix</name>
     <message>
-        <location filename="../model/module1.h" line="42"/>
+        <location filename="../model/module1.h" line="43"/>
         <source>Centimetres</source>
         <translation>Zentimeter</translation>
     </message>
     <message>
         <location filename="../model/module1.h" line="43"/>
+        <source>Ce&amp;ntimetres</source>
+        <translation>Ze&amp;ntimeter</translation>
+    </message>
+    <message>
+        <location filename="../model/module1.h" line="45"/>
         <source>Pixels</source>
         <translation>Pixel</translation>
     </message>
     <message>
-        <location filename="../model/module1.h" line="44"/>
+        <location filename="../model/module1.h" line="45"/>
+        <source>Pi&amp;xels</source>
+        <translation>&amp;Pixel</translation>
+    </message>
+    <message>
+        <location filename="../model/module1.h" line="47"/>
         <source>Inches</source>
         <translation>Zoll</translation>
     </message>
     <message>
-        <location filename="../model/module1.h" line="45"/>
+        <location filename="../model/module1.h" line="47"/>
+        <source>&amp;Inches</source>
+        <translation>&amp;Zoll</translation>
+    </message>
+    <message>
+        <location filename="../model/module1.h" line="49"/>
         <source>Twips</source>
         <translation>Twips</translation>
     </message>
     <message>
-        <location filename="../model/module1.h" line="46"/>
+        <location filename="../model/module1.h" line="49"/>
+        <source>T&amp;wips</source>
+        <translation>&amp;Twips</translation>
+    </message>
+    <message>
+        <location filename="../model/module1.h" line="50"/>
         <source>Points</source>
         <translation>Punkt</translation>
+    </message>
+    <message>
+        <location filename="../model/module1.h" line="50"/>
+        <source>P&amp;oints</source>
+        <translation>P&amp;unkt</translation>
     </message>
     <message>
         <location filename="../panel/contextmenu.cpp" line="54"/>
@@ -35,8 +60,8 @@
     </message>
     <message>
         <location filename="../panel/contextmenu.cpp" line="59"/>
-        <source>Copy &amp;horizontal reading</source>
-        <translation>&amp;Waagrechten Messwert kopieren</translation>
+        <source>Copy hori&amp;zontal reading</source>
+        <translation>Waa&amp;grechten Messwert kopieren</translation>
     </message>
     <message>
         <location filename="../panel/contextmenu.cpp" line="62"/>
@@ -49,37 +74,37 @@
         <translation>W&amp;ahre Größe</translation>
     </message>
     <message>
-        <location filename="../panel/contextmenu.cpp" line="82"/>
+        <location filename="../panel/contextmenu.cpp" line="87"/>
         <source>&amp;Scale from a known length...</source>
         <translation>&amp;Maßstab aus bekannter Länge...</translation>
     </message>
     <message>
-        <location filename="../panel/contextmenu.cpp" line="87"/>
+        <location filename="../panel/contextmenu.cpp" line="93"/>
         <source>C&amp;alibrate this monitor...</source>
         <translation>Diesen Bildschirm ka&amp;librieren...</translation>
     </message>
     <message>
-        <location filename="../panel/contextmenu.cpp" line="95"/>
+        <location filename="../panel/contextmenu.cpp" line="101"/>
         <source>Keep Kalibrix on &amp;top</source>
         <translation>Kalibrix immer &amp;oben halten</translation>
     </message>
     <message>
-        <location filename="../panel/contextmenu.cpp" line="104"/>
+        <location filename="../panel/contextmenu.cpp" line="110"/>
         <source>&amp;Put the caliper away</source>
         <translation>Messschieber &amp;weglegen</translation>
     </message>
     <message>
-        <location filename="../panel/contextmenu.cpp" line="105"/>
+        <location filename="../panel/contextmenu.cpp" line="111"/>
         <source>&amp;Put the calipers away</source>
         <translation>Beide Messschieber &amp;weglegen</translation>
     </message>
     <message>
-        <location filename="../panel/contextmenu.cpp" line="115"/>
+        <location filename="../panel/contextmenu.cpp" line="121"/>
         <source>&amp;Help</source>
         <translation>&amp;Hilfe</translation>
     </message>
     <message>
-        <location filename="../panel/contextmenu.cpp" line="119"/>
+        <location filename="../panel/contextmenu.cpp" line="125"/>
         <source>&amp;Quit Kalibrix</source>
         <translation>Kalibrix &amp;beenden</translation>
     </message>
@@ -90,13 +115,13 @@
     </message>
     <message>
         <location filename="../panel/startcontrols.cpp" line="112"/>
-        <location filename="../panel/startcontrols.cpp" line="185"/>
+        <location filename="../panel/startcontrols.cpp" line="186"/>
         <source>Minimise</source>
         <translation>Minimieren</translation>
     </message>
     <message>
-        <location filename="../panel/startcontrols.cpp" line="131"/>
-        <location filename="../panel/startcontrols.cpp" line="187"/>
+        <location filename="../panel/startcontrols.cpp" line="132"/>
+        <location filename="../panel/startcontrols.cpp" line="188"/>
         <source>Folding rule</source>
         <translation>Zollstock</translation>
     </message>
@@ -112,73 +137,73 @@
     </message>
     <message>
         <location filename="../caliper/beam.cpp" line="76"/>
-        <location filename="../panel/startcontrols.cpp" line="179"/>
-        <location filename="../panel/startcontrols.cpp" line="191"/>
+        <location filename="../panel/startcontrols.cpp" line="180"/>
+        <location filename="../panel/startcontrols.cpp" line="192"/>
         <source>Horizontal caliper</source>
         <translation>Waagrechter Messschieber</translation>
     </message>
     <message>
         <location filename="../caliper/beam.cpp" line="75"/>
-        <location filename="../panel/startcontrols.cpp" line="180"/>
-        <location filename="../panel/startcontrols.cpp" line="192"/>
+        <location filename="../panel/startcontrols.cpp" line="181"/>
+        <location filename="../panel/startcontrols.cpp" line="193"/>
         <source>Vertical caliper</source>
         <translation>Senkrechter Messschieber</translation>
     </message>
     <message>
-        <location filename="../panel/startcontrols.cpp" line="181"/>
+        <location filename="../panel/startcontrols.cpp" line="182"/>
         <source>Magnifier</source>
         <translation>Lupe</translation>
     </message>
     <message>
-        <location filename="../panel/startcontrols.cpp" line="182"/>
+        <location filename="../panel/startcontrols.cpp" line="183"/>
         <source>Both sliders back to zero</source>
         <translation>Beide Schieber auf null</translation>
     </message>
     <message>
-        <location filename="../panel/startcontrols.cpp" line="183"/>
+        <location filename="../panel/startcontrols.cpp" line="184"/>
         <source>Calibration</source>
         <translation>Justieren</translation>
     </message>
     <message>
-        <location filename="../panel/startcontrols.cpp" line="184"/>
+        <location filename="../panel/startcontrols.cpp" line="185"/>
         <source>Help</source>
         <translation>Hilfe</translation>
     </message>
     <message>
-        <location filename="../panel/startcontrols.cpp" line="186"/>
+        <location filename="../panel/startcontrols.cpp" line="187"/>
         <source>Web page</source>
         <translation>Webseite</translation>
     </message>
     <message>
-        <location filename="../panel/startcontrols.cpp" line="188"/>
+        <location filename="../panel/startcontrols.cpp" line="189"/>
         <source>Horizontal zero point</source>
         <translation>Waagrechter Nullpunkt</translation>
     </message>
     <message>
-        <location filename="../panel/startcontrols.cpp" line="189"/>
+        <location filename="../panel/startcontrols.cpp" line="190"/>
         <source>Vertical zero point</source>
         <translation>Senkrechter Nullpunkt</translation>
     </message>
     <message>
-        <location filename="../panel/startcontrols.cpp" line="190"/>
-        <location filename="../panel/startcontrols.cpp" line="198"/>
+        <location filename="../panel/startcontrols.cpp" line="191"/>
+        <location filename="../panel/startcontrols.cpp" line="199"/>
         <source>Scale</source>
         <translation>Maßstab</translation>
     </message>
     <message>
-        <location filename="../caliper/slider.cpp" line="152"/>
-        <location filename="../panel/startcontrols.cpp" line="196"/>
+        <location filename="../caliper/slider.cpp" line="154"/>
+        <location filename="../panel/startcontrols.cpp" line="197"/>
         <source>Horizontal reading</source>
         <translation>Waagrechter Messwert</translation>
     </message>
     <message>
-        <location filename="../caliper/slider.cpp" line="153"/>
-        <location filename="../panel/startcontrols.cpp" line="197"/>
+        <location filename="../caliper/slider.cpp" line="155"/>
+        <location filename="../panel/startcontrols.cpp" line="198"/>
         <source>Vertical reading</source>
         <translation>Senkrechter Messwert</translation>
     </message>
     <message>
-        <location filename="../panel/startzeropoints.cpp" line="70"/>
+        <location filename="../panel/startzeropoints.cpp" line="75"/>
         <source>The calibration could not be saved.
 
 File: %1
@@ -193,7 +218,7 @@ Grund: %2
 Kalibrix arbeitet weiter, aber die Kalibrierung bleibt nach dem Beenden nicht erhalten.</translation>
     </message>
     <message>
-        <location filename="../panel/start.cpp" line="443"/>
+        <location filename="../panel/startzeropoints.cpp" line="72"/>
         <source>The calibration could not be read.
 
 File: %1
@@ -214,44 +239,49 @@ Kalibrix beginnt mit den voreingestellten Nullpunkten und kann die Kalibrierung 
         <translation>Ende</translation>
     </message>
     <message>
-        <location filename="../caliper/slider.cpp" line="148"/>
+        <location filename="../caliper/slider.cpp" line="150"/>
         <source>Horizontal slider</source>
         <translation>Waagrechter Schieber</translation>
     </message>
     <message>
-        <location filename="../caliper/slider.cpp" line="149"/>
+        <location filename="../caliper/slider.cpp" line="151"/>
         <source>Vertical slider</source>
         <translation>Senkrechter Schieber</translation>
     </message>
     <message>
-        <location filename="../caliper/slider.cpp" line="150"/>
+        <location filename="../caliper/slider.cpp" line="152"/>
         <source>Arrow keys move the jaw one pixel, with Shift ten; with Ctrl the whole caliper. Ctrl+C copies the reading.</source>
         <translation>Die Pfeiltasten bewegen die Backe um ein Pixel, mit Umschalt um zehn; mit Strg den ganzen Messschieber. Strg+C kopiert den Messwert.</translation>
     </message>
     <message>
-        <location filename="../caliper/slider.cpp" line="154"/>
+        <location filename="../caliper/slider.cpp" line="156"/>
         <source>One pixel further</source>
         <translation>Ein Pixel weiter</translation>
     </message>
     <message>
-        <location filename="../caliper/slider.cpp" line="155"/>
+        <location filename="../caliper/slider.cpp" line="157"/>
         <source>One pixel back</source>
         <translation>Ein Pixel zurück</translation>
     </message>
     <message>
-        <location filename="../caliper/slider.cpp" line="156"/>
+        <location filename="../caliper/slider.cpp" line="158"/>
         <source>Jaw handle</source>
         <translation>Griff der Backe</translation>
     </message>
     <message>
-        <location filename="../startup/commandline.cpp" line="25"/>
+        <location filename="../startup/commandline.cpp" line="28"/>
+        <source>Options that Qt takes, passed on to it:</source>
+        <translation>Optionen, die Qt selbst auswertet und die an Qt weitergegeben werden:</translation>
+    </message>
+    <message>
+        <location filename="../startup/commandline.cpp" line="46"/>
         <source>Measures distances on the screen with a horizontal and a vertical caliper.</source>
         <translation>Misst Abstände auf dem Bildschirm mit einem waagrechten und einem senkrechten Messschieber.</translation>
     </message>
     <message>
-        <location filename="../startup/commandline.cpp" line="62"/>
-        <source>unexpected argument &apos;%1&apos;</source>
-        <translation>unerwartetes Argument &apos;%1&apos;</translation>
+        <location filename="../startup/commandline.cpp" line="88"/>
+        <source>Unexpected argument &apos;%1&apos;.</source>
+        <translation>Unerwartetes Argument &apos;%1&apos;.</translation>
     </message>
     <message>
         <location filename="../magnifier/magnifier.cpp" line="33"/>
@@ -277,6 +307,170 @@ Kalibrix beginnt mit den voreingestellten Nullpunkten und kann die Kalibrierung 
         <location filename="../magnifier/magnifier.cpp" line="45"/>
         <source>The desktop shares a monitor without saying where it lies, and several monitors would fit, so the magnifier cannot tell what it sees.</source>
         <translation>Der Desktop gibt einen Monitor frei, ohne zu sagen, wo er liegt, und mehrere Monitore kämen infrage, daher kann die Lupe nicht erkennen, was sie sieht.</translation>
+    </message>
+    <message>
+        <location filename="../platform/linux/displaysession.cpp" line="70"/>
+        <source>Kalibrix needs XWayland on a Wayland desktop, and there is no X display (DISPLAY is empty): enable XWayland in the desktop&apos;s settings.</source>
+        <translation>Kalibrix braucht auf einem Wayland-Desktop XWayland, und es gibt keine X-Anzeige (DISPLAY ist leer): Schalten Sie XWayland in den Einstellungen des Desktops ein.</translation>
+    </message>
+    <message>
+        <location filename="../platform/linux/displaysession.cpp" line="74"/>
+        <source>Kalibrix needs a graphical desktop: no display is set (DISPLAY is empty); start it from a desktop session, or set DISPLAY to an X display.</source>
+        <translation>Kalibrix braucht einen grafischen Desktop: Es ist keine Anzeige gesetzt (DISPLAY ist leer); starten Sie es aus einer Desktop-Sitzung oder setzen Sie DISPLAY auf eine X-Anzeige.</translation>
+    </message>
+    <message>
+        <location filename="../platform/linux/displaysession.cpp" line="77"/>
+        <source>Kalibrix cannot open an X display: DISPLAY is empty.</source>
+        <translation>Kalibrix kann keine X-Anzeige öffnen: DISPLAY ist leer.</translation>
+    </message>
+    <message>
+        <location filename="../platform/linux/displaysession.cpp" line="89"/>
+        <source>Kalibrix cannot open the X display &quot;%1&quot; (DISPLAY): is XWayland running on this Wayland desktop?</source>
+        <translation>Kalibrix kann die X-Anzeige „%1“ (DISPLAY) nicht öffnen: Läuft XWayland auf diesem Wayland-Desktop?</translation>
+    </message>
+    <message>
+        <location filename="../platform/linux/displaysession.cpp" line="94"/>
+        <source>Kalibrix cannot open the X display &quot;%1&quot; (DISPLAY): no X server answers there, or it refuses the connection.</source>
+        <translation>Kalibrix kann die X-Anzeige „%1“ (DISPLAY) nicht öffnen: Dort antwortet kein X-Server, oder er verweigert die Verbindung.</translation>
+    </message>
+    <message>
+        <location filename="../platform/linux/displaysession.cpp" line="83"/>
+        <source>Kalibrix cannot open the X display &quot;%1&quot; (DISPLAY): the X server there takes the connection but does not answer.</source>
+        <translation>Kalibrix kann die X-Anzeige „%1“ (DISPLAY) nicht öffnen: Der X-Server dort nimmt die Verbindung an, antwortet aber nicht.</translation>
+    </message>
+    <message>
+        <location filename="../platform/qt/windowplatform.cpp" line="82"/>
+        <source>Kalibrix cannot start Qt&apos;s window platform: it is not installed, or it cannot start here.</source>
+        <translation>Kalibrix kann die Fensterplattform von Qt nicht starten: Sie ist nicht installiert, oder sie kann hier nicht starten.</translation>
+    </message>
+    <message>
+        <location filename="../platform/qt/windowplatform.cpp" line="84"/>
+        <source>Kalibrix cannot start the window platform &quot;%1&quot; (QT_QPA_PLATFORM or -platform): it is not installed, or it cannot start here.</source>
+        <translation>Kalibrix kann die Fensterplattform „%1“ (QT_QPA_PLATFORM oder -platform) nicht starten: Sie ist nicht installiert, oder sie kann hier nicht starten.</translation>
+    </message>
+    <message>
+        <location filename="../platform/qt/windowplatform.cpp" line="89"/>
+        <source>Installed: %1.</source>
+        <translation>Installiert: %1.</translation>
+    </message>
+    <message>
+        <location filename="../panel/lengthdialogs.cpp" line="28"/>
+        <source>That is not a number.</source>
+        <translation>Das ist keine Zahl.</translation>
+    </message>
+    <message>
+        <location filename="../panel/lengthdialogs.cpp" line="30"/>
+        <source>The length must be more than 0.</source>
+        <translation>Die Länge muss größer als 0 sein.</translation>
+    </message>
+    <message>
+        <location filename="../panel/lengthdialogs.cpp" line="33"/>
+        <source>Give one of the units mm, cm, m, km, in, ft, yd or mi.</source>
+        <translation>Geben Sie eine der Einheiten mm, cm, m, km, in, ft, yd oder mi an.</translation>
+    </message>
+    <message>
+        <location filename="../panel/lengthdialogs.cpp" line="127"/>
+        <source>Scale from a known length</source>
+        <translation>Maßstab aus bekannter Länge</translation>
+    </message>
+    <message>
+        <location filename="../panel/lengthdialogs.cpp" line="128"/>
+        <source>Bring the jaws to a distance whose real length you know, then enter that length with its unit (mm, cm, m, km, in, ft, yd or mi), for example 3.60 m.</source>
+        <translation>Bringen Sie die Backen auf eine Strecke, deren wahre Länge Sie kennen, und geben Sie diese Länge mit Einheit ein (mm, cm, m, km, in, ft, yd oder mi), zum Beispiel 3,60 m.</translation>
+    </message>
+    <message>
+        <location filename="../panel/lengthdialogs.cpp" line="135"/>
+        <source>Pixels are not a length: choose another unit first.</source>
+        <translation>Pixel sind keine Länge: wählen Sie zuerst eine andere Einheit.</translation>
+    </message>
+    <message>
+        <location filename="../panel/lengthdialogs.cpp" line="50"/>
+        <source>The jaws are closed: bring them to the two ends of the length first.</source>
+        <translation>Die Backen sind geschlossen: bringen Sie sie zuerst an die beiden Enden der Strecke.</translation>
+    </message>
+    <message>
+        <location filename="../panel/lengthdialogs.cpp" line="36"/>
+        <source>The decimal separator is &quot;%1&quot;: for example %2.</source>
+        <translation>Das Dezimaltrennzeichen ist „%1“: zum Beispiel %2.</translation>
+    </message>
+    <message>
+        <location filename="../panel/lengthdialogs.cpp" line="53"/>
+        <source>That length is more than %1 times the distance between the jaws, more than the readings can show.</source>
+        <translation>Diese Länge ist mehr als das %1-Fache des Abstands der Backen, mehr als die Messwerte zeigen können.</translation>
+    </message>
+    <message>
+        <location filename="../panel/lengthdialogs.cpp" line="58"/>
+        <source>That length is less than %1 of the distance between the jaws, less than the readings can show.</source>
+        <translation>Diese Länge ist weniger als das %1-Fache des Abstands der Backen, weniger als die Messwerte zeigen können.</translation>
+    </message>
+    <message>
+        <location filename="../panel/lengthdialogs.cpp" line="63"/>
+        <source>That length reads less than %1 in this unit: choose a smaller unit.</source>
+        <translation>Diese Länge ergibt in dieser Einheit weniger als %1: wählen Sie eine kleinere Einheit.</translation>
+    </message>
+    <message>
+        <location filename="../panel/lengthdialogs.cpp" line="74"/>
+        <source>more than %1</source>
+        <translation>mehr als %1</translation>
+    </message>
+    <message>
+        <location filename="../panel/lengthdialogs.cpp" line="75"/>
+        <source>less than 1</source>
+        <translation>weniger als 1</translation>
+    </message>
+    <message>
+        <location filename="../panel/lengthdialogs.cpp" line="159"/>
+        <source>Hold a bank card or a ruler against the screen and bring the jaws to its left and right edges, with the mouse or the arrow keys. Then enter the real length between the jaws.</source>
+        <translation>Halten Sie eine Bankkarte oder ein Lineal an den Bildschirm und bringen Sie die Backen mit der Maus oder den Pfeiltasten an ihre linke und rechte Kante. Geben Sie dann die wahre Länge zwischen den Backen ein.</translation>
+    </message>
+    <message>
+        <location filename="../panel/lengthdialogs.cpp" line="163"/>
+        <source>Hold a bank card or a ruler against the screen and bring the jaws to its top and bottom edges, with the mouse or the arrow keys. Then enter the real length between the jaws.</source>
+        <translation>Halten Sie eine Bankkarte oder ein Lineal an den Bildschirm und bringen Sie die Backen mit der Maus oder den Pfeiltasten an ihre obere und untere Kante. Geben Sie dann die wahre Länge zwischen den Backen ein.</translation>
+    </message>
+    <message>
+        <location filename="../panel/lengthdialogs.cpp" line="169"/>
+        <source>Calibrate this monitor</source>
+        <translation>Diesen Bildschirm kalibrieren</translation>
+    </message>
+    <message>
+        <location filename="../panel/lengthdialogs.cpp" line="185"/>
+        <source>The jaws are closed: bring them to the two edges first.</source>
+        <translation>Die Backen sind geschlossen: bringen Sie sie zuerst an die beiden Kanten.</translation>
+    </message>
+    <message>
+        <location filename="../panel/lengthdialogs.cpp" line="189"/>
+        <source>That makes %1 pixels per inch; a screen has between 40 and 1000.</source>
+        <translation>Das ergibt %1 Pixel je Zoll; ein Bildschirm hat zwischen 40 und 1000.</translation>
+    </message>
+    <message>
+        <location filename="../panel/lengthdialogs.cpp" line="199"/>
+        <source>Reset to the reported size</source>
+        <translation>Auf die gemeldete Größe zurücksetzen</translation>
+    </message>
+    <message>
+        <location filename="../platform/qt/desktopshell.cpp" line="15"/>
+        <source>The file does not exist.</source>
+        <translation>Die Datei ist nicht vorhanden.</translation>
+    </message>
+    <message>
+        <location filename="../platform/windows/desktopopener.cpp" line="12"/>
+        <source>The desktop has no program to open it.</source>
+        <translation>Der Desktop hat kein Programm, das dies öffnen kann.</translation>
+    </message>
+    <message>
+        <location filename="../platform/linux/desktopopener.cpp" line="13"/>
+        <source>The desktop&apos;s opener (xdg-open) could not be started.</source>
+        <translation>Das Öffnungsprogramm des Desktops (xdg-open) konnte nicht gestartet werden.</translation>
+    </message>
+    <message>
+        <location filename="../panel/starthelp.cpp" line="35"/>
+        <source>Kalibrix could not open %1.
+
+%2</source>
+        <translation>Kalibrix konnte %1 nicht öffnen.
+
+%2</translation>
     </message>
     <message>
         <location filename="../settings/inifile.cpp" line="248"/>
@@ -347,140 +541,6 @@ Kalibrix beginnt mit den voreingestellten Nullpunkten und kann die Kalibrierung 
         <location filename="../settings/linux/settingsfile.cpp" line="1"/>
         <source>its text cannot be changed so that it reads back as saved</source>
         <translation>ihr Text kann nicht so geändert werden, dass er wie gespeichert zurückgelesen wird</translation>
-    </message>
-    <message>
-        <location filename="../platform/displaysession.cpp" line="54"/>
-        <source>Kalibrix needs XWayland on a Wayland desktop, and there is no X display (DISPLAY is empty): enable XWayland in the desktop&apos;s settings.</source>
-        <translation>Kalibrix braucht auf einem Wayland-Desktop XWayland, und es gibt keine X-Anzeige (DISPLAY ist leer): Schalten Sie XWayland in den Einstellungen des Desktops ein.</translation>
-    </message>
-    <message>
-        <location filename="../platform/displaysession.cpp" line="58"/>
-        <source>Kalibrix needs a graphical desktop: no display is set (DISPLAY is empty); start it from a desktop session, set DISPLAY, or run scripts/run, which starts a virtual display.</source>
-        <translation>Kalibrix braucht einen grafischen Desktop: Es ist keine Anzeige gesetzt (DISPLAY ist leer); starten Sie es aus einer Desktop-Sitzung, setzen Sie DISPLAY oder rufen Sie scripts/run auf, das eine virtuelle Anzeige startet.</translation>
-    </message>
-    <message>
-        <location filename="../platform/displaysession.cpp" line="62"/>
-        <source>Kalibrix cannot open an X display: DISPLAY is empty.</source>
-        <translation>Kalibrix kann keine X-Anzeige öffnen: DISPLAY ist leer.</translation>
-    </message>
-    <message>
-        <location filename="../platform/displaysession.cpp" line="71"/>
-        <source>Kalibrix cannot open the X display &quot;%1&quot; (DISPLAY): is XWayland running on this Wayland desktop?</source>
-        <translation>Kalibrix kann die X-Anzeige „%1“ (DISPLAY) nicht öffnen: Läuft XWayland auf diesem Wayland-Desktop?</translation>
-    </message>
-    <message>
-        <location filename="../platform/displaysession.cpp" line="76"/>
-        <source>Kalibrix cannot open the X display &quot;%1&quot; (DISPLAY): no X server answers there, or it refuses the connection.</source>
-        <translation>Kalibrix kann die X-Anzeige „%1“ (DISPLAY) nicht öffnen: Dort antwortet kein X-Server, oder er verweigert die Verbindung.</translation>
-    </message>
-    <message>
-        <location filename="../platform/linux/displaysession.cpp" line="84"/>
-        <source>Kalibrix cannot open the X display &quot;%1&quot; (DISPLAY): the X server there takes the connection but does not answer.</source>
-        <translation>Kalibrix kann die X-Anzeige „%1“ (DISPLAY) nicht öffnen: Der X-Server dort nimmt die Verbindung an, antwortet aber nicht.</translation>
-    </message>
-    <message>
-        <location filename="../platform/qt/windowplatform.cpp" line="82"/>
-        <source>Kalibrix cannot start Qt&apos;s window platform: it is not installed, or it cannot start here.</source>
-        <translation>Kalibrix kann die Fensterplattform von Qt nicht starten: Sie ist nicht installiert, oder sie kann hier nicht starten.</translation>
-    </message>
-    <message>
-        <location filename="../platform/qt/windowplatform.cpp" line="84"/>
-        <source>Kalibrix cannot start the window platform &quot;%1&quot; (QT_QPA_PLATFORM or -platform): it is not installed, or it cannot start here.</source>
-        <translation>Kalibrix kann die Fensterplattform „%1“ (QT_QPA_PLATFORM oder -platform) nicht starten: Sie ist nicht installiert, oder sie kann hier nicht starten.</translation>
-    </message>
-    <message>
-        <location filename="../platform/qt/windowplatform.cpp" line="89"/>
-        <source>Installed: %1.</source>
-        <translation>Installiert: %1.</translation>
-    </message>
-    <message>
-        <location filename="../panel/lengthdialogs.cpp" line="28"/>
-        <source>That is not a number.</source>
-        <translation>Das ist keine Zahl.</translation>
-    </message>
-    <message>
-        <location filename="../panel/lengthdialogs.cpp" line="30"/>
-        <source>The length must be more than 0.</source>
-        <translation>Die Länge muss größer als 0 sein.</translation>
-    </message>
-    <message>
-        <location filename="../panel/lengthdialogs.cpp" line="33"/>
-        <source>Give one of the units mm, cm, m, km, in, ft, yd or mi.</source>
-        <translation>Geben Sie eine der Einheiten mm, cm, m, km, in, ft, yd oder mi an.</translation>
-    </message>
-    <message>
-        <location filename="../panel/lengthdialogs.cpp" line="87"/>
-        <source>Scale from a known length</source>
-        <translation>Maßstab aus bekannter Länge</translation>
-    </message>
-    <message>
-        <location filename="../panel/lengthdialogs.cpp" line="88"/>
-        <source>Bring the jaws to a distance whose real length you know, then enter that length with its unit (mm, cm, m, km, in, ft, yd or mi), for example 3.60 m.</source>
-        <translation>Bringen Sie die Backen auf eine Strecke, deren wahre Länge Sie kennen, und geben Sie diese Länge mit Einheit ein (mm, cm, m, km, in, ft, yd oder mi), zum Beispiel 3,60 m.</translation>
-    </message>
-    <message>
-        <location filename="../panel/lengthdialogs.cpp" line="95"/>
-        <source>Pixels are not a length: choose another unit first.</source>
-        <translation>Pixel sind keine Länge: wählen Sie zuerst eine andere Einheit.</translation>
-    </message>
-    <message>
-        <location filename="../panel/lengthdialogs.cpp" line="105"/>
-        <source>The jaws are closed: bring them to the two ends of the length first.</source>
-        <translation>Die Backen sind geschlossen: bringen Sie sie zuerst an die beiden Enden der Strecke.</translation>
-    </message>
-    <message>
-        <location filename="../panel/lengthdialogs.cpp" line="120"/>
-        <source>Hold a bank card or a ruler against the screen and bring the jaws to its left and right edges, with the mouse or the arrow keys. Then enter the real length between the jaws.</source>
-        <translation>Halten Sie eine Bankkarte oder ein Lineal an den Bildschirm und bringen Sie die Backen mit der Maus oder den Pfeiltasten an ihre linke und rechte Kante. Geben Sie dann die wahre Länge zwischen den Backen ein.</translation>
-    </message>
-    <message>
-        <location filename="../panel/lengthdialogs.cpp" line="124"/>
-        <source>Hold a bank card or a ruler against the screen and bring the jaws to its top and bottom edges, with the mouse or the arrow keys. Then enter the real length between the jaws.</source>
-        <translation>Halten Sie eine Bankkarte oder ein Lineal an den Bildschirm und bringen Sie die Backen mit der Maus oder den Pfeiltasten an ihre obere und untere Kante. Geben Sie dann die wahre Länge zwischen den Backen ein.</translation>
-    </message>
-    <message>
-        <location filename="../panel/lengthdialogs.cpp" line="130"/>
-        <source>Calibrate this monitor</source>
-        <translation>Diesen Bildschirm kalibrieren</translation>
-    </message>
-    <message>
-        <location filename="../panel/lengthdialogs.cpp" line="146"/>
-        <source>The jaws are closed: bring them to the two edges first.</source>
-        <translation>Die Backen sind geschlossen: bringen Sie sie zuerst an die beiden Kanten.</translation>
-    </message>
-    <message>
-        <location filename="../panel/lengthdialogs.cpp" line="150"/>
-        <source>That makes %1 pixels per inch; a screen has between 40 and 1000.</source>
-        <translation>Das ergibt %1 Pixel je Zoll; ein Bildschirm hat zwischen 40 und 1000.</translation>
-    </message>
-    <message>
-        <location filename="../panel/lengthdialogs.cpp" line="160"/>
-        <source>Reset to the reported size</source>
-        <translation>Auf die gemeldete Größe zurücksetzen</translation>
-    </message>
-    <message>
-        <location filename="../platform/qt/qtwindowsystem.cpp" line="374"/>
-        <source>The file does not exist.</source>
-        <translation>Die Datei ist nicht vorhanden.</translation>
-    </message>
-    <message>
-        <location filename="../platform/qt/qtwindowsystem.cpp" line="377"/>
-        <source>The desktop has no program to open it.</source>
-        <translation>Der Desktop hat kein Programm, das dies öffnen kann.</translation>
-    </message>
-    <message>
-        <location filename="../platform/qt/qtwindowsystem.cpp" line="381"/>
-        <source>The desktop&apos;s opener (xdg-open) could not be started.</source>
-        <translation>Das Öffnungsprogramm des Desktops (xdg-open) konnte nicht gestartet werden.</translation>
-    </message>
-    <message>
-        <location filename="../panel/starthelp.cpp" line="35"/>
-        <source>Kalibrix could not open %1.
-
-%2</source>
-        <translation>Kalibrix konnte %1 nicht öffnen.
-
-%2</translation>
     </message>
 </context>
 </TS>

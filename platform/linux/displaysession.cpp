@@ -73,8 +73,7 @@ QString displayProblem(std::chrono::milliseconds answerWithin) {
         if (platform.isEmpty())
             return QCoreApplication::translate(
                 "Kalibrix", "Kalibrix needs a graphical desktop: no display is set (DISPLAY is empty); "
-                            "start it from a desktop session, set DISPLAY, or run scripts/run, which "
-                            "starts a virtual display.");
+                            "start it from a desktop session, or set DISPLAY to an X display.");
         return QCoreApplication::translate("Kalibrix",
                                            "Kalibrix cannot open an X display: DISPLAY is empty.");
     }

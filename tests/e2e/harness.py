@@ -356,7 +356,7 @@ class Display:
         self.size = screen.size
         self.tmp = self.xvfb = self.openbox = self.x = None
         self.programs = []
-        self._selection_window = None
+        self._selection_window = self._probe_window = None
 
     def __enter__(self):
         return self.start()
@@ -650,6 +650,25 @@ class Display:
                              X.SubstructureNotifyMask | X.SubstructureRedirectMask)
         wait_value(self.active_window, lambda w: w == wid, STEP_TIMEOUT, f"0x{wid:x} to be active")
 
+    def sync_window_manager(self, timeout=STEP_TIMEOUT):
+        """Returns once the window manager has handled everything sent to it before this call (a
+        window mapped or activated by a program whose ping has been answered, say): it answers
+        _NET_REQUEST_FRAME_EXTENTS for an unmapped window of the harness's in turn. The request is
+        sent again while no answer has come: one made just after openbox started went unanswered."""
+        if self._probe_window is None:
+            self._probe_window = self.root.create_window(0, 0, 1, 1, 0, X.CopyFromParent)
+        self._probe_window.delete_property(self.atom("_NET_FRAME_EXTENTS"))
+
+        def answered():
+            if self.property(self._probe_window, "_NET_FRAME_EXTENTS") is not None:
+                return True
+            self._client_message(self.root.id, self._probe_window.id, "_NET_REQUEST_FRAME_EXTENTS",
+                                 [], X.SubstructureNotifyMask | X.SubstructureRedirectMask)
+            return False
+
+        wait_until(answered, timeout, "the window manager to answer a request for frame extents",
+                   interval=0.1)
+
     def move_window(self, wid, x, y):
         self.window(wid).configure(x=x, y=y)
         self.x.sync()
@@ -774,7 +793,7 @@ PANEL_TITLE = "Kalibrix"
 PANEL_SIZE = (395, 197)
 CHECK1, CHECK2 = (44, 48), (44, 128)  # the horizontal and the vertical caliper
 CHECK4 = (132, 28)  # set square: the calibration view
-CHECK5, CHECK5_RECT = (224, 172), (216, 160, 121, 25)  # "keep on top", in the calibration view
+CHECK5, CHECK5_RECT = (224, 172), (200, 160, 176, 25)  # "keep on top", in the calibration view
 HSCROLL1_RIGHT = (308, 76)  # the right arrow of the horizontal zero point's scroll bar
 HSCROLL1_RECT = (200, 72, 113, 9)
 COMMAND3 = (385, 100)  # the narrow button that minimises the panel

@@ -5,6 +5,7 @@ itself, the nudge buttons' tooltips, the slider following its beam through a dra
 spot; the keyboard and the clipboard on a slider, and the help button handing its page to the
 desktop's opener."""
 
+import locale
 import os
 import subprocess
 import time
@@ -236,3 +237,28 @@ def test_rapid_clicks_keep_beam_slider_and_button_together(display, kalibrix):
         rest = harness.wait_settled(state, harness.STEP_TIMEOUT, "the caliper to come to rest",
                                     polls=4, interval=0.1)
         assert together(rest), f"{what}: {rest}"
+
+
+def test_readings_in_a_german_locale(start):
+    """On a German desktop (LANG=de_DE.UTF-8, the German locale installed) the C library writes
+    numbers with a decimal comma; every unit still reads right, with the comma: one pixel from the
+    fixed jaw, then four."""
+    try:
+        locale.setlocale(locale.LC_NUMERIC, "de_DE.UTF-8")
+        locale.setlocale(locale.LC_NUMERIC, "C")
+    except locale.Error:
+        pytest.fail("the German locale de_DE.UTF-8 is not installed (scripts/deps installs it)")
+    run = start(env={"LC_ALL": "de_DE.UTF-8", "LANG": "de_DE.UTF-8"})
+    beam, slider = run.show(HORIZONTAL)
+    run.wait_on_zero(HORIZONTAL, beam, slider)
+    run.wait_title(slider, "0,00 cm")
+    run.click_in(slider, HORIZONTAL.plus)
+    for unit, shown in (("cm", "0,03"), ("pic", "1,00"), ("zoll", "0,01"), ("twi", "15,00"),
+                        ("pkt", "0,75")):
+        run.click_panel(UNIT_BUTTONS[unit])
+        run.wait_title(slider, f"{shown} {unit}")
+    for _ in range(3):
+        run.click_in(slider, HORIZONTAL.plus)
+    run.wait_title(slider, "3,00 pkt")
+    run.click_panel(UNIT_BUTTONS["cm"])
+    run.wait_title(slider, "0,11 cm")

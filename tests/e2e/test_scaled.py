@@ -14,7 +14,7 @@ import time
 import pytest
 
 import harness
-from harness import CALIPERS, HORIZONTAL, scaled
+from harness import CALIPERS, HORIZONTAL, VERTICAL, scaled
 
 FIXED_EDGE = (0x00, 0x0F, 0x20)  # the measuring edges' colours: the beam's jaw and the slider's
 MOVING_EDGE = (0x20, 0x27, 0x4C)
@@ -134,3 +134,24 @@ def test_panel_opens_on_the_primary_monitor_and_a_dragged_beam_keeps_its_slider(
     assert RIGHT.contains(display.geometry(beam))
     drag_across(run, HORIZONTAL, beam, slider, (-900, 40), scale_at)
     drag_across(run, HORIZONTAL, beam, slider, (900, -40), scale_at)
+
+
+def test_a_caliper_too_long_for_its_monitor_lies_wholly_on_it_with_its_close_spot(display, start):
+    """At 200 % on a 1280x800 screen the vertical beam (856 device pixels long, 102 below the top)
+    is drawn shorter: the whole caliper shows, and its close spot at the bar's far end puts it
+    away."""
+    display.set_dpi(192)
+    try:
+        run = start(scale=2.0)
+        run.click_panel(VERTICAL.panel_button)
+        beam = display.wait_window(VERTICAL.beam_title, program=run.program)
+        slider = display.wait_window("0.00 cm", program=run.program)
+        g = display.geometry(beam)
+        assert g.y >= 0 and g.y + g.height == display.size[1], g
+        run.wait_on_zero(VERTICAL, beam, slider)
+        run.settle_focus()
+        x, _ = scaled(VERTICAL.close_spot, 2.0)
+        display.click(g.x + x, g.y + g.height - 14)  # 7 96-dpi pixels above the far end
+        display.wait_window_gone(beam)
+    finally:
+        display.set_dpi(None)

@@ -15,6 +15,12 @@ PANEL_GREY = (0xE0, 0xE0, 0xE0)
 BACKGROUND_POINTS = ((3, 100), (188, 100))
 
 
+def desktop_entry():
+    path = os.path.join(os.path.dirname(__file__), "..", "..", "data", "org.example.Kalibrix.desktop")
+    with open(path, encoding="utf-8") as f:
+        return dict(line.rstrip("\n").split("=", 1) for line in f if "=" in line)
+
+
 def run_and_close(start, display, stored=None):
     """One whole run: optional stored settings, start, wait for the panel, close it. Returns the
     settings the program left behind."""
@@ -36,6 +42,14 @@ def test_panel_is_the_only_window_shown_and_a_close_without_changes_writes_nothi
     assert display.window_ids(pid=kalibrix.program.pid) == [kalibrix.panel]
     display.wait_pixels(lambda im: all(im.getpixel(p) == PANEL_GREY for p in BACKGROUND_POINTS),
                         rect=g, what="the panel's light grey background to be painted")
+    # Docks match the window with its desktop entry by its class, and take the icon in every size.
+    window = display.window(kalibrix.panel)
+    assert window.get_wm_class()[1] == desktop_entry()["StartupWMClass"]
+    icon, sizes = display.property(window, "_NET_WM_ICON"), []
+    while icon:
+        sizes.append(icon[0])
+        icon = icon[2 + icon[0] * icon[1]:]
+    assert sizes == [16, 24, 32, 48, 64, 128, 256]
     kalibrix.close()
     display.wait_window_gone(kalibrix.panel)
     assert not os.path.exists(display.settings_path())
