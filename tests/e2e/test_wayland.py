@@ -180,6 +180,15 @@ def test_caliper_through_xwayland_stands_shaped_where_put_and_the_magnifier_says
         harness.wait_settled(lambda: run.place(beam), harness.STEP_TIMEOUT, "the beam to stay")
         run.drag_beam(HORIZONTAL, beam, slider, (-60, 20), steps=5)
         assert_drawn_shaped(display, slider, behind_the_caliper(run, display.geometry(beam)))
+    # The folding rule unfolds over the panel (the caliper may stay above it): nothing of its folded
+    # frames stays on the screen.
+    run.click_panel(harness.RULER_STRIP)
+    rule = display.wait_window("Form3", program=run.program)
+    harness.wait_value(lambda: display.shape_extents(rule), lambda e: e == (378, 16, 0, 168),
+                       harness.WINDOW_TIMEOUT, "the open rule's outline")
+    if display.compositor != "mutter":
+        assert_drawn_shaped(display, rule, behind_the_caliper(run),
+                            above=[display.geometry(w) for w in (beam, slider)])
 
     display.move_mouse(*REAL_POINTER)
     run.click_panel(MAGNIFIER_BUTTON)
