@@ -10,6 +10,7 @@ namespace kx {
 namespace forms {
 class Application;
 }
+class EdgeSettings;
 class Slider;
 
 // What a caliper asks of the control panel. The panel implements it; a caliper reaches it as the
@@ -29,6 +30,10 @@ public:
     // The caliper of the axis was put away from its own window: the panel unticks its button and shows
     // pixels, as its close spot has always done.
     virtual void caliperPutAway(Axis axis) = 0;
+    // How the jaws find edges on the screen: the tolerance and the snap while dragging, kept by the panel.
+    virtual EdgeSettings& edgeSettings() = 0;
+    // The magnifier is copying the screen: a screen-sharing stream must stay open for it.
+    virtual bool magnifierOn() const = 0;
 };
 
 // The control panel of the program, loaded if it is not yet.

@@ -5,11 +5,14 @@
 #include "caliper/readout.h"
 #include "model/formnames.h"
 #include "caliper/caliperpanel.h"
+#include "caliper/edgesettings.h"
 #include "shaped/shapedwindow.h"
 
 #include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QKeyEvent>
+#include <QMouseEvent>
+#include <cmath>
 
 namespace kx {
 
@@ -18,6 +21,7 @@ constexpr int kTrackingMs = 1;
 constexpr int kReadoutMs = 50;
 constexpr int kRepeatMs = 150;
 constexpr int kLongKeyStep = 10; // pixels per arrow key with Shift
+constexpr int kAltShift = 4;     // Alt in a mouse handler's shift argument
 const QColor kReadoutColour(0xFF, 0xFF, 0xC0);
 } // namespace
 
@@ -136,10 +140,10 @@ Slider::Slider(forms::Application& app, Module1& model, const SliderTwin& twin)
     Command2->mouse().up = [this](int, int, float, float) { Command2_MouseUp(); };
     Command2->mouse().move = [this](int, int, float, float) { Command_MouseMove(); };
     // Only the left button drags the jaw: the right one opens the menu, which takes the release.
-    Label2->mouse().down = [this](int button, int, float, float) {
-        if (button == 1) Label2_MouseDown();
+    Label2->mouse().down = [this](int button, int shift, float, float) {
+        if (button == 1) Label2_MouseDown(shift);
     };
-    Label2->mouse().move = [this](int, int, float x, float y) { Label2_MouseMove(x, y); };
+    Label2->mouse().move = [this](int, int shift, float x, float y) { Label2_MouseMove(x, y, shift); };
     Label2->mouse().up = [this](int, int, float, float) { Label2_MouseUp(); };
     // The handle must also see the pointer pass with no button held: that cancels a beam's pending
     // hand-over. Without tracking, Qt drops such moves before they reach the handle.
@@ -156,6 +160,7 @@ Slider::Slider(forms::Application& app, Module1& model, const SliderTwin& twin)
     Command1->setAccessibleName(QCoreApplication::translate("Kalibrix", "One pixel further"));
     Command2->setAccessibleName(QCoreApplication::translate("Kalibrix", "One pixel back"));
     Label2->setAccessibleName(QCoreApplication::translate("Kalibrix", "Jaw handle"));
+    m_jaws = std::make_unique<JawCommands>(*this);
 }
 
 void Slider::Form_Load() {
@@ -200,6 +205,7 @@ void Slider::Timer1_Timer() {
         if (m_twin.axis == Axis::Horizontal) bar.right += app().form<Beam>(m_twin.beam).shortfall();
         // The beam's own twips per pixel, unrounded: the same step as the nudges.
         const QRect r = placeSlider(m_twin.axis, bar, offset.toDouble(), beamWindow.twipsPerPixel(), width());
+        if (m_jaws && geometry() != r) m_jaws->windowsMoved();
         if (size() != r.size()) resize(r.size());
         if (pos() != r.topLeft()) move(r.topLeft());
         break;
@@ -258,20 +264,34 @@ void Slider::Command_MouseMove() {
     cancelHandOvers();
 }
 
-void Slider::Label2_MouseDown() {
+void Slider::Label2_MouseDown(int shift) {
     DragActive = true;
+    // Snapping is the user's option; Alt at the press leaves it off for this drag.
+    m_jaws->dragStarted(caliperPanel(app()).edgeSettings().snap() && !(shift & kAltShift));
 }
 
 void Slider::Label2_MouseUp() {
     DragActive = false;
+    m_jaws->dragEnded();
 }
 
-void Slider::Label2_MouseMove(float x, float y) {
+void Slider::Label2_MouseMove(float x, float y, int shift) {
     // Any failure ends the event silently.
     try {
         cancelHandOvers();
         if (!DragActive) return;
         const double distance = m_twin.axis == Axis::Horizontal ? x : y;
+        if (shift & kAltShift) m_jaws->stopSnapping();
+        // The pointer's place along the line: the handle's measuring edge is where the jaw stands.
+        if (m_jaws->snapping()) {
+            const std::optional<MeasuringLine> here = m_jaws->line(std::nullopt);
+            const std::optional<Variant> snapped =
+                here ? m_jaws->snapFor(here->moving + int(std::floor(distance))) : std::nullopt;
+            if (snapped) {
+                m.*m_twin.offset = *snapped;
+                return;
+            }
+        }
         const double step = (m.*m_twin.step).toDouble();
         m.*m_twin.offset = m.*m_twin.offset + Variant::fromDouble(dragStep(distance, step));
     } catch (const std::exception&) {
@@ -291,6 +311,15 @@ bool Slider::Picture1_KeyDown(int keyCode, Qt::KeyboardModifiers shift) {
     }
     if (keyCode == Qt::Key_F1) {
         caliperPanel(app()).Command2_Click();
+        return true;
+    }
+    if (keyCode == Qt::Key_Space && !ctrl) {
+        const bool open = shift.testFlag(Qt::ShiftModifier);
+        m_jaws->run(open ? JawCommands::Command::Open : JawCommands::Command::Close, pointer());
+        return true;
+    }
+    if (keyCode == Qt::Key_Z && ctrl && !shift.testFlag(Qt::ShiftModifier)) {
+        m_jaws->undo();
         return true;
     }
     QPoint direction;
@@ -322,6 +351,21 @@ void Slider::keyPressEvent(QKeyEvent* event) {
         event->accept();
     else
         Form::keyPressEvent(event);
+}
+
+QPoint Slider::pointer() const {
+    // A screen-sharing stream knows the pointer also over windows of other programs.
+    return env().screen.cursorPos().value_or(env().windows.cursorPos());
+}
+
+void Slider::mouseDoubleClickEvent(QMouseEvent* event) {
+    // A double-click on the readout closes the jaws on the object between them.
+    if (Label1->geometry().contains(Picture1->mapFrom(this, event->position().toPoint()))) {
+        m_jaws->run(JawCommands::Command::Close, pointer());
+        event->accept();
+        return;
+    }
+    Form::mouseDoubleClickEvent(event);
 }
 
 void Slider::contextMenuEvent(QContextMenuEvent* event) {

@@ -1,11 +1,13 @@
 #pragma once
 
 #include "caliper/geometry.h"
+#include "caliper/jawcommands.h"
 #include "caliper/readout.h"
 #include "model/module1.h"
 #include "forms/forms.h"
 
 #include <QImage>
+#include <memory>
 
 namespace kx {
 
@@ -50,15 +52,18 @@ public:
     void Command2_MouseDown();
     void Command2_MouseUp();
     void Command_MouseMove(); // both nudge buttons
-    void Label2_MouseDown();
-    void Label2_MouseMove(float x, float y);
+    // The drag handle; shift as the mouse handlers receive it (4: Alt, which turns snapping off for the
+    // rest of a drag).
+    void Label2_MouseDown(int shift = 0);
+    void Label2_MouseMove(float x, float y, int shift = 0);
     void Label2_MouseUp();
     void Check1_Click();
     // Shows a reading in Label1, in the font the readout's rule picks for it.
     void showReading(const QString& reading);
     // Keys on the focused slider: the arrows along the axis move the moving jaw one pixel (with Shift
     // ten), with Ctrl any arrow moves the whole caliper; Ctrl+C copies the reading as shown; F1 opens
-    // the help. Returns whether the key was one of these.
+    // the help; Space closes the jaws on the object between them, Shift+Space opens them to the edges
+    // around the pointer, Ctrl+Z undoes the last of these. Returns whether the key was one of these.
     bool Picture1_KeyDown(int keyCode, Qt::KeyboardModifiers shift);
     // Puts the reading, exactly as the readout shows it, on the clipboard.
     void copyReading();
@@ -68,6 +73,9 @@ public:
     bool keptOnScreen() const override { return false; }
 
     const SliderTwin& twin() const { return m_twin; }
+    Module1& model() const { return m; }
+    // The commands that find the edges on the screen.
+    JawCommands& jaws() { return *m_jaws; }
     bool dragActive() const { return DragActive; }
     bool beamMaximized() const { return BeamMaximized; }
 
@@ -86,15 +94,18 @@ protected:
     void scaleChanged(double oldScale) override;
     void keyPressEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
     void nudge(int direction);
+    QPoint pointer() const;
     void cancelHandOvers();
     const SliderTwin& m_twin;
     Module1& m;
     bool DragActive = false;
     bool BeamMaximized = false;
     ReadoutFit m_readout;
+    std::unique_ptr<JawCommands> m_jaws;
 };
 
 } // namespace kx

@@ -52,9 +52,14 @@ inline constexpr StoredSetting KnownLengthScale("Display", "KnownLengthScale", "
 inline constexpr StoredSetting Density("Display", "Density", "", SettingForm::DensityPair, 40, 1000);
 // The desktop's screen-cast portal hands out a token that spares the user its question next time.
 inline constexpr StoredSetting RestoreToken("ScreenCast", "RestoreToken", "", SettingForm::Text);
+// Finding edges on the screen: how far a colour may stray, per channel (0: the exact colour), before it
+// counts as an edge; and whether a dragged jaw snaps to edges.
+inline constexpr StoredSetting EdgeTolerance("Edges", "Tolerance", "10", SettingForm::Integer, 0, 255);
+inline constexpr StoredSetting SnapToEdges("Edges", "Snap", "false", SettingForm::Switch);
 
-inline constexpr std::array<const StoredSetting*, 6> kAll{&HorizontalZero,   &VerticalZero, &TrueSize,
-                                                          &KnownLengthScale, &Density,      &RestoreToken};
+inline constexpr std::array<const StoredSetting*, 8> kAll{
+    &HorizontalZero, &VerticalZero, &TrueSize,      &KnownLengthScale,
+    &Density,        &RestoreToken, &EdgeTolerance, &SnapToEdges};
 
 } // namespace setting
 

@@ -1,6 +1,8 @@
 #include "panel/contextmenu.h"
 
+#include "caliper/edgesettings.h"
 #include "caliper/slider.h"
+#include "magnifier/magnifier.h"
 #include "model/formnames.h"
 #include "panel/lengthdialogs.h"
 #include "panel/start.h"
@@ -39,6 +41,53 @@ QAction* addSwitch(QMenu* menu, const QString& caption, const char* name, bool o
     return entry;
 }
 
+// The slider's commands that find edges on the screen: close, open, undo, snap and the tolerance.
+void addEdgeEntries(QMenu* menu, Start& panel, Slider& slider) {
+    QPointer<Slider> s = &slider;
+    named(menu->addAction(QCoreApplication::translate("Kalibrix", "C&lose on the object"),
+                          [s] {
+                              if (s) s->jaws().runSoon(JawCommands::Command::Close);
+                          }),
+          "closeJaws")
+        ->setShortcut(QKeySequence(Qt::Key_Space)); // shown only: the slider handles the keys itself
+    named(menu->addAction(QCoreApplication::translate("Kalibrix", "Open to the e&dges"),
+                          [s] {
+                              if (s) s->jaws().runSoon(JawCommands::Command::Open);
+                          }),
+          "openJaws")
+        ->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_Space));
+    QAction* undo = named(menu->addAction(QCoreApplication::translate("Kalibrix", "&Undo the jaws' move"),
+                                          [s] {
+                                              if (s) s->jaws().undo();
+                                          }),
+                          "undoJaws");
+    undo->setShortcut(QKeySequence::Undo);
+    undo->setEnabled(slider.jaws().canUndo());
+    EdgeSettings& edges = panel.edgeSettings();
+    addSwitch(menu, QCoreApplication::translate("Kalibrix", "Snap to edges while dra&gging"), "snap", edges.snap(),
+              [&edges](bool on) { edges.setSnap(on); });
+    QMenu* tolerance = menu->addMenu(QCoreApplication::translate("Kalibrix", "&Edge tolerance"));
+    auto* steps = new QActionGroup(tolerance);
+    for (int step : EdgeSettings::kToleranceSteps) {
+        const QString caption = step == 0 ? QCoreApplication::translate("Kalibrix", "&Exact colour") : QCoreApplication::translate("Kalibrix", "%1 of 255").arg(step);
+        const QByteArray name = "tolerance" + QByteArray::number(step);
+        steps->addAction(addSwitch(tolerance, caption, name.constData(), edges.tolerance() == step,
+                                   [&edges, step](bool) { edges.setTolerance(step); }));
+    }
+}
+
+// On the panel while the magnifier is on: copy the colour it shows, as it was when the menu opened.
+void addMagnifierEntries(QMenu* menu, Start& panel) {
+    if (!panel.magnifierOn()) return;
+    const std::optional<QRgb> colour = panel.magnifier().pointerColour();
+    if (!colour) return;
+    const QString name = colourName(*colour);
+    QAction* copy = named(menu->addAction(QCoreApplication::translate("Kalibrix", "Copy the &colour %1").arg(name),
+                                          [&panel, name] { panel.env().shell.copyText(name); }),
+                          "copyColour");
+    copy->setShortcut(QKeySequence::Copy); // shown only: the magnifier handles the key itself
+}
+
 } // namespace
 
 QMenu* createContextMenu(Start& panel, Slider* slider, QWidget* parent) {
@@ -62,6 +111,12 @@ QMenu* createContextMenu(Start& panel, Slider* slider, QWidget* parent) {
         named(menu->addAction(QCoreApplication::translate("Kalibrix", "Copy &vertical reading"),
                               copyFrom(names::Form42)),
               "copyVertical");
+        addMagnifierEntries(menu, panel);
+    }
+
+    if (slider) {
+        menu->addSeparator();
+        addEdgeEntries(menu, panel, *slider);
     }
 
     menu->addSeparator();

@@ -14,8 +14,10 @@ class Start;
 // only that is shown; unavailable while neither is), keep on top, put the caliper away, help and quit.
 // Every entry goes through the panel's own controls or its handlers for real lengths. The menu belongs
 // to parent and deletes itself when it closes. Its entries are named "copy" (on the panel also
-// "copyVertical"), "Option2" ... "Option6", "trueSize", "knownLength", "calibrate", "onTop", "away",
-// "help" and "quit".
+// "copyVertical", and "copyColour" while the magnifier shows a colour), "Option2" ... "Option6",
+// "trueSize", "knownLength", "calibrate", "onTop", "away", "help" and "quit". On a slider the commands
+// that find edges come after the copy: "closeJaws", "openJaws", "undoJaws", "snap" and the tolerance
+// steps "tolerance0", "tolerance10", "tolerance30", "tolerance60".
 QMenu* createContextMenu(Start& panel, Slider* slider, QWidget* parent);
 
 } // namespace kx

@@ -2,6 +2,7 @@
 
 #include "art/art.h"
 #include "caliper/beam.h"
+#include "caliper/edgesettings.h"
 #include "caliper/slider.h"
 #include "foldingrule/zollstock.h"
 #include "magnifier/magnifier.h"
@@ -210,6 +211,15 @@ void Start::caliperPutAway(Axis axis) {
     }
     Option3->setValue(true);
     (axis == Axis::Vertical ? Check2 : Check1)->setValue(0);
+}
+
+EdgeSettings& Start::edgeSettings() {
+    if (!m_edgeSettings) m_edgeSettings = std::make_unique<EdgeSettings>(env().settings);
+    return *m_edgeSettings;
+}
+
+bool Start::magnifierOn() const {
+    return Check3->value() == 1;
 }
 
 void Start::Timer1_Timer() {

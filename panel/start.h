@@ -11,6 +11,7 @@
 
 namespace kx {
 
+class EdgeSettings;
 class Magnifier;
 class Slider;
 class TrueLengths;
@@ -75,6 +76,9 @@ public:
     QString zeroPointText(Axis axis) const override;
     void popUpCaliperMenu(Slider& slider, QPoint globalPos) override;
     void caliperPutAway(Axis axis) override;
+    EdgeSettings& edgeSettings() override;
+    bool magnifierOn() const override;
+    Magnifier& magnifier() { return *m_magnifier; }
 
     // Hands a document or web address to the desktop's opener; false, and the user is told why, when it
     // cannot be opened.
@@ -155,6 +159,7 @@ private:
     std::array<ReadoutFit, 2> m_readingCopies; // Label3, Label4
     std::unique_ptr<Magnifier> m_magnifier;
     std::unique_ptr<TrueLengths> m_trueLengths;
+    std::unique_ptr<EdgeSettings> m_edgeSettings;
     forms::Timer* m_saveTimer;
     bool m_saveFailureShown = false;
     QPointer<QWidget> m_openFailure; // the message about a document that could not be opened

@@ -52,10 +52,11 @@ bool Start::event(QEvent* event) {
 }
 
 void Start::contextMenuEvent(QContextMenuEvent* event) {
-    // Only outside the controls: on the window, the frames, and the labels, pictures and lines in them.
+    // Only outside the controls: on the window, the frames, and the labels, pictures and lines in them;
+    // and on the magnifier's view while it runs, for its colour.
     QWidget* under = childAt(event->pos());
     if (under && !qobject_cast<QGroupBox*>(under) && !qobject_cast<QLabel*>(under) &&
-        !dynamic_cast<forms::Line*>(under))
+        !dynamic_cast<forms::Line*>(under) && !(under == Picture1 && magnifierOn()))
         return;
     createContextMenu(*this, nullptr, this)->popup(event->globalPos());
 }

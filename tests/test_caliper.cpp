@@ -77,6 +77,10 @@ void hover(QWidget* w, QPoint at, Qt::MouseButtons held = Qt::NoButton) {
     QCoreApplication::sendEvent(w, &e);
 }
 
+void fill(QImage& image, const QRect& r, QColor colour) {
+    QPainter(&image).fillRect(r, colour);
+}
+
 // The rows of a test that runs once for each caliper.
 void bothCalipers() {
     QTest::addColumn<bool>("vertical");
@@ -576,6 +580,152 @@ private Q_SLOTS:
         QCOMPARE(c.offset.toDouble(), zero + 3 * added);
         t.advance(1);
         QCOMPARE(c.sliderFromBeam(), c.atZero() + c.along(3 * added / 15));
+    }
+
+    // The jaws find the edges on the synthetic desktop, at 100 % and 200 %: Space closes them on an
+    // object 40 device pixels wide, Shift+Space opens them in a gap of 40; the fixed jaw moves with the
+    // whole caliper, the reading in Pixel is the size, and Ctrl+Z puts the jaws back. They measure
+    // along the tips, or along the pointer's row or column where the pointer is between them. With
+    // nothing to find, or no screen copy, nothing moves and the slider says why.
+    void edges_closeOpenAndUndo_data() {
+        QTest::addColumn<bool>("vertical");
+        QTest::addColumn<double>("scale");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("scene"); // "object", "gap", "object at the pointer" or "nothing"
+        QTest::addColumn<bool>("pointerBetween");
+        QTest::addColumn<bool>("copies");
+        QTest::addColumn<int>("moved"); // how far the fixed jaw moves; -1: nothing moves
+        for (bool vertical : {false, true})
+            for (double scale : {1.0, 2.0}) {
+                const QByteArray at = QByteArray(vertical ? "vertical" : "horizontal") + " at " + QByteArray::number(scale);
+                QTest::newRow(at + ", close") << vertical << scale << "Space" << "object" << false << true << 80;
+                QTest::newRow(at + ", open") << vertical << scale << "Shift+Space" << "gap" << true << true << 80;
+            }
+        QTest::newRow("open from the middle") << false << 1.0 << "Shift+Space" << "gap" << false << true << 80;
+        QTest::newRow("close at the pointer") << true << 1.0 << "Space" << "object at the pointer" << true << true << 80;
+        QTest::newRow("the pointer elsewhere, along the tips")
+            << true << 1.0 << "Space" << "object at the pointer" << false << true << -1;
+        QTest::newRow("nothing to find") << false << 1.0 << "Space" << "nothing" << false << true << -1;
+        QTest::newRow("a double-click on the reading") << false << 1.0 << "double-click" << "object" << false << true << 80;
+        QTest::newRow("no screen sharing") << false << 2.0 << "Space" << "object" << false << false << -1;
+        QTest::newRow("copies failing") << true << 1.0 << "Space" << "object" << false << false << -1;
+    }
+    void edges_closeOpenAndUndo() {
+        QFETCH(bool, vertical);
+        QFETCH(double, scale);
+        QFETCH(QString, key);
+        QFETCH(QString, scene);
+        QFETCH(bool, pointerBetween);
+        QFETCH(bool, copies);
+        QFETCH(int, moved);
+        TestProgram t;
+        t.screen.setTwipsPerPixel(float(15 / scale), float(15 / scale));
+        Caliper c = shown(t, vertical);
+        t.start_().Option3->setValue(true); // Pixel
+        for (int i = 0; i < 200; ++i) c.slider.Command1_Click();
+        t.advance(50);
+        const QString opened = c.slider.Label1->caption();
+        QCOMPARE(opened, QStringLiteral("200.00 pic"));
+        // Along: from the pixel after the fixed jaw's edge; across: from the beam's top or left edge.
+        const int s = int(scale), fixed = (vertical ? c.beam.y() : c.beam.x()) + 28 * s;
+        const int acrossOrigin = vertical ? c.beam.x() : c.beam.y();
+        auto screenRect = [&](int along, int length, int across, int width) {
+            return vertical ? QRect(across, along, width, length) : QRect(along, across, length, width);
+        };
+        QImage desktop(1280, 800, QImage::Format_RGB32);
+        desktop.fill(scene == QLatin1String("gap") ? Qt::black : Qt::white);
+        // The tips lie 163 96-dpi pixels below the horizontal beam's top, 1 right of the vertical one's left.
+        const QRect wide = screenRect(fixed + 80, 40, acrossOrigin + (vertical ? 0 : 40 * s), (vertical ? 66 : 126) * s);
+        const QRect narrow = screenRect(fixed + 80, 40, acrossOrigin + 50 * s, 10 * s);
+        if (scene == QLatin1String("object")) fill(desktop, wide, Qt::black);
+        if (scene == QLatin1String("gap")) fill(desktop, wide, Qt::white);
+        if (scene == QLatin1String("object at the pointer")) fill(desktop, narrow, Qt::black);
+        t.screen.setDesktop(desktop);
+        // No copies at all says so at once; copies that fail are tried again for a while (a
+        // screen-sharing stream may be starting).
+        const bool failing = QByteArray(QTest::currentDataTag()) == "copies failing";
+        if (!copies && !failing) t.screen.setCopyProblem(ScreenCopyProblem::NoScreenSharing);
+        t.screen.setFailing(failing);
+        const QPoint pointerAt = narrow.center();
+        t.windows.setCursorPos(pointerBetween ? pointerAt : QPoint(1200, 700));
+
+        const QPoint beamAt = c.beam.pos();
+        if (key == QLatin1String("double-click")) {
+            QTest::mouseDClick(c.slider.Picture1, Qt::LeftButton, {}, c.slider.Label1->geometry().center());
+        } else {
+            const QKeySequence keys(key);
+            QTest::keyClick(c.slider.Picture1, keys[0].key(), keys[0].keyboardModifiers());
+        }
+        // Right after the nudges' move the command waits until the slider stands there on the screen.
+        QCOMPARE(c.beam.pos(), beamAt);
+        QVERIFY(c.slider.jaws().notice().isEmpty());
+        t.advance(failing ? 150 + 3000 : 150);
+        if (moved < 0) {
+            QCOMPARE(c.beam.pos(), beamAt);
+            QCOMPARE(c.slider.Label1->caption(), opened);
+            QVERIFY(!c.slider.jaws().notice().isEmpty());
+            QVERIFY(!c.slider.jaws().canUndo());
+            return;
+        }
+        QCOMPARE(c.beam.pos() - beamAt, c.along(moved));
+        QCOMPARE(c.slider.Label1->caption(), QStringLiteral("40.00 pic"));
+        QCOMPARE(c.sliderFromBeam(), c.atZero() + c.along(40));
+        QVERIFY(c.slider.jaws().notice().isEmpty());
+        QTest::keyClick(c.slider.Picture1, Qt::Key_Z, Qt::ControlModifier);
+        t.advance(50);
+        QCOMPARE(c.beam.pos(), beamAt);
+        QCOMPARE(c.slider.Label1->caption(), opened);
+        QVERIFY(!c.slider.jaws().canUndo());
+    }
+
+    // The slider's menu: close and open act once the menu has gone, undo when there is something to
+    // undo; the tolerance steps and the snap switch are kept in the settings store. A dragged jaw
+    // stops on an edge within a few pixels of the pointer, unless Alt is held; Ctrl+Z undoes the snap.
+    void edges_menuToleranceAndSnap() {
+        TestProgram t;
+        t.store(setting::EdgeTolerance, QStringLiteral("30"));
+        Caliper c = shown(t, false);
+        Start& p = t.start_();
+        for (int i = 0; i < 100; ++i) c.slider.Command1_Click();
+        t.advance(50);
+        const int fixed = c.beam.x() + 28, row = c.beam.y() + 163;
+        QImage desktop(1280, 800, QImage::Format_RGB32);
+        desktop.fill(qRgb(200, 200, 200));
+        fill(desktop, QRect(fixed + 20, row - 5, 30, 10), QColor(175, 175, 175)); // 25 apart: under 30
+        fill(desktop, QRect(fixed + 150, row - 5, 20, 10), Qt::black);
+        t.screen.setDesktop(desktop);
+        auto menu = [&] { return std::unique_ptr<QMenu>(createContextMenu(p, &c.slider, nullptr)); };
+        auto entry = [](QMenu& m, const char* name) { return m.findChild<QAction*>(QLatin1String(name)); };
+        {
+            auto m = menu();
+            QVERIFY(entry(*m, "tolerance30")->isChecked() && !entry(*m, "snap")->isChecked());
+            QVERIFY(!entry(*m, "undoJaws")->isEnabled());
+            entry(*m, "tolerance10")->trigger();
+        }
+        QCOMPARE(t.stored(setting::EdgeTolerance), QStringLiteral("10"));
+        menu()->findChild<QAction*>(QStringLiteral("closeJaws"))->trigger();
+        QCOMPARE(c.slider.jaws().line(std::nullopt)->moving, fixed + 100); // not yet: the menu is still going
+        t.advance(200);
+        QCOMPARE(c.beam.x(), fixed - 28 + 20); // the lighter grey counts at 10
+        QCOMPARE(c.slider.jaws().line(std::nullopt)->moving, fixed + 50);
+        QVERIFY(entry(*menu(), "undoJaws")->isEnabled());
+        entry(*menu(), "undoJaws")->trigger();
+        QCOMPARE(c.beam.x(), fixed - 28);
+        entry(*menu(), "snap")->trigger();
+        QCOMPARE(t.stored(setting::SnapToEdges), QStringLiteral("true"));
+
+        for (int alt : {4, 0}) {
+            const double before = c.offset.toDouble();
+            c.slider.Label2_MouseDown(alt);
+            c.slider.Label2_MouseMove(48, 100, alt); // the pointer 48 px past the jaw, 2 before the edge
+            c.slider.Label2_MouseUp();
+            QCOMPARE(c.offset.toDouble(), alt ? before + 15 : -7200 + 150 * 15);
+            if (alt) c.offset = Variant::fromDouble(before);
+        }
+        t.advance(1);
+        QCOMPARE(c.slider.jaws().line(std::nullopt)->moving, fixed + 150);
+        QTest::keyClick(c.slider.Picture1, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(c.offset.toDouble(), -7200 + 100 * 15);
     }
 
     void readout_captionAndPanelFollowEveryTick() {

@@ -1,8 +1,11 @@
-// Where the slider stands on its beam, the rounding it relies on and the drag handle's step.
+// Where the slider stands on its beam, the rounding it relies on and the drag handle's step; and the
+// edges the jaws find on a row of screen pixels.
 
+#include "caliper/edges.h"
 #include "caliper/geometry.h"
 #include "model/variant.h"
 
+#include <QPainter>
 #include <QTest>
 
 using namespace kx;
@@ -13,6 +16,45 @@ namespace {
 
 Placement normalAt(int left, int top, int width, int height) {
     return Placement{ShowState::Normal, left, top, left + width, top + height};
+}
+
+using Pixels = QList<QRgb>;
+const QRgb kWhite = qRgb(255, 255, 255), kBlack = qRgb(0, 0, 0);
+
+// A row of pixels from runs of one colour each.
+Pixels runs(std::initializer_list<std::pair<int, QRgb>> parts) {
+    Pixels row;
+    for (const auto& [count, colour] : parts) row.append(Pixels(count, colour));
+    return row;
+}
+
+Pixels grey(std::initializer_list<int> levels) {
+    Pixels row;
+    for (int v : levels) row.append(qRgb(v, v, v));
+    return row;
+}
+
+// Every pixel a little off its colour, by up to `by` per channel.
+Pixels noisy(Pixels row, int by) {
+    for (int i = 0; i < row.size(); ++i) {
+        const int d = (i * 37) % (2 * by + 1) - by;
+        auto c = [d](int v) { return std::clamp(v + d, 0, 255); };
+        row[i] = qRgb(c(qRed(row[i])), c(qGreen(row[i])), c(qBlue(row[i])));
+    }
+    return row;
+}
+
+// A black bar from x to x + width drawn smoothly on white, as the toolkit draws text and shapes.
+Pixels antiAliased(int length, double x, double width) {
+    QImage row(length, 1, QImage::Format_RGB32);
+    row.fill(kWhite);
+    QPainter p(&row);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.fillRect(QRectF(x, 0, width, 1), Qt::black);
+    p.end();
+    Pixels pixels;
+    for (int i = 0; i < length; ++i) pixels.append(row.pixel(i, 0));
+    return pixels;
 }
 
 } // namespace
@@ -104,6 +146,64 @@ private Q_SLOTS:
         QFETCH(double, step);
         QFETCH(double, added);
         QCOMPARE(kx::dragStep(distance, step), added);
+    }
+
+    // The edges on a row of pixels between the jaws. "close": each jaw starts from the colour beyond it
+    // (-1: not known, the first pixel inside counts) and stops on the first pixel off that colour by
+    // more than the tolerance; "open N": from pixel N outwards; "edges": every edge, for snapping.
+    // Where the jaws go is given as boundaries, -1 for a jaw that found nothing and stays.
+    void edgesOnARow_data() {
+        QTest::addColumn<Pixels>("row");
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<int>("tolerance");
+        QTest::addColumn<QList<int>>("expected");
+        const Pixels object = runs({{20, kWhite}, {40, kBlack}, {40, kWhite}});
+        QTest::newRow("solid") << object << "close" << 0 << QList<int>{20, 60};
+        // A bar from 20.3 to 60.7: its edge pixels are partly grey; the jaws stand where the eye puts
+        // the edges, at the nearest boundaries, and the width is the bar's, rounded.
+        QTest::newRow("anti-aliased bar") << antiAliased(100, 20.3, 40.4) << "close" << 10 << QList<int>{20, 60};
+        QTest::newRow("anti-aliased bar, beyond the half") << antiAliased(100, 20.6, 40.8) << "close" << 10
+                                                           << QList<int>{21, 62};
+        // Grey ramps of four pixels on each side: the edges stand half way down them, whatever pixel first
+        // leaves the tolerance.
+        const Pixels ramps = runs({{10, kWhite}}) + grey({204, 153, 102, 51}) + runs({{30, kBlack}}) +
+                             grey({51, 102, 153, 204}) + runs({{10, kWhite}});
+        QTest::newRow("grey ramps, tolerance 10") << ramps << "close" << 10 << QList<int>{12, 46};
+        QTest::newRow("grey ramps, tolerance 60") << ramps << "close" << 60 << QList<int>{12, 46};
+        QTest::newRow("noise under the tolerance") << noisy(object, 8) << "close" << 10 << QList<int>{20, 60};
+        QTest::newRow("object touching the fixed jaw")
+            << runs({{30, kBlack}, {70, kWhite}}) << "close" << 10 << QList<int>{0, 30};
+        QTest::newRow("object touching the moving jaw")
+            << runs({{60, kWhite}, {40, kBlack}}) << "close" << 10 << QList<int>{60, 100};
+        QTest::newRow("nothing between the jaws") << noisy(runs({{100, kWhite}}), 5) << "close" << 10
+                                                  << QList<int>{-1, -1};
+        QTest::newRow("a gap") << runs({{20, kBlack}, {60, kWhite}, {20, kBlack}}) << "open 50" << 10
+                               << QList<int>{20, 80};
+        // A wall pixel three quarters dark belongs to the wall, one a quarter dark to the gap.
+        QTest::newRow("a gap with soft walls") << runs({{20, kBlack}}) + grey({64}) + runs({{58, kWhite}}) +
+                                                      grey({191}) + runs({{20, kBlack}})
+                                               << "open 50" << 10 << QList<int>{21, 80};
+        QTest::newRow("a wall on one side only") << runs({{80, kWhite}, {20, kBlack}}) << "open 10" << 10
+                                                 << QList<int>{-1, 80};
+        QTest::newRow("edges") << runs({{10, kWhite}, {5, kBlack}, {10, kWhite}}) + grey({153, 102}) + runs({{5, kBlack}})
+                               << "edges" << 30 << QList<int>{10, 15, 26};
+    }
+    void edgesOnARow() {
+        QFETCH(Pixels, row);
+        QFETCH(QString, command);
+        QFETCH(int, tolerance);
+        QFETCH(QList<int>, expected);
+        const std::span<const QRgb> line(row.constData(), std::size_t(row.size()));
+        if (command == QLatin1String("edges")) {
+            const std::vector<int> found = edges::edgesAlong(line, tolerance);
+            QCOMPARE(QList<int>(found.begin(), found.end()), expected);
+            return;
+        }
+        const edges::JawMove move =
+            command == QLatin1String("close")
+                ? edges::closeOn(line, kWhite, kWhite, tolerance)
+                : edges::openFrom(line, command.section(QLatin1Char(' '), 1).toInt(), tolerance);
+        QCOMPARE((QList<int>{move.fixed.value_or(-1), move.moving.value_or(-1)}), expected);
     }
 };
 

@@ -94,11 +94,12 @@ class TestLayout : public QObject {
         QTest::newRow("English") << false
                                  << QStringList{"Centimetres", "Calibrate ", "Scale:", "Keep Kalibrix on top.",
                                                 "Minimise", "Folding rule", "Close", "Magnifier",
-                                                "&Copy reading", "Horizontal reading", "0.00 cm"};
+                                                "&Copy reading", "Horizontal reading", "0.00 cm", "C&lose on the object"};
         QTest::newRow("German") << true
                                 << QStringList{"Zentimeter", "Justieren ", "Maßstab:", "Kalibrix immer oben halten.",
                                                "Minimieren", "Zollstock", "Ende", "Lupe",
-                                               "Messwert &kopieren", "Waagrechter Messwert", "0,00 cm"};
+                                               "Messwert &kopieren", "Waagrechter Messwert", "0,00 cm",
+                                               "An das Ob&jekt anlegen"};
     }
     void texts_englishAndGerman() {
         QFETCH(bool, german);
@@ -115,10 +116,14 @@ class TestLayout : public QObject {
         QCOMPARE((QStringList{s.Option2->text(), s.Frame2->title(), s.Label5->text(), s.Check5->widget()->text(),
                               s.Command3->toolTip(), s.Picture6->toolTip(), t.form1().Label1->toolTip(),
                               s.Check3->widget()->accessibleName(), menu->actions().first()->text(),
-                              readout->text(QAccessible::Name), readout->text(QAccessible::Value)}),
+                              readout->text(QAccessible::Name), readout->text(QAccessible::Value),
+                              menu->findChild<QAction*>(QStringLiteral("closeJaws"))->text()}),
                  texts);
-        // Every entry of both menus has an access key of its own.
+        // Every entry of both menus has an access key of its own, the panel's with the magnifier on.
+        s.Check3->setValue(1);
+        t.advance(50);
         std::unique_ptr<QMenu> panelMenu(kx::createContextMenu(s, nullptr, nullptr));
+        QVERIFY(panelMenu->findChild<QAction*>(QStringLiteral("copyColour")));
         for (QMenu* m : {menu.get(), panelMenu.get()}) {
             QSet<QChar> keys;
             for (QAction* a : m->actions()) {

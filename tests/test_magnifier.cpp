@@ -3,9 +3,12 @@
 // the screen's edges and a failing screen copy.
 
 #include "magnifier/magnifier.h"
+#include "panel/contextmenu.h"
 #include "support/testprogram.h"
 
+#include <QMenu>
 #include <QTest>
+#include <QWheelEvent>
 
 Q_DECLARE_METATYPE(kx::ScreenCopyProblem)
 
@@ -15,17 +18,19 @@ using kx::test::TestProgram;
 namespace {
 
 // The view expected for a pointer position: every desktop pixel of the square from 30 96-dpi pixels
-// above and left of the pointer as a 3 x 3 block; black where the square leaves the desktop. At a
-// scale the view is 180 * scale device pixels and every device pixel of the desktop is such a block.
-QImage expectedView(const TestProgram& p, QPoint pointer, double scale = 1.0) {
-    const int size = int(180 * scale), offset = int(30 * scale + 0.5);
+// above and left of the pointer as a 3 x 3 block (at another zoom, zoom x zoom with the pointer's pixel
+// holding the view's middle); black where the square leaves the desktop. At a scale the view is
+// 180 * scale device pixels and every device pixel of the desktop is such a block. Over it the marks of
+// the pointer's pixel: its crosshair, the grid from 6x and the colour line.
+QImage expectedView(TestProgram& p, QPoint pointer, double scale = 1.0, int zoom = 3) {
+    const int size = int(180 * scale), offset = zoom == 3 ? int(30 * scale + 0.5) : size / 2 / zoom;
     QImage view(size, size, QImage::Format_RGB32);
     const QImage& desktop = p.screen.desktop();
+    auto at = [&](QPoint source) { return desktop.rect().contains(source) ? desktop.pixel(source) : qRgb(0, 0, 0); };
     for (int y = 0; y < size; ++y)
-        for (int x = 0; x < size; ++x) {
-            const QPoint source = pointer - QPoint(offset, offset) + QPoint(x / 3, y / 3);
-            view.setPixel(x, y, desktop.rect().contains(source) ? desktop.pixel(source) : qRgb(0, 0, 0));
-        }
+        for (int x = 0; x < size; ++x) view.setPixel(x, y, at(pointer - QPoint(offset, offset) + QPoint(x / zoom, y / zoom)));
+    kx::drawPointerMarks(view, QRect(offset * zoom, offset * zoom, zoom, zoom), at(pointer), zoom,
+                         p.start_().Picture1->font(), scale);
     return view;
 }
 
@@ -43,6 +48,14 @@ bool magnifierOff(Start& s) {
 
 void tickMagnifier(Start& s) {
     QTest::mouseClick(s.Check3->widget(), Qt::LeftButton);
+}
+
+void turnWheel(QWidget* w, int notches) {
+    for (int i = 0; i < std::abs(notches); ++i) {
+        QWheelEvent e(QPointF(10, 10), w->mapToGlobal(QPointF(10, 10)), QPoint(), QPoint(0, notches > 0 ? 120 : -120),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(w, &e);
+    }
 }
 
 } // namespace
@@ -83,7 +96,7 @@ private Q_SLOTS:
         QCOMPARE(view(s), expectedView(p, QPoint(100, 100)));
         // The pointer's own pixel in the middle of the view.
         QCOMPARE(view(s).pixel(90, 92), kx::FakeScreen::patternColor(100, 100));
-        QCOMPARE(view(s).pixel(89, 93), kx::FakeScreen::patternColor(99, 101));
+        QCOMPARE(view(s).pixel(87, 95), kx::FakeScreen::patternColor(99, 101));
 
         // The view follows the pointer at the next refresh.
         p.windows.setCursorPos(QPoint(640, 400));
@@ -166,6 +179,69 @@ private Q_SLOTS:
         QVERIFY(magnifierOff(s));
         QVERIFY(s.Frame2->isVisibleTo(&s) && !s.Picture1->isVisibleTo(&s));
         QCOMPARE(view(s), banner(s));
+    }
+
+    // The pixel under the pointer on the coded desktop: its colour in the line under the view, copied by
+    // Ctrl+C anywhere in the panel and from the panel's menu, but only while the magnifier is on.
+    void colourUnderThePointerIsShownAndCopied() {
+        TestProgram p;
+        p.start();
+        Start& s = p.start_();
+        p.windows.setCursorPos(QPoint(300, 200));
+        QTest::keyClick(s.Check1->widget(), Qt::Key_C, Qt::ControlModifier);
+        QVERIFY(p.shell.copied.isEmpty());
+        tickMagnifier(s);
+        p.advance(50);
+        QCOMPARE(kx::colourLine(*s.magnifier().pointerColour()), QStringLiteral("#2CC810  RGB 44, 200, 16"));
+        QCOMPARE(view(s).pixel(91, 91), kx::FakeScreen::patternColor(300, 200));
+        QTest::keyClick(s.Check1->widget(), Qt::Key_C, Qt::ControlModifier);
+        QTest::keyClick(s.Picture1, Qt::Key_C, Qt::ControlModifier);
+        std::unique_ptr<QMenu> menu(kx::createContextMenu(s, nullptr, nullptr));
+        p.windows.setCursorPos(QPoint(0, 0)); // the menu copies the colour it was opened on
+        p.advance(50);
+        menu->findChild<QAction*>(QStringLiteral("copyColour"))->trigger();
+        QCOMPARE(p.shell.copied, QStringList(3, QStringLiteral("#2CC810")));
+        tickMagnifier(s);
+        QVERIFY(!s.magnifier().pointerColour());
+        menu.reset(kx::createContextMenu(s, nullptr, nullptr));
+        QVERIFY(!menu->findChild<QAction*>(QStringLiteral("copyColour")));
+    }
+
+    // The wheel over the view zooms in steps from 2x to 16x around the pointer's pixel, with a grid from
+    // 6x; after the switch-off the view starts at 3x again. The wheel does nothing while it is off.
+    void wheelZoomsFromTwoToSixteenTimes_data() {
+        QTest::addColumn<int>("notches");
+        QTest::addColumn<int>("zoom");
+        QTest::addColumn<double>("scale");
+        QTest::newRow("one in") << 1 << 4 << 1.0;
+        QTest::newRow("three in, with the grid") << 3 << 8 << 1.0;
+        QTest::newRow("as far in as it goes") << 20 << 16 << 1.0;
+        QTest::newRow("one out") << -1 << 2 << 1.0;
+        QTest::newRow("as far out as it goes") << -5 << 2 << 1.0;
+        QTest::newRow("two in, 200 %") << 2 << 6 << 2.0;
+    }
+    void wheelZoomsFromTwoToSixteenTimes() {
+        QFETCH(int, notches);
+        QFETCH(int, zoom);
+        QFETCH(double, scale);
+        TestProgram p;
+        p.screen.setTwipsPerPixel(float(15 / scale), float(15 / scale));
+        p.start();
+        Start& s = p.start_();
+        const QPoint pointer(640, 400);
+        p.windows.setCursorPos(pointer);
+        turnWheel(s.Picture1, 1);
+        QCOMPARE(s.magnifier().zoom(), 3);
+        tickMagnifier(s);
+        p.advance(50);
+        turnWheel(s.Picture1, notches);
+        QCOMPARE(s.magnifier().zoom(), zoom);
+        p.advance(50);
+        QCOMPARE(view(s), expectedView(p, pointer, scale, zoom));
+        tickMagnifier(s);
+        tickMagnifier(s);
+        p.advance(50);
+        QCOMPARE(view(s), expectedView(p, pointer, scale));
     }
 
     // A screen that gives no copies at all (no screen sharing on the desktop, the user refused it, it

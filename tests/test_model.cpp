@@ -363,7 +363,8 @@ class TestModel : public QObject {
             table << QString(s->section) + QLatin1Char('/') + s->key + QLatin1Char('=') + s->defaultText;
         QCOMPARE(QString(kx::setting::kApp), QStringLiteral("Kalibrix"));
         QCOMPARE(table, (QStringList{"Settings/Label1=-7200", "Settings/Label2=414", "Display/TrueSize=false",
-                                     "Display/KnownLengthScale=", "Display/Density=", "ScreenCast/RestoreToken="}));
+                                     "Display/KnownLengthScale=", "Display/Density=", "ScreenCast/RestoreToken=",
+                                     "Edges/Tolerance=10", "Edges/Snap=false"}));
     }
 
     void storedZeroPoint_data() {

@@ -54,151 +54,151 @@
         <translation>P&amp;unkt</translation>
     </message>
     <message>
-        <location filename="../panel/contextmenu.cpp" line="54"/>
+        <location filename="../panel/contextmenu.cpp" line="103"/>
         <source>&amp;Copy reading</source>
         <translation>Messwert &amp;kopieren</translation>
     </message>
     <message>
-        <location filename="../panel/contextmenu.cpp" line="59"/>
+        <location filename="../panel/contextmenu.cpp" line="108"/>
         <source>Copy hori&amp;zontal reading</source>
         <translation>Waa&amp;grechten Messwert kopieren</translation>
     </message>
     <message>
-        <location filename="../panel/contextmenu.cpp" line="62"/>
+        <location filename="../panel/contextmenu.cpp" line="111"/>
         <source>Copy &amp;vertical reading</source>
         <translation>&amp;Senkrechten Messwert kopieren</translation>
     </message>
     <message>
-        <location filename="../panel/contextmenu.cpp" line="78"/>
+        <location filename="../panel/contextmenu.cpp" line="133"/>
         <source>T&amp;rue size</source>
         <translation>W&amp;ahre Größe</translation>
     </message>
     <message>
-        <location filename="../panel/contextmenu.cpp" line="87"/>
+        <location filename="../panel/contextmenu.cpp" line="142"/>
         <source>&amp;Scale from a known length...</source>
         <translation>&amp;Maßstab aus bekannter Länge...</translation>
     </message>
     <message>
-        <location filename="../panel/contextmenu.cpp" line="93"/>
+        <location filename="../panel/contextmenu.cpp" line="148"/>
         <source>C&amp;alibrate this monitor...</source>
         <translation>Diesen Bildschirm ka&amp;librieren...</translation>
     </message>
     <message>
-        <location filename="../panel/contextmenu.cpp" line="101"/>
+        <location filename="../panel/contextmenu.cpp" line="156"/>
         <source>Keep Kalibrix on &amp;top</source>
         <translation>Kalibrix immer &amp;oben halten</translation>
     </message>
     <message>
-        <location filename="../panel/contextmenu.cpp" line="110"/>
+        <location filename="../panel/contextmenu.cpp" line="165"/>
         <source>&amp;Put the caliper away</source>
         <translation>Messschieber &amp;weglegen</translation>
     </message>
     <message>
-        <location filename="../panel/contextmenu.cpp" line="111"/>
+        <location filename="../panel/contextmenu.cpp" line="166"/>
         <source>&amp;Put the calipers away</source>
         <translation>Beide Messschieber &amp;weglegen</translation>
     </message>
     <message>
-        <location filename="../panel/contextmenu.cpp" line="121"/>
+        <location filename="../panel/contextmenu.cpp" line="176"/>
         <source>&amp;Help</source>
         <translation>&amp;Hilfe</translation>
     </message>
     <message>
-        <location filename="../panel/contextmenu.cpp" line="125"/>
+        <location filename="../panel/contextmenu.cpp" line="180"/>
         <source>&amp;Quit Kalibrix</source>
         <translation>Kalibrix &amp;beenden</translation>
     </message>
     <message>
-        <location filename="../panel/startcontrols.cpp" line="31"/>
+        <location filename="../panel/startcontrols.cpp" line="33"/>
         <source>Calibrate </source>
         <translation>Justieren </translation>
     </message>
     <message>
-        <location filename="../panel/startcontrols.cpp" line="112"/>
-        <location filename="../panel/startcontrols.cpp" line="186"/>
+        <location filename="../panel/startcontrols.cpp" line="114"/>
+        <location filename="../panel/startcontrols.cpp" line="194"/>
         <source>Minimise</source>
         <translation>Minimieren</translation>
     </message>
     <message>
-        <location filename="../panel/startcontrols.cpp" line="132"/>
-        <location filename="../panel/startcontrols.cpp" line="188"/>
+        <location filename="../panel/startcontrols.cpp" line="134"/>
+        <location filename="../panel/startcontrols.cpp" line="196"/>
         <source>Folding rule</source>
         <translation>Zollstock</translation>
     </message>
     <message>
-        <location filename="../panel/startcontrols.cpp" line="56"/>
+        <location filename="../panel/startcontrols.cpp" line="58"/>
         <source>Scale:</source>
         <translation>Maßstab:</translation>
     </message>
     <message>
-        <location filename="../panel/startcontrols.cpp" line="62"/>
+        <location filename="../panel/startcontrols.cpp" line="64"/>
         <source>Keep Kalibrix on top.</source>
         <translation>Kalibrix immer oben halten.</translation>
     </message>
     <message>
-        <location filename="../caliper/beam.cpp" line="76"/>
-        <location filename="../panel/startcontrols.cpp" line="180"/>
-        <location filename="../panel/startcontrols.cpp" line="192"/>
+        <location filename="../caliper/beam.cpp" line="79"/>
+        <location filename="../panel/startcontrols.cpp" line="188"/>
+        <location filename="../panel/startcontrols.cpp" line="200"/>
         <source>Horizontal caliper</source>
         <translation>Waagrechter Messschieber</translation>
     </message>
     <message>
-        <location filename="../caliper/beam.cpp" line="75"/>
-        <location filename="../panel/startcontrols.cpp" line="181"/>
-        <location filename="../panel/startcontrols.cpp" line="193"/>
+        <location filename="../caliper/beam.cpp" line="78"/>
+        <location filename="../panel/startcontrols.cpp" line="189"/>
+        <location filename="../panel/startcontrols.cpp" line="201"/>
         <source>Vertical caliper</source>
         <translation>Senkrechter Messschieber</translation>
     </message>
     <message>
-        <location filename="../panel/startcontrols.cpp" line="182"/>
+        <location filename="../panel/startcontrols.cpp" line="190"/>
         <source>Magnifier</source>
         <translation>Lupe</translation>
     </message>
     <message>
-        <location filename="../panel/startcontrols.cpp" line="183"/>
+        <location filename="../panel/startcontrols.cpp" line="191"/>
         <source>Both sliders back to zero</source>
         <translation>Beide Schieber auf null</translation>
     </message>
     <message>
-        <location filename="../panel/startcontrols.cpp" line="184"/>
+        <location filename="../panel/startcontrols.cpp" line="192"/>
         <source>Calibration</source>
         <translation>Justieren</translation>
     </message>
     <message>
-        <location filename="../panel/startcontrols.cpp" line="185"/>
+        <location filename="../panel/startcontrols.cpp" line="193"/>
         <source>Help</source>
         <translation>Hilfe</translation>
     </message>
     <message>
-        <location filename="../panel/startcontrols.cpp" line="187"/>
+        <location filename="../panel/startcontrols.cpp" line="195"/>
         <source>Web page</source>
         <translation>Webseite</translation>
     </message>
     <message>
-        <location filename="../panel/startcontrols.cpp" line="189"/>
+        <location filename="../panel/startcontrols.cpp" line="197"/>
         <source>Horizontal zero point</source>
         <translation>Waagrechter Nullpunkt</translation>
     </message>
     <message>
-        <location filename="../panel/startcontrols.cpp" line="190"/>
+        <location filename="../panel/startcontrols.cpp" line="198"/>
         <source>Vertical zero point</source>
         <translation>Senkrechter Nullpunkt</translation>
     </message>
     <message>
-        <location filename="../panel/startcontrols.cpp" line="191"/>
         <location filename="../panel/startcontrols.cpp" line="199"/>
+        <location filename="../panel/startcontrols.cpp" line="207"/>
         <source>Scale</source>
         <translation>Maßstab</translation>
     </message>
     <message>
-        <location filename="../caliper/slider.cpp" line="154"/>
-        <location filename="../panel/startcontrols.cpp" line="197"/>
+        <location filename="../caliper/slider.cpp" line="158"/>
+        <location filename="../panel/startcontrols.cpp" line="205"/>
         <source>Horizontal reading</source>
         <translation>Waagrechter Messwert</translation>
     </message>
     <message>
-        <location filename="../caliper/slider.cpp" line="155"/>
-        <location filename="../panel/startcontrols.cpp" line="198"/>
+        <location filename="../caliper/slider.cpp" line="159"/>
+        <location filename="../panel/startcontrols.cpp" line="206"/>
         <source>Vertical reading</source>
         <translation>Senkrechter Messwert</translation>
     </message>
@@ -233,38 +233,38 @@ Grund: %2
 Kalibrix beginnt mit den voreingestellten Nullpunkten und kann die Kalibrierung nicht speichern, solange die Datei nicht gelesen werden kann.</translation>
     </message>
     <message>
-        <location filename="../caliper/beam.cpp" line="73"/>
+        <location filename="../caliper/beam.cpp" line="76"/>
         <location filename="../foldingrule/zollstock.cpp" line="46"/>
         <source>Close</source>
         <translation>Ende</translation>
     </message>
     <message>
-        <location filename="../caliper/slider.cpp" line="150"/>
+        <location filename="../caliper/slider.cpp" line="154"/>
         <source>Horizontal slider</source>
         <translation>Waagrechter Schieber</translation>
     </message>
     <message>
-        <location filename="../caliper/slider.cpp" line="151"/>
+        <location filename="../caliper/slider.cpp" line="155"/>
         <source>Vertical slider</source>
         <translation>Senkrechter Schieber</translation>
     </message>
     <message>
-        <location filename="../caliper/slider.cpp" line="152"/>
+        <location filename="../caliper/slider.cpp" line="156"/>
         <source>Arrow keys move the jaw one pixel, with Shift ten; with Ctrl the whole caliper. Ctrl+C copies the reading.</source>
         <translation>Die Pfeiltasten bewegen die Backe um ein Pixel, mit Umschalt um zehn; mit Strg den ganzen Messschieber. Strg+C kopiert den Messwert.</translation>
     </message>
     <message>
-        <location filename="../caliper/slider.cpp" line="156"/>
+        <location filename="../caliper/slider.cpp" line="160"/>
         <source>One pixel further</source>
         <translation>Ein Pixel weiter</translation>
     </message>
     <message>
-        <location filename="../caliper/slider.cpp" line="157"/>
+        <location filename="../caliper/slider.cpp" line="161"/>
         <source>One pixel back</source>
         <translation>Ein Pixel zurück</translation>
     </message>
     <message>
-        <location filename="../caliper/slider.cpp" line="158"/>
+        <location filename="../caliper/slider.cpp" line="162"/>
         <source>Jaw handle</source>
         <translation>Griff der Backe</translation>
     </message>
@@ -284,17 +284,17 @@ Kalibrix beginnt mit den voreingestellten Nullpunkten und kann die Kalibrierung 
         <translation>Unerwartetes Argument &apos;%1&apos;.</translation>
     </message>
     <message>
-        <location filename="../magnifier/magnifier.cpp" line="33"/>
+        <location filename="../magnifier/magnifier.cpp" line="68"/>
         <source>This desktop offers no screen sharing, so the magnifier cannot see the screen.</source>
         <translation>Dieser Desktop bietet keine Bildschirmfreigabe an, daher kann die Lupe den Bildschirm nicht sehen.</translation>
     </message>
     <message>
-        <location filename="../magnifier/magnifier.cpp" line="36"/>
+        <location filename="../magnifier/magnifier.cpp" line="71"/>
         <source>Screen sharing was not allowed, so the magnifier cannot see the screen.</source>
         <translation>Die Bildschirmfreigabe wurde nicht erlaubt, daher kann die Lupe den Bildschirm nicht sehen.</translation>
     </message>
     <message>
-        <location filename="../magnifier/magnifier.cpp" line="39"/>
+        <location filename="../magnifier/magnifier.cpp" line="74"/>
         <source>Screen sharing has ended. Switch the magnifier on again to restart it.</source>
         <translation>Die Bildschirmfreigabe wurde beendet. Schalten Sie die Lupe erneut ein, um sie neu zu starten.</translation>
     </message>
@@ -473,74 +473,156 @@ Kalibrix beginnt mit den voreingestellten Nullpunkten und kann die Kalibrierung 
 %2</translation>
     </message>
     <message>
-        <location filename="../settings/inifile.cpp" line="248"/>
+        <location filename="../settings/linux/settingsfile.cpp" line="92"/>
         <source>its lock file %1 is held by another program or cannot be taken over</source>
         <translation>ihre Sperrdatei %1 wird von einem anderen Programm gehalten oder kann nicht übernommen werden</translation>
     </message>
     <message>
-        <location filename="../settings/inifile.cpp" line="252"/>
+        <location filename="../settings/linux/settingsfile.cpp" line="94"/>
         <source>its lock file %1 cannot be created: permission denied</source>
         <translation>ihre Sperrdatei %1 kann nicht angelegt werden: keine Berechtigung</translation>
     </message>
     <message>
-        <location filename="../settings/inifile.cpp" line="256"/>
+        <location filename="../settings/linux/settingsfile.cpp" line="96"/>
         <source>its lock file %1 cannot be created</source>
         <translation>ihre Sperrdatei %1 kann nicht angelegt werden</translation>
     </message>
     <message>
-        <location filename="../settings/inifile.cpp" line="278"/>
+        <location filename="../settings/linux/settingsfile.cpp" line="151"/>
         <source>the folder %1 cannot be created</source>
         <translation>der Ordner %1 kann nicht angelegt werden</translation>
     </message>
     <message>
-        <location filename="../settings/inifile.cpp" line="284"/>
+        <location filename="../settings/linux/settingsfile.cpp" line="44"/>
         <source>it is a folder, not a file</source>
         <translation>es ist ein Ordner, keine Datei</translation>
     </message>
     <message>
-        <location filename="../settings/inifile.cpp" line="289"/>
+        <location filename="../settings/linux/settingsfile.cpp" line="163"/>
         <source>the file is read-only</source>
         <translation>die Datei ist schreibgeschützt</translation>
     </message>
     <message>
-        <location filename="../settings/linux/settingsfile.cpp" line="1"/>
+        <location filename="../settings/linux/settingsfile.cpp" line="34"/>
+        <location filename="../settings/linux/settingsfile.cpp" line="42"/>
+        <location filename="../settings/linux/settingsfile.cpp" line="62"/>
         <source>it cannot be read: %1</source>
         <translation>sie kann nicht gelesen werden: %1</translation>
     </message>
     <message>
-        <location filename="../settings/linux/settingsfile.cpp" line="1"/>
+        <location filename="../settings/linux/settingsfile.cpp" line="37"/>
         <source>it is larger than %1 bytes, more than any settings file holds</source>
         <translation>sie ist größer als %1 Bytes, mehr als eine Einstellungsdatei je enthält</translation>
     </message>
     <message>
-        <location filename="../settings/linux/settingsfile.cpp" line="1"/>
+        <location filename="../settings/linux/settingsfile.cpp" line="46"/>
         <source>it is not a regular file</source>
         <translation>sie ist keine gewöhnliche Datei</translation>
     </message>
     <message>
-        <location filename="../settings/linux/settingsfile.cpp" line="1"/>
+        <location filename="../settings/linux/settingsfile.cpp" line="113"/>
         <source>a temporary file cannot be created beside it: %1</source>
         <translation>neben ihr kann keine temporäre Datei angelegt werden: %1</translation>
     </message>
     <message>
-        <location filename="../settings/linux/settingsfile.cpp" line="1"/>
+        <location filename="../settings/linux/settingsfile.cpp" line="126"/>
         <source>its new text cannot be written: %1</source>
         <translation>ihr neuer Inhalt kann nicht geschrieben werden: %1</translation>
     </message>
     <message>
-        <location filename="../settings/linux/settingsfile.cpp" line="1"/>
+        <location filename="../settings/linux/settingsfile.cpp" line="128"/>
         <source>it cannot be replaced by its new text: %1</source>
         <translation>sie kann nicht durch ihren neuen Inhalt ersetzt werden: %1</translation>
     </message>
     <message>
-        <location filename="../settings/linux/settingsfile.cpp" line="1"/>
+        <location filename="../settings/linux/settingsfile.cpp" line="134"/>
         <source>its folder cannot be synced to disk: %1</source>
         <translation>ihr Ordner kann nicht auf den Datenträger geschrieben werden: %1</translation>
     </message>
     <message>
-        <location filename="../settings/linux/settingsfile.cpp" line="1"/>
+        <location filename="../settings/linux/settingsfile.cpp" line="165"/>
         <source>its text cannot be changed so that it reads back as saved</source>
         <translation>ihr Text kann nicht so geändert werden, dass er wie gespeichert zurückgelesen wird</translation>
+    </message>
+    <message>
+        <location filename="../panel/contextmenu.cpp" line="47"/>
+        <source>C&amp;lose on the object</source>
+        <translation>An das Ob&amp;jekt anlegen</translation>
+    </message>
+    <message>
+        <location filename="../panel/contextmenu.cpp" line="53"/>
+        <source>Open to the e&amp;dges</source>
+        <translation>Bis an die Kanten ö&amp;ffnen</translation>
+    </message>
+    <message>
+        <location filename="../panel/contextmenu.cpp" line="59"/>
+        <source>&amp;Undo the jaws&apos; move</source>
+        <translation>Bewegung der Backen rückgän&amp;gig</translation>
+    </message>
+    <message>
+        <location filename="../panel/contextmenu.cpp" line="67"/>
+        <source>Snap to edges while dra&amp;gging</source>
+        <translation>Beim Ziehen an Kanten einra&amp;sten</translation>
+    </message>
+    <message>
+        <location filename="../panel/contextmenu.cpp" line="69"/>
+        <source>&amp;Edge tolerance</source>
+        <translation>Kant&amp;entoleranz</translation>
+    </message>
+    <message>
+        <location filename="../panel/contextmenu.cpp" line="72"/>
+        <source>&amp;Exact colour</source>
+        <translation>&amp;Genaue Farbe</translation>
+    </message>
+    <message>
+        <location filename="../panel/contextmenu.cpp" line="72"/>
+        <source>%1 of 255</source>
+        <translation>%1 von 255</translation>
+    </message>
+    <message>
+        <location filename="../panel/contextmenu.cpp" line="85"/>
+        <source>Copy the &amp;colour %1</source>
+        <translation>&amp;Farbe %1 kopieren</translation>
+    </message>
+    <message>
+        <location filename="../caliper/jawcommands.cpp" line="30"/>
+        <source>This desktop offers no screen sharing, so the jaws cannot see the screen. They stay where they are.</source>
+        <translation>Dieser Desktop bietet keine Bildschirmfreigabe an, daher können die Backen den Bildschirm nicht sehen. Sie bleiben stehen.</translation>
+    </message>
+    <message>
+        <location filename="../caliper/jawcommands.cpp" line="33"/>
+        <source>Screen sharing was not allowed, so the jaws cannot see the screen. They stay where they are.</source>
+        <translation>Die Bildschirmfreigabe wurde nicht erlaubt, daher können die Backen den Bildschirm nicht sehen. Sie bleiben stehen.</translation>
+    </message>
+    <message>
+        <location filename="../caliper/jawcommands.cpp" line="35"/>
+        <source>Screen sharing has ended, so the jaws cannot see the screen. Try again to restart it.</source>
+        <translation>Die Bildschirmfreigabe wurde beendet, daher können die Backen den Bildschirm nicht sehen. Ein neuer Versuch startet sie wieder.</translation>
+    </message>
+    <message>
+        <location filename="../caliper/jawcommands.cpp" line="39"/>
+        <source>The screen could not be read. The jaws stay where they are.</source>
+        <translation>Der Bildschirm ließ sich nicht lesen. Die Backen bleiben stehen.</translation>
+    </message>
+    <message>
+        <location filename="../caliper/jawcommands.cpp" line="197"/>
+        <source>The jaws are closed: there is nothing between them to measure.</source>
+        <translation>Die Backen sind geschlossen: Zwischen ihnen gibt es nichts zu messen.</translation>
+    </message>
+    <message>
+        <location filename="../caliper/jawcommands.cpp" line="223"/>
+        <source>No edge between the jaws: they stay where they are.</source>
+        <translation>Keine Kante zwischen den Backen: Sie bleiben stehen.</translation>
+    </message>
+    <message>
+        <location filename="../caliper/jawcommands.cpp" line="228"/>
+        <source>The fixed jaw found no edge and stays where it is.</source>
+        <translation>Die feste Backe fand keine Kante und bleibt stehen.</translation>
+    </message>
+    <message>
+        <location filename="../caliper/jawcommands.cpp" line="230"/>
+        <source>The moving jaw found no edge and stays where it is.</source>
+        <translation>Die bewegliche Backe fand keine Kante und bleibt stehen.</translation>
     </message>
 </context>
 </TS>

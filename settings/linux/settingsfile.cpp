@@ -17,10 +17,6 @@ namespace kx::ini {
 
 namespace {
 
-QString tr(const char* text) {
-    return QCoreApplication::translate("Kalibrix", text);
-}
-
 QString systemError(int error) {
     return QString::fromStdString(std::generic_category().message(error));
 }
@@ -35,19 +31,19 @@ FileState readState(const QString& path) {
     FileState state;
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) {
-        if (errno != ENOENT) state.text.failure = tr("it cannot be read: %1").arg(systemError(errno));
+        if (errno != ENOENT) state.text.failure = QCoreApplication::translate("Kalibrix", "it cannot be read: %1").arg(systemError(errno));
         return state;
     }
-    const QString tooLarge = tr("it is larger than %1 bytes, more than any settings file holds").arg(kMaxFileSize);
+    const QString tooLarge = QCoreApplication::translate("Kalibrix", "it is larger than %1 bytes, more than any settings file holds").arg(kMaxFileSize);
     struct stat info {};
     QByteArray& data = state.text.data;
     QString& failure = state.text.failure;
     if (::fstat(fd, &info) != 0) {
-        failure = tr("it cannot be read: %1").arg(systemError(errno));
+        failure = QCoreApplication::translate("Kalibrix", "it cannot be read: %1").arg(systemError(errno));
     } else if (S_ISDIR(info.st_mode)) {
-        failure = tr("it is a folder, not a file");
+        failure = QCoreApplication::translate("Kalibrix", "it is a folder, not a file");
     } else if (!S_ISREG(info.st_mode)) {
-        failure = tr("it is not a regular file");
+        failure = QCoreApplication::translate("Kalibrix", "it is not a regular file");
     } else if (info.st_size > kMaxFileSize) {
         failure = tooLarge;
     } else {
@@ -63,7 +59,7 @@ FileState readState(const QString& path) {
             }
             const ssize_t got = ::read(fd, data.data() + size, data.size() - size);
             if (got < 0 && errno == EINTR) continue;
-            if (got < 0) failure = tr("it cannot be read: %1").arg(systemError(errno));
+            if (got < 0) failure = QCoreApplication::translate("Kalibrix", "it cannot be read: %1").arg(systemError(errno));
             if (got <= 0) break;
             size += got;
         }
@@ -93,11 +89,11 @@ int syncFolder(const char* folder) {
 QString lockFailure(const QLockFile& lock, const QString& lockPath) {
     switch (lock.error()) {
     case QLockFile::LockFailedError:
-        return tr("its lock file %1 is held by another program or cannot be taken over").arg(lockPath);
+        return QCoreApplication::translate("Kalibrix", "its lock file %1 is held by another program or cannot be taken over").arg(lockPath);
     case QLockFile::PermissionError:
-        return tr("its lock file %1 cannot be created: permission denied").arg(lockPath);
+        return QCoreApplication::translate("Kalibrix", "its lock file %1 cannot be created: permission denied").arg(lockPath);
     default:
-        return tr("its lock file %1 cannot be created").arg(lockPath);
+        return QCoreApplication::translate("Kalibrix", "its lock file %1 cannot be created").arg(lockPath);
     }
 }
 
@@ -114,7 +110,7 @@ QString replace(const QString& path, const QByteArray& text, const FileState& ol
         fd = steps.createTemporary(temporary.constData(), 0666);
         if (fd < 0 && errno != EEXIST) break;
     }
-    if (fd < 0) return tr("a temporary file cannot be created beside it: %1").arg(systemError(errno));
+    if (fd < 0) return QCoreApplication::translate("Kalibrix", "a temporary file cannot be created beside it: %1").arg(systemError(errno));
     int error = old.exists && ::fchmod(fd, old.mode) != 0 ? errno : 0;
     for (qsizetype done = 0; !error && done < text.size();) {
         const ssize_t wrote = steps.write(fd, text.constData() + done, text.size() - done);
@@ -127,15 +123,15 @@ QString replace(const QString& path, const QByteArray& text, const FileState& ol
     if (steps.close(fd) != 0 && !error && errno != EINTR) error = errno;
     QString failure;
     if (error)
-        failure = tr("its new text cannot be written: %1").arg(systemError(error));
+        failure = QCoreApplication::translate("Kalibrix", "its new text cannot be written: %1").arg(systemError(error));
     else if (steps.rename(temporary.constData(), target.constData()) != 0)
-        failure = tr("it cannot be replaced by its new text: %1").arg(systemError(errno));
+        failure = QCoreApplication::translate("Kalibrix", "it cannot be replaced by its new text: %1").arg(systemError(errno));
     if (!failure.isEmpty()) {
         ::unlink(temporary.constData());
         return failure;
     }
     if (steps.syncFolder(QFile::encodeName(info.absolutePath()).constData()) != 0)
-        return tr("its folder cannot be synced to disk: %1").arg(systemError(errno));
+        return QCoreApplication::translate("Kalibrix", "its folder cannot be synced to disk: %1").arg(systemError(errno));
     return {};
 }
 
@@ -152,7 +148,7 @@ FileText readFile(const QString& path) {
 
 QString writeChanges(const QString& path, const std::vector<Change>& changes, std::chrono::milliseconds lockWait) {
     const QString folder = QFileInfo(path).absolutePath();
-    if (!QDir().mkpath(folder)) return tr("the folder %1 cannot be created").arg(folder);
+    if (!QDir().mkpath(folder)) return QCoreApplication::translate("Kalibrix", "the folder %1 cannot be created").arg(folder);
     const QString lockPath = path + QStringLiteral(".lock");
     QLockFile lock(lockPath);
     if (!lock.tryLock(static_cast<int>(lockWait.count()))) return lockFailure(lock, lockPath);
@@ -164,9 +160,9 @@ QString writeChanges(const QString& path, const std::vector<Change>& changes, st
     const FileState old = readState(target);
     if (!old.text.failure.isEmpty()) return old.text.failure;
     if (old.exists && ((old.mode & 0222) == 0 || ::access(QFile::encodeName(target).constData(), W_OK) != 0))
-        return tr("the file is read-only");
+        return QCoreApplication::translate("Kalibrix", "the file is read-only");
     const std::optional<QByteArray> text = edited(old.text.data, changes);
-    if (!text) return tr("its text cannot be changed so that it reads back as saved");
+    if (!text) return QCoreApplication::translate("Kalibrix", "its text cannot be changed so that it reads back as saved");
     if (old.exists && *text == old.text.data) return {};
     return replace(target, *text, old);
 }

@@ -30,7 +30,7 @@ import time
 from dataclasses import dataclass
 from typing import NamedTuple
 
-from PIL import Image
+from PIL import Image, ImageDraw
 from Xlib import X, XK, Xatom, display as xdisplay, error as xerror
 from Xlib.display import Display as XDisplay
 from Xlib.ext import randr, xtest
@@ -253,6 +253,28 @@ def expected_view(pattern, pointer, scale=1.0):
     size, offset = scaled(VIEW[2:], scale), round(30 * scale)
     x, y = pointer[0] - offset, pointer[1] - offset
     return pattern.crop((x, y, x + size[0] // 3, y + size[1] // 3)).resize(size, Image.NEAREST)
+
+
+COLOUR_LINE = 24  # 96-dpi pixels along the view's bottom that hold at most the colour line
+
+
+def pointer_block(size, scale=1.0, zoom=3):
+    """Where the magnifier draws the pointer's pixel in its view of `size` device pixels: the top-left
+    corner of its block (both coordinates the same); at 3x 30 96-dpi pixels from the view's edge,
+    at other zooms in the middle."""
+    return round(30 * scale) * 3 if zoom == 3 else size // 2 // zoom * zoom
+
+
+def without_marks(image, scale=1.0, zoom=3):
+    """A picture of the magnifier's view with what it draws over the enlargement painted over in one
+    colour: the crosshair round the pointer's pixel and the colour line along the bottom."""
+    image = image.copy()
+    draw = ImageDraw.Draw(image)
+    at, reach = pointer_block(image.width, scale, zoom), max(round(6 * scale), 2 * zoom) + 2
+    draw.rectangle((at - reach, at - reach, at + zoom + reach, at + zoom + reach), fill=(255, 0, 255))
+    draw.rectangle((0, image.height - round(COLOUR_LINE * scale), image.width, image.height),
+                   fill=(255, 0, 255))
+    return image
 
 
 # --------------------------------------------------------------------------------------------

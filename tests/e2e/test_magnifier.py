@@ -2,16 +2,19 @@
 
 The desktop shows a test pattern in which every pixel has a colour of its own (the root window's
 background). The magnifier's view must show the pattern around the pointer enlarged three times,
-black beyond the screen's edge. Documents reach the desktop through a recording stand-in for
-xdg-open that is first on the program's PATH."""
+black beyond the screen's edge (or as many times as the wheel chose), apart from its marks of the
+pixel under the pointer: the crosshair round that pixel's block and the colour line along the
+bottom, whose swatch has the pixel's colour and whose colour Ctrl+C copies. Documents reach the
+desktop through a recording stand-in for xdg-open that is first on the program's PATH."""
 
 import os
 import shutil
 
 import pytest
+from PIL import Image
 
 import harness
-from harness import BANNER, HELP_BUTTON, MAGNIFIER_BUTTON
+from harness import BANNER, COLOUR_LINE, HELP_BUTTON, MAGNIFIER_BUTTON, pointer_block, without_marks
 
 WEB_ADDRESS = os.environ.get("KALIBRIX_WEB_ADDRESS", "https://www.example.org/kalibrix")
 HELP_FILE = "HILFE.hlp"
@@ -58,10 +61,32 @@ def view(run):
     return run.display.screenshot(*run.panel_rect(harness.VIEW))
 
 
-def magnify_at(run, pattern, pointer):
+def zoomed_view(pattern, pointer, scale, zoom):
+    """What the view shows of `pattern` at a zoom other than 3x: every device pixel a zoom x zoom
+    block, the pointer's one holding the view's middle, and from 6x a grey grid between the blocks
+    (blended in at 96/256)."""
+    size = round(harness.VIEW[2] * scale)
+    offset, count = size // 2 // zoom, -(-size // zoom)
+    x, y = pointer[0] - offset, pointer[1] - offset
+    image = pattern.crop((x, y, x + count, y + count)).resize((count * zoom,) * 2, Image.NEAREST)
+    image = image.crop((0, 0, size, size))
+    if zoom >= 6:
+        first = pointer_block(size, scale, zoom) % zoom
+        pixels = image.load()
+        for v in range(size):
+            for u in range(size):
+                if (u - first) % zoom == 0 or (v - first) % zoom == 0:
+                    pixels[u, v] = tuple(c + ((128 - c) * 96 >> 8) for c in pixels[u, v])
+    return image
+
+
+def magnify_at(run, pattern, pointer, zoom=3):
     run.display.move_mouse(*pointer)
-    harness.wait_picture(lambda: view(run), harness.expected_view(pattern, pointer, run.scale),
-                         f"the view of the pattern around {pointer}",
+    expected = harness.expected_view(pattern, pointer, run.scale) if zoom == 3 else \
+        zoomed_view(pattern, pointer, run.scale, zoom)
+    harness.wait_picture(lambda: without_marks(view(run), run.scale, zoom),
+                         without_marks(expected, run.scale, zoom),
+                         f"the view of the pattern around {pointer} at {zoom}x",
                          f"view-{pointer[0]}-{pointer[1]}")
 
 
@@ -90,6 +115,36 @@ def test_view_shows_each_device_pixel_as_a_3_x_3_block_on_scaled_desktops(displa
         magnify_at(run, pattern, OPEN_WHEN_SCALED)
     finally:
         display.set_dpi(None)
+
+
+def test_colour_under_the_pointer_is_marked_named_and_copied_and_the_wheel_zooms(display, kalibrix,
+                                                                                pattern):
+    run = kalibrix
+    run.click_panel(MAGNIFIER_BUTTON)  # the panel keeps the keyboard
+    magnify_at(run, pattern, OPEN_DESKTOP)
+    colour = pattern.getpixel(OPEN_DESKTOP)
+    at = pointer_block(harness.VIEW[2], 1.0, 3)
+    shown = view(run)
+    assert shown.getpixel((at + 1, at + 1)) == colour, "the pointer's pixel must stay visible"
+    # The crosshair's arms invert what is under them: just left of the block's frame.
+    beside = pattern.getpixel((OPEN_DESKTOP[0] - 1, OPEN_DESKTOP[1]))
+    assert shown.getpixel((at - 2, at + 1)) == tuple(255 - c for c in beside)
+    # The colour line's swatch: a square of the pointer's colour in the strip along the bottom.
+    strip = shown.crop((0, shown.height - COLOUR_LINE, shown.width, shown.height))
+    assert harness.colour_counts(strip).get(colour, 0) >= 49, harness.colour_counts(strip)
+    display.key("ctrl+c")
+    harness.wait_value(display.clipboard, lambda text: text == "#%02X%02X%02X" % colour,
+                       harness.STEP_TIMEOUT, "the clipboard to hold the pointer's colour")
+
+    # Two notches of the wheel over the view: 6x, with a grid between the pixels' blocks.
+    display.move_mouse(*run.panel_point(BANNER))
+    for _ in range(2):
+        display.click(*run.panel_point(BANNER), button=4)
+    magnify_at(run, pattern, OPEN_DESKTOP, zoom=6)
+    # Off and on again: 3x.
+    run.click_panel(MAGNIFIER_BUTTON)
+    run.click_panel(MAGNIFIER_BUTTON)
+    magnify_at(run, pattern, OPEN_DESKTOP)
 
 
 def test_help_button_and_banner_hand_over_exactly_one_argument_each(kalibrix, pattern, program_dir,
