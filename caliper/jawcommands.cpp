@@ -33,6 +33,8 @@ QString noCopyText(ScreenCopyProblem problem) {
         return QCoreApplication::translate("Kalibrix", "Screen sharing was not allowed, so the jaws cannot see the screen. They stay where they are.");
     case ScreenCopyProblem::Ended:
         return QCoreApplication::translate("Kalibrix", "Screen sharing has ended, so the jaws cannot see the screen. Try again to restart it.");
+    case ScreenCopyProblem::NoPicture:
+    case ScreenCopyProblem::UnknownMonitor:
     case ScreenCopyProblem::None:
         break;
     }

@@ -73,6 +73,13 @@ QString noticeText(ScreenCopyProblem problem) {
     case ScreenCopyProblem::Ended:
         return QCoreApplication::translate("Kalibrix", "Screen sharing has ended. Switch the magnifier on again "
                                                        "to restart it.");
+    case ScreenCopyProblem::NoPicture:
+        return QCoreApplication::translate("Kalibrix", "The desktop shares the screen but sends no picture, so "
+                                                       "the magnifier cannot see the screen.");
+    case ScreenCopyProblem::UnknownMonitor:
+        return QCoreApplication::translate("Kalibrix", "The desktop shares a monitor without saying where it "
+                                                       "lies, and several monitors would fit, so the magnifier "
+                                                       "cannot tell what it sees.");
     case ScreenCopyProblem::None:
         break;
     }
@@ -204,6 +211,10 @@ void Magnifier::showNotice(ScreenCopyProblem problem) {
                Qt::AlignCenter | Qt::TextWordWrap, noticeText(problem));
     p.end();
     m_view.update();
+}
+
+bool Magnifier::preparing() const {
+    return m_env.screen.preparingCopies();
 }
 
 void Magnifier::stop() {

@@ -47,6 +47,8 @@ public:
     // The magnifier is off: the screen may let go of what it holds for copies, and the next start
     // shows 3x again.
     void stop();
+    // The screen's copies are still being set up (the desktop asking the user, say): nothing shown yet.
+    bool preparing() const;
 
     int zoom() const { return m_zoom; }
     // One step in (steps > 0) or out: 2, 3, 4, 6, 8, 12, 16.

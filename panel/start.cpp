@@ -236,7 +236,14 @@ bool Start::magnifierOn() const {
 
 void Start::Timer1_Timer() {
     const ScreenCopyProblem problem = m_magnifier->refresh();
-    if (problem == ScreenCopyProblem::None) return;
+    if (problem == ScreenCopyProblem::None) {
+        // The time limit counts from the first picture, not while the desktop asks the user.
+        if (m_magnifier->preparing()) {
+            Timer2->setEnabled(false);
+            Timer2->setEnabled(true);
+        }
+        return;
+    }
     // No copies will come: off as after the time limit, and the view says why until it is switched on again.
     Check3->setValue(0);
     m_magnifier->showNotice(problem);

@@ -39,10 +39,17 @@ ScreenInfo primaryScreen(const QList<ScreenInfo>& screens);
 // The rectangle moved by the least amount that puts it wholly inside the area (its top-left corner when
 // it is larger than the area).
 QRect keptInside(const QRect& rect, const QRect& area);
+// Where a screen-sharing stream lies on the desktop: at the position the desktop gives, with its size
+// (GNOME's and wlroots' portals give both in desktop pixels); without a position (KDE's portal gives
+// only the size, in the monitor's device pixels) on the monitor of that size, else of that shape, else
+// the only monitor there is. nullopt when that leaves more than one monitor.
+std::optional<QRect> streamArea(std::optional<QPoint> position, QSize size, const QList<QRect>& monitors);
 
 // Why the screen gives no copies at all, as opposed to a single copy that failed: the desktop offers no
-// screen sharing, the user did not allow it, or the sharing ended.
-enum class ScreenCopyProblem { None, NoScreenSharing, Refused, Ended };
+// screen sharing, the user did not allow it, the sharing ended (the desktop ended it, its stream went
+// idle or broke, PipeWire went away), the desktop shares no picture at all, or it shares a monitor
+// without saying where it lies and more than one monitor would fit.
+enum class ScreenCopyProblem { None, NoScreenSharing, Refused, Ended, NoPicture, UnknownMonitor };
 
 // The screen: pixel density, its monitors and the desktop's pixels.
 class Screen {
@@ -65,6 +72,9 @@ public:
     // Why grab() gives no copies until stopGrabbing(); None while copies come or may still come (while a
     // screen-sharing stream is being set up, say).
     virtual ScreenCopyProblem copyProblem() const { return ScreenCopyProblem::None; }
+    // Copies are still being set up (the desktop asking the user, a stream before its first picture):
+    // grab() gives null images meanwhile, which is no failure.
+    virtual bool preparingCopies() const { return false; }
     // The pointer position in screen pixels where the screen's copy knows it better than the window system
     // (a screen-sharing stream's cursor); nullopt otherwise.
     virtual std::optional<QPoint> cursorPos() const { return std::nullopt; }

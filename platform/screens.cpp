@@ -46,4 +46,20 @@ QRect keptInside(const QRect& rect, const QRect& area) {
     return r;
 }
 
+std::optional<QRect> streamArea(std::optional<QPoint> position, QSize size, const QList<QRect>& monitors) {
+    if (position) return QRect(*position, size);
+    if (monitors.isEmpty()) return QRect(QPoint(), size);
+    QList<QRect> same, scaled;
+    for (const QRect& m : monitors) {
+        if (m.size() == size)
+            same.append(m);
+        else if (qint64(size.width()) * m.height() == qint64(size.height()) * m.width())
+            scaled.append(m);
+    }
+    if (same.size() == 1) return same.first();
+    if (same.isEmpty() && scaled.size() == 1) return scaled.first();
+    if (same.isEmpty() && scaled.isEmpty() && monitors.size() == 1) return monitors.first();
+    return std::nullopt;
+}
+
 } // namespace kx

@@ -1,10 +1,12 @@
 // Which window platform Kalibrix asks Qt for, and what it says when no display can be opened: on a
 // Wayland session XWayland unless the user chose a platform, a one-line reason for each missing display.
 // One running program per user and display, on real sockets: a later start on the same display however
-// DISPLAY spells it brings the running one to the front, whatever else connects meanwhile.
+// DISPLAY spells it brings the running one to the front, whatever else connects meanwhile. Where a
+// desktop's shared screen lies when its portal gives no position.
 
 #include "platform/displaysession.h"
 #include "platform/fake/manualclock.h"
+#include "platform/screen.h"
 #include "platform/singleinstance.h"
 
 #include <QCoreApplication>
@@ -151,6 +153,33 @@ private Q_SLOTS:
         QVERIFY(!message.contains(QLatin1Char('\n')));
         if (chose) kx::forgetChosenPlatform();
         QCOMPARE(qEnvironmentVariable("QT_QPA_PLATFORM"), environment[2]);
+    }
+
+    // With a position the stream lies there; without (KDE) on the monitor it fits, by size first, then
+    // by shape (a size in the monitor's device pixels); no place when two monitors fit alike.
+    void sharedMonitorArea_data() {
+        QTest::addColumn<QPoint>("position"); // (-1, -1): none given
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<QList<QRect>>("monitors");
+        QTest::addColumn<QRect>("area"); // empty: not known
+        const QRect left(0, 0, 1920, 1080), right(1920, 0, 2560, 1600), twin(1920, 0, 1920, 1080);
+        QTest::newRow("position given") << QPoint(1920, 0) << QSize(2560, 1600) << QList<QRect>{left}
+                                        << QRect(1920, 0, 2560, 1600);
+        QTest::newRow("by size") << QPoint(-1, -1) << QSize(2560, 1600) << QList<QRect>{left, right} << right;
+        QTest::newRow("by shape, 200 %") << QPoint(-1, -1) << QSize(5120, 3200) << QList<QRect>{left, right} << right;
+        QTest::newRow("the only monitor") << QPoint(-1, -1) << QSize(1000, 1000) << QList<QRect>{right} << right;
+        QTest::newRow("two of that size") << QPoint(-1, -1) << QSize(1920, 1080) << QList<QRect>{left, twin} << QRect();
+        QTest::newRow("two of that shape") << QPoint(-1, -1) << QSize(3840, 2160) << QList<QRect>{left, twin}
+                                           << QRect();
+        QTest::newRow("none fits") << QPoint(-1, -1) << QSize(1000, 1000) << QList<QRect>{left, right} << QRect();
+    }
+    void sharedMonitorArea() {
+        QFETCH(QPoint, position);
+        QFETCH(QSize, size);
+        QFETCH(QList<QRect>, monitors);
+        QFETCH(QRect, area);
+        const auto given = position == QPoint(-1, -1) ? std::nullopt : std::optional<QPoint>(position);
+        QCOMPARE(kx::streamArea(given, size, monitors).value_or(QRect()), area);
     }
 
     // A later start on the display of the running program asks it to come to the front and does not

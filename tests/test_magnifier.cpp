@@ -141,6 +141,27 @@ private Q_SLOTS:
         QVERIFY(magnifierOff(s));
     }
 
+    // While the desktop asks the user (or its stream is on its way) the view stays empty and the time
+    // limit waits: the 30 seconds count from the first picture.
+    void theTimeLimitCountsFromTheFirstPicture() {
+        TestProgram p;
+        p.start();
+        Start& s = p.start_();
+        p.windows.setCursorPos(QPoint(200, 100));
+        p.screen.setPreparing(true);
+        tickMagnifier(s);
+        p.advance(45000);
+        QCOMPARE(s.Check3->value(), 1);
+        QCOMPARE(view(s), banner(s));
+        p.screen.setPreparing(false);
+        p.advance(50);
+        QCOMPARE(view(s), expectedView(p, QPoint(200, 100)));
+        p.advance(30000 - 50 - 1);
+        QCOMPARE(s.Check3->value(), 1);
+        p.advance(50);
+        QVERIFY(magnifierOff(s));
+    }
+
     void magnifierAndCalibrationViewExcludeEachOther() {
         TestProgram p;
         p.start();
@@ -231,6 +252,8 @@ private Q_SLOTS:
         QTest::newRow("no screen sharing") << kx::ScreenCopyProblem::NoScreenSharing;
         QTest::newRow("refused") << kx::ScreenCopyProblem::Refused;
         QTest::newRow("ended") << kx::ScreenCopyProblem::Ended;
+        QTest::newRow("no picture") << kx::ScreenCopyProblem::NoPicture;
+        QTest::newRow("unknown monitor") << kx::ScreenCopyProblem::UnknownMonitor;
     }
     void aScreenWithoutCopiesSwitchesTheMagnifierOffWithANotice() {
         QFETCH(kx::ScreenCopyProblem, problem);

@@ -299,6 +299,16 @@ Kalibrix beginnt mit den voreingestellten Nullpunkten und kann die Kalibrierung 
         <translation>Die Bildschirmfreigabe wurde beendet. Schalten Sie die Lupe erneut ein, um sie neu zu starten.</translation>
     </message>
     <message>
+        <location filename="../magnifier/magnifier.cpp" line="42"/>
+        <source>The desktop shares the screen but sends no picture, so the magnifier cannot see the screen.</source>
+        <translation>Der Desktop gibt den Bildschirm frei, sendet aber kein Bild, daher kann die Lupe den Bildschirm nicht sehen.</translation>
+    </message>
+    <message>
+        <location filename="../magnifier/magnifier.cpp" line="45"/>
+        <source>The desktop shares a monitor without saying where it lies, and several monitors would fit, so the magnifier cannot tell what it sees.</source>
+        <translation>Der Desktop gibt einen Monitor frei, ohne zu sagen, wo er liegt, und mehrere Monitore kämen infrage, daher kann die Lupe nicht erkennen, was sie sieht.</translation>
+    </message>
+    <message>
         <location filename="../platform/linux/displaysession.cpp" line="70"/>
         <source>Kalibrix needs XWayland on a Wayland desktop, and there is no X display (DISPLAY is empty): enable XWayland in the desktop&apos;s settings.</source>
         <translation>Kalibrix braucht auf einem Wayland-Desktop XWayland, und es gibt keine X-Anzeige (DISPLAY ist leer): Schalten Sie XWayland in den Einstellungen des Desktops ein.</translation>

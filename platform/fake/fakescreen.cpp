@@ -27,7 +27,7 @@ QList<ScreenInfo> FakeScreen::screens() const {
 
 QImage FakeScreen::grab(const QRect& rect) const {
     ++m_grabs;
-    if (m_failing || m_problem != ScreenCopyProblem::None || rect.isEmpty()) return {};
+    if (m_failing || m_preparing || m_problem != ScreenCopyProblem::None || rect.isEmpty()) return {};
     QImage shot(rect.size(), QImage::Format_RGB32);
     shot.fill(Qt::black);
     const QRect source = rect & m_desktop.rect();

@@ -17,6 +17,7 @@ public:
     QRect desktopGeometry() const override { return m_desktop.rect(); }
     QImage grab(const QRect& rect) const override;
     ScreenCopyProblem copyProblem() const override { return m_problem; }
+    bool preparingCopies() const override { return m_preparing; }
     std::optional<QPoint> cursorPos() const override { return m_cursor; }
     void stopGrabbing() override { ++m_stops; }
 
@@ -27,6 +28,8 @@ public:
     void setFailing(bool failing) { m_failing = failing; }
     // Fails every copy for this reason (None: copies work again).
     void setCopyProblem(ScreenCopyProblem problem) { m_problem = problem; }
+    // Copies are being set up: every copy fails meanwhile.
+    void setPreparing(bool preparing) { m_preparing = preparing; }
     // The pointer as a screen-sharing stream reports it.
     void setCursorPos(std::optional<QPoint> p) { m_cursor = p; }
     int stops() const { return m_stops; }
@@ -40,6 +43,7 @@ private:
     QImage m_desktop;
     bool m_failing = false;
     ScreenCopyProblem m_problem = ScreenCopyProblem::None;
+    bool m_preparing = false;
     std::optional<QPoint> m_cursor;
     int m_stops = 0;
     mutable int m_grabs = 0;

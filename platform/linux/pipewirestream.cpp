@@ -3,6 +3,7 @@
 #include <QMutex>
 #include <QPainter>
 #include <atomic>
+#include <chrono>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -19,6 +20,15 @@ constexpr int kMaxFramesPerSecond = 20;
 // One buffer is kept as the newest frame while the desktop fills the others.
 constexpr int kBuffers = 4, kMinBuffers = 3, kMaxBuffers = 16;
 constexpr int kMaxFrameSide = 16384;
+// How long a stream may be without its first picture, or stop streaming, before it counts as over:
+// desktops send the first picture within a quarter of a second, and a renegotiation takes less.
+constexpr qint64 kGraceMs = 2000;
+constexpr qint64 kNever = -1;
+
+qint64 nowMs() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
 // Room for the cursor data with a bitmap of side x side pixels; only the position is used, but the
 // desktop decides whether it sends the picture too.
 constexpr int cursorMetaSize(int side) {
@@ -56,13 +66,17 @@ struct PipeWireStream::State {
     spa_hook coreListener{};
     spa_hook streamListener{};
     std::atomic<bool> ended{false};
-    bool streaming = false; // PipeWire's thread only
+    const qint64 connectedAt = nowMs();
+    // Since when the stream, having streamed, is not streaming; kNever while it streams or never did.
+    std::atomic<qint64> stoppedAt{kNever};
+    bool streamed = false; // PipeWire's thread only
 
     // Shared with the caller's thread.
     mutable QMutex mutex;
     QImage::Format format = QImage::Format_Invalid;
     QSize frameSize;
     pw_buffer* newest = nullptr; // held back from the stream until a newer frame arrives
+    bool pictured = false;       // a picture has come
     std::optional<QPoint> cursor;
 
     void formatChanged(const spa_pod* param);
@@ -108,10 +122,7 @@ void PipeWireStream::State::process() {
 
 void PipeWireStream::State::takeFrame(pw_buffer* buffer) {
     spa_buffer* b = buffer->buffer;
-    std::optional<QPoint> pointer;
-    if (auto* c = static_cast<spa_meta_cursor*>(spa_buffer_find_meta_data(b, SPA_META_Cursor, sizeof(spa_meta_cursor)));
-        c && spa_meta_cursor_is_valid(c))
-        pointer = area.topLeft() + QPoint(c->position.x, c->position.y);
+    const auto* c = static_cast<spa_meta_cursor*>(spa_buffer_find_meta_data(b, SPA_META_Cursor, sizeof(spa_meta_cursor)));
     const auto* header = static_cast<spa_meta_header*>(spa_buffer_find_meta_data(b, SPA_META_Header, sizeof(spa_meta_header)));
     // A buffer may carry only the cursor (no picture), or a damaged picture.
     const bool picture = b->n_datas > 0 && b->datas[0].data && b->datas[0].chunk->size > 0 &&
@@ -120,8 +131,16 @@ void PipeWireStream::State::takeFrame(pw_buffer* buffer) {
     pw_buffer* giveBack = buffer;
     {
         QMutexLocker lock(&mutex);
-        if (pointer) cursor = pointer;
-        if (picture) std::swap(newest, giveBack);
+        // The position is in the stream's pixels, counted from its corner: scaled to the area like the picture.
+        if (c && spa_meta_cursor_is_valid(c) && !frameSize.isEmpty()) {
+            const QRect a = area.isEmpty() ? QRect(QPoint(), frameSize) : area;
+            cursor = a.topLeft() + QPoint(qRound(c->position.x * double(a.width()) / frameSize.width()),
+                                          qRound(c->position.y * double(a.height()) / frameSize.height()));
+        }
+        if (picture) {
+            std::swap(newest, giveBack);
+            pictured = true;
+        }
     }
     if (giveBack) pw_stream_queue_buffer(stream, giveBack);
 }
@@ -130,9 +149,15 @@ namespace {
 
 void onStreamState(void* data, pw_stream_state, pw_stream_state state, const char*) {
     auto* s = static_cast<PipeWireStream::State*>(data);
-    if (state == PW_STREAM_STATE_STREAMING) s->streaming = true;
-    // Unconnected after it streamed: the desktop ended the stream.
-    if (state == PW_STREAM_STATE_ERROR || (state == PW_STREAM_STATE_UNCONNECTED && s->streaming)) s->ended = true;
+    if (state == PW_STREAM_STATE_ERROR) s->ended = true;
+    if (state == PW_STREAM_STATE_STREAMING) {
+        s->streamed = true;
+        s->stoppedAt = kNever;
+    } else if (s->streamed && s->stoppedAt == kNever) {
+        // Paused or unconnected after it streamed: the producer went away, or the stream is being set up
+        // anew; it counts as ended unless it streams again soon.
+        s->stoppedAt = nowMs();
+    }
 }
 
 void onParamChanged(void* data, uint32_t id, const spa_pod* param) {
@@ -237,7 +262,7 @@ PipeWireStream::~PipeWireStream() {
 QImage PipeWireStream::copy(const QRect& rect) const {
     const State& s = *m_state;
     QMutexLocker lock(&s.mutex);
-    if (!s.newest || s.format == QImage::Format_Invalid || rect.isEmpty()) return {};
+    if (!s.newest || s.format == QImage::Format_Invalid || rect.isEmpty() || s.ended || s.stoppedAt != kNever) return {};
     const spa_data& d = s.newest->buffer->datas[0];
     const int stride = d.chunk->stride > 0 ? d.chunk->stride : s.frameSize.width() * 4;
     const auto* bits = static_cast<const uchar*>(d.data) + d.chunk->offset;
@@ -264,8 +289,13 @@ std::optional<QPoint> PipeWireStream::cursorPos() const {
     return m_state->cursor;
 }
 
-bool PipeWireStream::ended() const {
-    return m_state->ended;
+PipeWireStream::Status PipeWireStream::status() const {
+    const State& s = *m_state;
+    const qint64 now = nowMs(), stopped = s.stoppedAt;
+    if (s.ended || (stopped != kNever && now - stopped > kGraceMs)) return Status::Ended;
+    QMutexLocker lock(&s.mutex);
+    if (s.pictured) return Status::Pictures;
+    return now - s.connectedAt > kGraceMs ? Status::NoPicture : Status::Waiting;
 }
 
 } // namespace kx

@@ -21,12 +21,14 @@ public:
     PipeWireStream& operator=(const PipeWireStream&) = delete;
 
     // The desktop's pixels in rect from the newest frame, black outside the stream's area; a null image
-    // before the first frame.
+    // before the first frame and whenever the stream is not streaming (never a stale picture).
     QImage copy(const QRect& rect) const;
     // The pointer on the desktop as the stream's cursor data last placed it.
     std::optional<QPoint> cursorPos() const;
-    // The stream failed or was ended by the desktop; no frames follow.
-    bool ended() const;
+    // Waiting for the first picture; pictures come; no picture came within two seconds of connecting;
+    // the stream failed, was ended, or has been idle or unconnected for two seconds: no frames follow.
+    enum class Status { Waiting, Pictures, NoPicture, Ended };
+    Status status() const;
 
     struct State;
 

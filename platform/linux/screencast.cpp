@@ -9,6 +9,9 @@
 #include <QDBusObjectPath>
 #include <QDBusPendingCallWatcher>
 #include <QDBusUnixFileDescriptor>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWindow>
 #include <fcntl.h>
 
 namespace kx {
@@ -48,8 +51,9 @@ QPoint pair(const QVariant& value) {
     return {a, b};
 }
 
-// The first of the streams a(ua{sv}) that Start reports: its node and where it lies on the desktop.
-bool firstStream(const QVariant& streams, quint32& node, QRect& area) {
+// The first of the streams a(ua{sv}) that Start reports: its node, its position where the portal gives
+// one, and its size.
+bool firstStream(const QVariant& streams, quint32& node, std::optional<QPoint>& position, QSize& size) {
     if (!streams.canConvert<QDBusArgument>()) return false;
     const auto arg = streams.value<QDBusArgument>();
     bool found = false;
@@ -63,11 +67,21 @@ bool firstStream(const QVariant& streams, quint32& node, QRect& area) {
         if (found) continue;
         found = true;
         node = id;
-        const QPoint size = pair(properties.value(QStringLiteral("size")));
-        area = QRect(pair(properties.value(QStringLiteral("position"))), QSize(size.x(), size.y()));
+        const QPoint wh = pair(properties.value(QStringLiteral("size")));
+        size = QSize(wh.x(), wh.y());
+        if (properties.contains(QStringLiteral("position"))) position = pair(properties.value(QStringLiteral("position")));
     }
     arg.endArray();
     return found;
+}
+
+// The window the desktop's question belongs to: the one the user is working in, else the first one shown.
+QString parentWindow() {
+    if (QGuiApplication::platformName() != QLatin1String("xcb")) return {};
+    QWindow* parent = QGuiApplication::focusWindow();
+    for (QWindow* w : QGuiApplication::topLevelWindows())
+        if (!parent && w->isVisible() && w->type() == Qt::Window) parent = w;
+    return parent ? QStringLiteral("x11:%1").arg(parent->winId(), 0, 16) : QString();
 }
 
 QString objectPath(const QVariant& value) {
@@ -107,8 +121,20 @@ void ScreenCast::stop() {
 }
 
 ScreenCopyProblem ScreenCast::problem() const {
-    if (m_step == Step::Streaming && m_stream && m_stream->ended()) return ScreenCopyProblem::Ended;
-    return m_problem;
+    if (m_step != Step::Streaming || !m_stream) return m_problem;
+    switch (m_stream->status()) {
+    case PipeWireStream::Status::Ended:
+        return ScreenCopyProblem::Ended;
+    case PipeWireStream::Status::NoPicture:
+        return ScreenCopyProblem::NoPicture;
+    default:
+        return ScreenCopyProblem::None;
+    }
+}
+
+bool ScreenCast::preparing() const {
+    if (m_step == Step::Streaming) return m_stream && m_stream->status() == PipeWireStream::Status::Waiting;
+    return m_step != Step::Idle && m_step != Step::Failed;
 }
 
 QImage ScreenCast::copy(const QRect& rect) const {
@@ -143,7 +169,17 @@ void ScreenCast::replied(QDBusPendingCallWatcher* watcher, Step step) {
     watcher->deleteLater();
     if (step != m_step) return; // stopped (or started over) meanwhile
     const QDBusMessage reply = watcher->reply();
-    if (reply.type() == QDBusMessage::ErrorMessage) return fail(ScreenCopyProblem::NoScreenSharing);
+    if (reply.type() == QDBusMessage::ErrorMessage) {
+        // A restore token the portal will not take (not one it handed out) would fail every later
+        // start: it is forgotten, and the sources are asked for without it.
+        if (step == Step::SelectSources &&
+            !m_settings.getSetting(kSettingsApp, kSettingsSection, kRestoreTokenKey, QString()).isEmpty()) {
+            m_bus.disconnect(QString(), m_requestPath, kRequestInterface, QStringLiteral("Response"), this, kResponseSlot);
+            m_settings.saveSetting(kSettingsApp, kSettingsSection, kRestoreTokenKey, QString());
+            return selectSources();
+        }
+        return fail(ScreenCopyProblem::NoScreenSharing);
+    }
     const QVariant first = reply.arguments().value(0);
     switch (step) {
     case Step::Properties: {
@@ -204,7 +240,8 @@ void ScreenCast::response(uint code, const QVariantMap& results, const QDBusMess
         m_requestPath = requestPath(m_bus, token);
         m_bus.connect(QString(), m_requestPath, kRequestInterface, QStringLiteral("Response"), this, kResponseSlot);
         call(Step::Start, QStringLiteral("Start"),
-             {QVariant::fromValue(QDBusObjectPath(m_session)), QString(), QVariantMap{{QStringLiteral("handle_token"), token}}});
+             {QVariant::fromValue(QDBusObjectPath(m_session)), parentWindow(),
+              QVariantMap{{QStringLiteral("handle_token"), token}}});
         return;
     }
     case Step::Start:
@@ -232,11 +269,21 @@ void ScreenCast::selectSources() {
 }
 
 void ScreenCast::startStream(const QVariantMap& results) {
-    // A token is good for one session: each start hands out the next.
+    // A token is good for one session: each start hands out the next, and one that brings none leaves
+    // nothing to keep (a stale token would only be refused next time).
     const QString restoreToken = results.value(QStringLiteral("restore_token")).toString();
-    if (!restoreToken.isEmpty()) m_settings.saveSetting(kSettingsApp, kSettingsSection, kRestoreTokenKey, restoreToken);
-    if (!firstStream(results.value(QStringLiteral("streams")), m_node, m_area))
+    if (m_version >= kFirstVersionWithRestoreToken &&
+        restoreToken != m_settings.getSetting(kSettingsApp, kSettingsSection, kRestoreTokenKey, QString()))
+        m_settings.saveSetting(kSettingsApp, kSettingsSection, kRestoreTokenKey, restoreToken);
+    std::optional<QPoint> position;
+    QSize size;
+    if (!firstStream(results.value(QStringLiteral("streams")), m_node, position, size))
         return fail(ScreenCopyProblem::NoScreenSharing);
+    QList<QRect> monitors;
+    for (const QScreen* screen : QGuiApplication::screens()) monitors.append(screen->geometry());
+    const std::optional<QRect> area = streamArea(position, size, monitors);
+    if (!area) return fail(ScreenCopyProblem::UnknownMonitor);
+    m_area = *area;
     call(Step::OpenRemote, QStringLiteral("OpenPipeWireRemote"),
          {QVariant::fromValue(QDBusObjectPath(m_session)), QVariantMap()});
 }

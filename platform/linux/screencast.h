@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QVariantMap>
 #include <memory>
+#include <optional>
 
 class QDBusMessage;
 class QDBusPendingCallWatcher;
@@ -33,6 +34,9 @@ public:
     void stop();
     // Why there are no pictures, and will be none until stop().
     ScreenCopyProblem problem() const;
+    // On the way: the desktop's portal (and perhaps the user) is being asked, or the stream's first
+    // picture is awaited.
+    bool preparing() const;
     // The desktop's pixels in rect from the stream's newest frame; a null image before the first frame.
     QImage copy(const QRect& rect) const;
     std::optional<QPoint> cursorPos() const;

@@ -19,6 +19,7 @@ public:
     void start() override { m_cast.start(); }
     void stop() override { m_cast.stop(); }
     ScreenCopyProblem problem() const override { return m_cast.problem(); }
+    bool preparing() const override { return m_cast.preparing(); }
     QImage copy(const QRect& rect) const override { return m_cast.copy(rect); }
     std::optional<QPoint> cursorPos() const override { return m_cast.cursorPos(); }
 

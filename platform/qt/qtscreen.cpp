@@ -127,6 +127,10 @@ ScreenCopyProblem QtScreen::copyProblem() const {
     return m_cast ? m_cast->problem() : ScreenCopyProblem::None;
 }
 
+bool QtScreen::preparingCopies() const {
+    return m_cast && m_cast->preparing();
+}
+
 std::optional<QPoint> QtScreen::cursorPos() const {
     return m_cast ? m_cast->cursorPos() : std::nullopt;
 }

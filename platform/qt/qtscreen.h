@@ -24,6 +24,7 @@ public:
     QRect desktopGeometry() const override;
     QImage grab(const QRect& rect) const override;
     ScreenCopyProblem copyProblem() const override;
+    bool preparingCopies() const override;
     std::optional<QPoint> cursorPos() const override;
     void stopGrabbing() override;
 

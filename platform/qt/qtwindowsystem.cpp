@@ -3,11 +3,12 @@
 #include "platform/qt/systemhooks.h"
 
 #include <QApplication>
-#include <algorithm>
+#include <QBackingStore>
 #include <QCursor>
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QWindow>
+#include <algorithm>
 
 namespace kx {
 
@@ -16,6 +17,19 @@ namespace {
 constexpr int kShowSettleMs = 250;
 constexpr int kShowRetries = 3;
 const char* const kHiddenAt = "kxHiddenAt";
+
+// Where the desktop shows a window with an alpha channel unshaped (KWin, wlroots), what the window
+// showed outside its new outline would stay on screen: Qt paints only inside the outline. It is made
+// transparent while the old outline (or none) still lets it through to the display.
+void clearOutside(QWidget* window, const QRegion& outline) {
+    if (!window->testAttribute(Qt::WA_TranslucentBackground) || !window->isVisible()) return;
+    QBackingStore* store = window->backingStore();
+    const QRegion stale = (window->mask().isEmpty() ? QRegion(window->rect()) : window->mask()) - outline;
+    if (!store || stale.isEmpty()) return;
+    store->beginPaint(stale); // clears it to transparent, the store having an alpha channel
+    store->endPaint();
+    store->flush(stale);
+}
 } // namespace
 
 QtWindowSystem::QtWindowSystem() {
@@ -35,6 +49,10 @@ QtWindowSystem::~QtWindowSystem() {
 void QtWindowSystem::setVisible(QWidget* window, bool visible) {
     if (window->isVisible() == visible) return;
     window->setVisible(visible);
+    if (visible)
+        windowShown(window);
+    else
+        windowHidden(window);
     if (QGuiApplication::platformName() != QLatin1String("xcb")) return;
     const qint64 now = m_sinceStart.elapsed();
     if (!visible) {
@@ -74,10 +92,10 @@ void QtWindowSystem::checkShownWindows() {
 }
 
 void QtWindowSystem::setShape(QWidget* window, const std::optional<QRegion>& region) {
-    if (region)
-        window->setMask(*region);
-    else
-        window->clearMask();
+    if (!region) return window->clearMask();
+    prepareShapedWindow(window);
+    clearOutside(window, *region);
+    window->setMask(*region);
 }
 
 void QtWindowSystem::setTopmost(QWidget* window, bool topmost) {

@@ -28,6 +28,8 @@ public:
     virtual void stop() = 0;
     // Why there are no copies, and will be none until stop().
     virtual ScreenCopyProblem problem() const = 0;
+    // Still being set up: no copies yet, and no problem either.
+    virtual bool preparing() const = 0;
     // The desktop's pixels in rect; a null image while there are none yet.
     virtual QImage copy(const QRect& rect) const = 0;
     virtual std::optional<QPoint> cursorPos() const = 0;
@@ -40,6 +42,17 @@ std::unique_ptr<SharedScreen> shareScreen(SettingsStore& settings);
 // The display server's own millimetres for its screen of this size, where it has them (X11: what
 // `Xvfb -dpi` or the server's configured display size make of it); empty otherwise.
 QSizeF displayServerMillimetres(QSize pixels);
+
+// How the desktop's window manager is helped with the program's windows. Linux: a shaped window gets
+// an alpha channel, as KWin and wlroots compositors show XWayland windows unshaped otherwise; under a
+// wlroots compositor's X window manager (sway and the like), which puts windows where it likes, the
+// shaped windows bypass it, and Linux keeps them stacked above every other window itself. Windows:
+// nothing to do.
+// Before the window's native window exists (later calls change nothing).
+void prepareShapedWindow(QWidget* window);
+// After a top-level window was shown, or hidden.
+void windowShown(QWidget* window);
+void windowHidden(QWidget* window);
 
 // Hands a document or a web address to the desktop's opener. False when it cannot be handed on, with
 // the reason in whyNot (a sentence for the user).

@@ -3,11 +3,16 @@
 // real PipeWire stream of a test pattern in which every pixel has a colour of its own (red = x mod 256,
 // green = y mod 256, blue = x div 256 in the high and y div 256 in the low nibble, in desktop pixels).
 //
-//   fake_screencast [--size WxH] [--position X,Y] [--cursor X,Y] [--refuse] [--end-after MS] [--log FILE]
+//   fake_screencast [--size WxH] [--position X,Y] [--no-position] [--scale N] [--cursor X,Y] [--refuse]
+//                   [--end-after MS] [--vanish-after MS] [--no-pictures] [--log FILE]
 //
-// --cursor sends cursor data at that desktop position with every frame; --refuse answers Start as a
-// user who cancels the dialog; --end-after ends the stream and closes the session that long after the
-// stream was handed out. Every call is appended to the log file as one line: the method and its options.
+// --scale sends frames of N x N device pixels per desktop pixel, its size in Start in device pixels,
+// and the cursor in the stream's pixels, as a scaled desktop does; --no-position leaves the stream's
+// position out of Start (KDE's portal does). --cursor sends cursor data at that desktop position with
+// every frame; --refuse answers Start as a user who cancels the dialog; --end-after ends the stream and
+// closes the session that long after the stream was handed out; --vanish-after ends the stream without
+// closing the session; --no-pictures sends buffers with the cursor only, never a picture (KWin's
+// virtual screen does). Every call is appended to the log file as one line: the method and its options.
 // "ready" is printed once the stream's node exists and the name is owned.
 
 #include <QCoreApplication>
@@ -22,6 +27,7 @@
 #include <QPoint>
 #include <QSize>
 #include <QTimer>
+#include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <optional>
@@ -79,10 +85,15 @@ namespace {
 struct Options {
     QSize size{1280, 800};
     QPoint position;
+    bool withPosition = true;
+    int scale = 1;
     std::optional<QPoint> cursor;
     bool refuse = false;
     int endAfterMs = -1;
+    bool closeAtEnd = true;
+    bool pictures = true;
     QString log;
+    QSize frameSize() const { return size * scale; }
 };
 
 // The PipeWire side: one driving output stream, a frame every 50 ms.
@@ -100,11 +111,12 @@ struct Producer {
         spa_buffer* b = buffer->buffer;
         auto* bits = static_cast<uint8_t*>(b->datas[0].data);
         if (!bits) return;
-        for (int y = 0; y < options.size.height(); ++y) {
+        const QSize frame = options.frameSize();
+        for (int y = 0; options.pictures && y < frame.height(); ++y) {
             uint8_t* line = bits + y * stride;
-            const int dy = y + options.position.y();
-            for (int x = 0; x < options.size.width(); ++x) {
-                const int dx = x + options.position.x();
+            const int dy = y / options.scale + options.position.y();
+            for (int x = 0; x < frame.width(); ++x) {
+                const int dx = x / options.scale + options.position.x();
                 line[4 * x + 0] = static_cast<uint8_t>(((dx >> 8) << 4) | (dy >> 8)); // B
                 line[4 * x + 1] = static_cast<uint8_t>(dy & 0xFF);                   // G
                 line[4 * x + 2] = static_cast<uint8_t>(dx & 0xFF);                   // R
@@ -112,14 +124,15 @@ struct Producer {
             }
         }
         b->datas[0].chunk->offset = 0;
-        b->datas[0].chunk->size = static_cast<uint32_t>(stride * options.size.height());
+        b->datas[0].chunk->size = options.pictures ? static_cast<uint32_t>(stride * frame.height()) : 0;
+        b->datas[0].chunk->flags = options.pictures ? 0 : SPA_CHUNK_FLAG_CORRUPTED;
         b->datas[0].chunk->stride = stride;
         if (auto* c = static_cast<spa_meta_cursor*>(spa_buffer_find_meta_data(b, SPA_META_Cursor, sizeof(spa_meta_cursor)))) {
             *c = spa_meta_cursor{};
             if (options.cursor) {
                 c->id = 1;
-                c->position.x = options.cursor->x() - options.position.x();
-                c->position.y = options.cursor->y() - options.position.y();
+                c->position.x = (options.cursor->x() - options.position.x()) * options.scale;
+                c->position.y = (options.cursor->y() - options.position.y()) * options.scale;
             }
         }
     }
@@ -136,13 +149,13 @@ void onProcess(void* data) {
 void onParamChanged(void* data, uint32_t id, const spa_pod* param) {
     auto* p = static_cast<Producer*>(data);
     if (id != SPA_PARAM_Format || !param) return;
-    p->stride = SPA_ROUND_UP_N(p->options.size.width() * 4, 4);
+    p->stride = SPA_ROUND_UP_N(p->options.frameSize().width() * 4, 4);
     uint8_t buffer[1024];
     spa_pod_builder b = SPA_POD_BUILDER_INIT(buffer, sizeof(buffer));
     const spa_pod* params[3];
     params[0] = static_cast<const spa_pod*>(spa_pod_builder_add_object(
         &b, SPA_TYPE_OBJECT_ParamBuffers, SPA_PARAM_Buffers, SPA_PARAM_BUFFERS_buffers, SPA_POD_CHOICE_RANGE_Int(4, 2, 16),
-        SPA_PARAM_BUFFERS_blocks, SPA_POD_Int(1), SPA_PARAM_BUFFERS_size, SPA_POD_Int(p->stride * p->options.size.height()),
+        SPA_PARAM_BUFFERS_blocks, SPA_POD_Int(1), SPA_PARAM_BUFFERS_size, SPA_POD_Int(p->stride * p->options.frameSize().height()),
         SPA_PARAM_BUFFERS_stride, SPA_POD_Int(p->stride), SPA_PARAM_BUFFERS_dataType,
         SPA_POD_CHOICE_FLAGS_Int((1 << SPA_DATA_MemFd) | (1 << SPA_DATA_MemPtr))));
     params[1] = static_cast<const spa_pod*>(spa_pod_builder_add_object(
@@ -191,7 +204,8 @@ bool startProducer(Producer& p) {
     pw_stream_add_listener(p.stream, &p.listener, &kEvents, &p);
     uint8_t buffer[1024];
     spa_pod_builder b = SPA_POD_BUILDER_INIT(buffer, sizeof(buffer));
-    spa_rectangle size{static_cast<uint32_t>(p.options.size.width()), static_cast<uint32_t>(p.options.size.height())};
+    const QSize frame = p.options.frameSize();
+    spa_rectangle size{static_cast<uint32_t>(frame.width()), static_cast<uint32_t>(frame.height())};
     spa_fraction rate{0, 1}, maxRate{20, 1}, minRate{1, 1}, topRate{60, 1};
     const spa_pod* format = static_cast<const spa_pod*>(spa_pod_builder_add_object(
         &b, SPA_TYPE_OBJECT_Format, SPA_PARAM_EnumFormat, SPA_FORMAT_mediaType, SPA_POD_Id(SPA_MEDIA_TYPE_video),
@@ -271,13 +285,17 @@ public Q_SLOTS:
         record(QStringLiteral("SelectSources"), options);
         return respond(options, 0, {});
     }
-    QDBusObjectPath Start(const QDBusObjectPath&, const QString&, const QVariantMap& options) {
-        record(QStringLiteral("Start"), options);
+    QDBusObjectPath Start(const QDBusObjectPath&, const QString& parentWindow, const QVariantMap& options) {
+        QVariantMap logged = options;
+        logged.insert(QStringLiteral("parent_window"), parentWindow);
+        record(QStringLiteral("Start"), logged);
         if (m_options.refuse) return respond(options, 1, {});
         StreamInfo stream;
         stream.node = nodeId(m_producer);
-        stream.properties.insert(QStringLiteral("position"), QVariant::fromValue(IntPair{m_options.position.x(), m_options.position.y()}));
-        stream.properties.insert(QStringLiteral("size"), QVariant::fromValue(IntPair{m_options.size.width(), m_options.size.height()}));
+        if (m_options.withPosition)
+            stream.properties.insert(QStringLiteral("position"), QVariant::fromValue(IntPair{m_options.position.x(), m_options.position.y()}));
+        const QSize size = m_options.withPosition ? m_options.size : m_options.frameSize();
+        stream.properties.insert(QStringLiteral("size"), QVariant::fromValue(IntPair{size.width(), size.height()}));
         stream.properties.insert(QStringLiteral("source_type"), 1u);
         return respond(options, 0, {{QStringLiteral("streams"), QVariant::fromValue(QList<StreamInfo>{stream})},
                                     {QStringLiteral("restore_token"), QStringLiteral("token%1").arg(++m_tokens)}});
@@ -291,8 +309,9 @@ public Q_SLOTS:
             const QString session = m_session;
             QTimer::singleShot(m_options.endAfterMs, this, [this, session] {
                 endProducer(m_producer);
-                QDBusConnection::sessionBus().send(QDBusMessage::createSignal(session, kSessionInterface, QStringLiteral("Closed"))
-                                                   << QVariantMap());
+                if (m_options.closeAtEnd)
+                    QDBusConnection::sessionBus().send(
+                        QDBusMessage::createSignal(session, kSessionInterface, QStringLiteral("Closed")) << QVariantMap());
             });
         }
         return result;
@@ -356,6 +375,17 @@ int main(int argc, char** argv) {
         } else if (a == QLatin1String("--position")) {
             o.position = point(next);
             ++i;
+        } else if (a == QLatin1String("--no-position")) {
+            o.withPosition = false;
+        } else if (a == QLatin1String("--scale")) {
+            o.scale = std::max(1, next.toInt());
+            ++i;
+        } else if (a == QLatin1String("--vanish-after")) {
+            o.endAfterMs = next.toInt();
+            o.closeAtEnd = false;
+            ++i;
+        } else if (a == QLatin1String("--no-pictures")) {
+            o.pictures = false;
         } else if (a == QLatin1String("--cursor")) {
             o.cursor = point(next);
             ++i;
