@@ -46,25 +46,20 @@ public:
         // its own phase (that of `origin`).
         e->interval = interval < m_grid ? m_fastest : (interval + m_grid / 2) / m_grid * m_grid;
         e->lattice = e->interval <= m_fastest ? m_fastest : 1;
-        const qint64 t = now();
-        const qint64 first = t < origin + e->interval ? origin + e->interval
-                                                      : origin + ((t - origin) / e->interval + 1) * e->interval;
-        e->due = ceilTo(first, e->lattice);
+        using ms = std::chrono::milliseconds;
+        e->due = ceilTo(nextTickFrom(ms(origin), ms(e->interval), ms(now())).count(), e->lattice);
         e->sequence = ++m_sequence;
         e->running = true;
         e->resting = false;
         schedule();
     }
     void stop(Engine* e) {
-        e->running = false;
-        e->resting = false;
+        e->running = e->resting = false;
         schedule();
     }
     void rest(Engine* e) {
         // Only the timer that is ticking knows that it has nothing to do.
-        if (e != m_ticking || !e->running) return;
-        e->resting = true;
-        e->restedAt = m_ticks;
+        if (e == m_ticking && e->running) e->resting = true, e->restedAt = m_ticks;
     }
 
 protected:
@@ -72,7 +67,7 @@ protected:
         // Anything the program is told may change what a resting timer looks at; its own wake-up
         // does not, nor what happens while the timers tick (a tick that does something wakes the
         // others itself).
-        if (!m_firing && watched != &m_wake && m_resting) wakeResting(~0ULL);
+        if (!m_firing && watched != &m_wake && m_anyResting) wakeResting(~0ULL);
         return QObject::eventFilter(watched, event);
     }
 
@@ -81,16 +76,10 @@ private:
 
     // Wakes the timers that went to rest before tick number `before`: each ticks at its next step.
     void wakeResting(unsigned long long before) {
-        const qint64 t = now();
-        m_resting = 0;
+        m_anyResting = false;
         for (Engine* e : m_engines) {
-            if (!e->resting) continue;
-            if (e->restedAt >= before) {
-                ++m_resting;
-                continue;
-            }
-            e->resting = false;
-            e->due = ceilTo(std::max(t + 1, e->due), e->lattice);
+            if (e->resting && e->restedAt < before) e->resting = false, e->due = ceilTo(std::max(now() + 1, e->due), e->lattice);
+            m_anyResting = m_anyResting || e->resting;
         }
         schedule();
     }
@@ -128,18 +117,13 @@ private:
             tick();
             m_ticking = nullptr;
             // (A destroyed engine is no longer listed; its tick counts as work.)
-            const bool listed = std::find(m_engines.begin(), m_engines.end(), next) != m_engines.end();
-            if (!listed || !next->resting) lastWork = m_ticks;
+            if (std::find(m_engines.begin(), m_engines.end(), next) == m_engines.end() || !next->resting)
+                lastWork = m_ticks;
         }
-        m_resting = static_cast<int>(std::count_if(m_engines.begin(), m_engines.end(),
-                                                   [](const Engine* e) { return e->resting; }));
         m_firing = false;
         // A tick that did something may have changed what the resting timers look at, also those that
         // rested before it in this round.
-        if (lastWork && m_resting)
-            wakeResting(lastWork);
-        else
-            schedule();
+        wakeResting(lastWork);
     }
 
     qint64 m_grid;
@@ -150,7 +134,7 @@ private:
     unsigned long long m_sequence = 0;
     unsigned long long m_ticks = 0;
     Engine* m_ticking = nullptr;
-    int m_resting = 0;
+    bool m_anyResting = false;
     bool m_firing = false;
 };
 
@@ -163,9 +147,7 @@ public:
         m_scheduler.add(&m_engine);
     }
     ~QtTimerEngine() override { m_scheduler.remove(&m_engine); }
-    void start(std::chrono::milliseconds interval) override {
-        m_scheduler.start(&m_engine, interval.count(), m_scheduler.now());
-    }
+    void start(std::chrono::milliseconds interval) override { m_scheduler.start(&m_engine, interval.count(), m_scheduler.now()); }
     void startFrom(std::chrono::milliseconds interval, std::chrono::milliseconds origin) override {
         m_scheduler.start(&m_engine, interval.count(), origin.count());
     }

@@ -136,38 +136,29 @@ void QtWindowSystem::scaleMoveAnchor(QWidget* window, double factor) {
 }
 
 void QtWindowSystem::moveWindow(QWidget* window, QPoint topLeft) {
-    auto underway = std::find_if(m_movesUnderway.begin(), m_movesUnderway.end(),
-                                 [window](const auto& move) { return move.first == window; });
-    if (underway != m_movesUnderway.end() ? underway->second == topLeft : window->pos() == topLeft) return;
-    if (!moveShownWindow(window, topLeft)) {
-        window->move(topLeft);
-        return;
-    }
+    if (moveUnderway(window).value_or(window->pos()) == topLeft) return;
+    if (!moveShownWindow(window, topLeft)) return window->move(topLeft);
     // pos() follows when the window system tells where the window now is (a move event); placement()
     // says where it is going meanwhile. The window is told at once, as Qt tells it after its own
     // moves, so that what follows it (a slider its beam) goes along in the same step.
-    const QPoint from = window->pos();
-    if (underway != m_movesUnderway.end())
-        underway->second = topLeft;
-    else
-        m_movesUnderway.emplace_back(window, topLeft);
-    QMoveEvent moved(topLeft, from);
+    std::erase_if(m_movesUnderway, [window](const auto& move) { return !move.first || move.first == window; });
+    m_movesUnderway.emplace_back(window, topLeft);
+    QMoveEvent moved(topLeft, window->pos());
     m_telling = true;
     QCoreApplication::sendEvent(window, &moved);
     m_telling = false;
 }
 
 void QtWindowSystem::settlePlace(QWidget* window) {
-    const std::optional<QPoint> to = moveUnderway(window);
-    if (!to) return;
-    std::erase_if(m_movesUnderway, [window](const auto& move) { return !move.first || move.first == window; });
-    window->move(*to); // through Qt, which then knows the place at once
+    if (const std::optional<QPoint> to = moveUnderway(window)) {
+        std::erase_if(m_movesUnderway, [window](const auto& move) { return !move.first || move.first == window; });
+        window->move(*to); // through Qt, which then knows the place at once
+    }
 }
 
 std::optional<QPoint> QtWindowSystem::moveUnderway(const QWidget* window) const {
-    for (const auto& [moving, to] : m_movesUnderway)
-        if (moving == window) return to;
-    return std::nullopt;
+    auto it = std::find_if(m_movesUnderway.begin(), m_movesUnderway.end(), [window](const auto& m) { return m.first == window; });
+    return it == m_movesUnderway.end() ? std::nullopt : std::optional<QPoint>(it->second);
 }
 
 bool QtWindowSystem::eventFilter(QObject* watched, QEvent* event) {
