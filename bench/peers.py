@@ -18,6 +18,7 @@ SETTLE_SECONDS = 1.0  # after the first window is mapped: first paint, deferred 
 WAKE_SECONDS = 10.0
 DRAG_SECONDS = 10.0
 DRAG_STEP_PAUSE = 0.01
+DRAG_ROUNDS = 3
 KRULER_HINT = "not installed; apt-get install kruler to measure it beside Kalibrix"
 BARE_TITLE = "Bare Qt window"
 
@@ -368,8 +369,12 @@ def drag_cost(display, pid, wid, grip):
     return cpu, seconds, len(path) / seconds
 
 
-def drag_lines(name, result):
-    (program, server, wm), seconds, rate = result
-    return [(f"dragging {name} over {seconds:.0f} s ({rate:.0f} pointer moves/s): CPU of the program / "
-             "X server / window manager (one core = 100)",
-             f"{program:.1f} / {server:.1f} / {wm:.1f} (total {program + server + wm:.1f})", "%")]
+def drag_lines(name, results):
+    """Medians of the drags' results (drag_cost), and the spread of their totals."""
+    program, server, wm = (statistics.median(r[0][i] for r in results) for i in range(3))
+    totals = [sum(r[0]) for r in results]
+    seconds, rate = results[0][1], statistics.median(r[2] for r in results)
+    return [(f"dragging {name} over {seconds:.0f} s ({rate:.0f} pointer moves/s), median of {len(results)}: "
+             "CPU of the program / X server / window manager (one core = 100)",
+             f"{program:.1f} / {server:.1f} / {wm:.1f} (total {statistics.median(totals):.1f}; "
+             f"{min(totals):.1f} to {max(totals):.1f})", "%")]
