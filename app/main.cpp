@@ -19,8 +19,9 @@
 namespace {
 // Timers that ask for the shortest interval the platform allows (the sliders' tracking, the panel's
 // mirror of the readings: anything under 25 ms) tick every 50 ms, on the same instants as the 50 ms
-// readouts, so an idle program wakes 20 times a second. A slider still follows its beam at once while
-// the beam is dragged: the beam tells it when it moves. Other intervals become whole 25 ms steps.
+// readouts; when a tick finds nothing to do they rest until the next event, so an idle program is not
+// woken at all. A slider still follows its beam at once while the beam is dragged: the beam tells it
+// when it moves. Other intervals become whole 25 ms steps.
 constexpr std::chrono::milliseconds kTimerGrid{25};
 constexpr std::chrono::milliseconds kFastestTick{50};
 constexpr int kNoDisplayExitCode = 2;
@@ -61,7 +62,11 @@ int main(int argc, char** argv) {
     kx::QtWindowSystem windows;
     kx::DesktopShell shell;
     kx::Program program({clock, screen, windows, settings, shell});
-    program.app().onLastUnloaded = [] { QCoreApplication::quit(); };
+    // Queued: a close while the panel is still loading (its load lets pending events run) comes before
+    // the event loop runs, where quit() alone would be lost and leave a program without windows.
+    program.app().onLastUnloaded = [] {
+        QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit, Qt::QueuedConnection);
+    };
     // Ending the session still saves the calibration.
     QObject::connect(&qapp, &QCoreApplication::aboutToQuit, [&program] { program.shutDown(); });
     instance.onActivationRequest = [&program] { program.bringToFront(); };

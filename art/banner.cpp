@@ -87,8 +87,20 @@ void writeDiagonally(QImage& image, const QString& text, double extraTurn, doubl
 } // namespace
 
 QImage banner(const QString& webAddress, double scale) {
+    // The panel shows it from the start and gives it again to the box it comes back to after the
+    // magnifier: the last one drawn is kept (it shares its pixels with the box that shows it).
+    static struct {
+        QString address;
+        double scale = 0;
+        bool text = false;
+        QImage image;
+    } last;
+    const bool text = canDrawText();
+    if (!last.image.isNull() && last.address == webAddress && last.scale == scale && last.text == text)
+        return last.image;
     QImage image = ground(scale);
     writeDiagonally(image, webAddress, 0.0, scale);
+    last = {webAddress, scale, text, image};
     return image;
 }
 

@@ -111,7 +111,7 @@ Beam::Beam(forms::Application& app, Module1& model, const BeamTwin& twin)
     Timer1->setHandler([this] { Timer1_Timer(); });
     // The slider follows its beam at once, not only at its next tracking tick.
     onMoved = [this] {
-        if (this->app().isLoaded(m_twin.slider)) this->app().form<Slider>(m_twin.slider).Timer1_Timer();
+        if (auto* slider = this->app().existing<Slider>(m_twin.slider)) slider->Timer1_Timer();
     };
 }
 
@@ -155,7 +155,7 @@ void Beam::scaleChanged(double) {
     // is one pixel of this monitor, and the slider is drawn and placed for it at once.
     shaped::fitToPicture(*this, *Picture1);
     m.*m_twin.pixelTwips = Variant::fromSingle(twipsPerPixel());
-    if (app().isLoaded(m_twin.slider)) app().form<Slider>(m_twin.slider).Timer1_Timer();
+    if (auto* slider = app().existing<Slider>(m_twin.slider)) slider->Timer1_Timer();
 }
 
 void Beam::Form_Unload() {
@@ -200,7 +200,7 @@ void Beam::Picture1_MouseUp() {
 void Beam::Timer1_Timer() {
     // Any failure ends the tick; the timer stays on and the hand-over is tried again next tick.
     try {
-        app().form<Beam>(m_twin.otherBeam).Timer1->setEnabled(false);
+        if (auto* other = app().existing<Beam>(m_twin.otherBeam)) other->Timer1->setEnabled(false);
         forms::setFocusTo(app().form<Slider>(m_twin.slider).Picture1);
         Timer1->setEnabled(false);
     } catch (const std::exception&) {

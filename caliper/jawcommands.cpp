@@ -35,6 +35,7 @@ QString noCopyText(ScreenCopyProblem problem) {
         return QCoreApplication::translate("Kalibrix", "Screen sharing has ended, so the jaws cannot see the screen. Try again to restart it.");
     case ScreenCopyProblem::NoPicture:
     case ScreenCopyProblem::UnknownMonitor:
+    case ScreenCopyProblem::NoScreenCastModule:
     case ScreenCopyProblem::None:
         break;
     }

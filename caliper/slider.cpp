@@ -164,9 +164,12 @@ Slider::Slider(forms::Application& app, Module1& model, const SliderTwin& twin)
 }
 
 void Slider::Form_Load() {
-    shaped::shapeAtLoad(*this, *Picture1);
-    m.*m_twin.offset = Variant::fromText(caliperPanel(app()).zeroPointText(m_twin.axis));
+    shaped::shapeAtLoad(*this, *Picture1); // the offset was taken at the load (takeZeroPoint)
     DragActive = false;
+}
+
+void Slider::takeZeroPoint(forms::Application& app, Module1& m, const SliderTwin& twin) {
+    m.*twin.offset = Variant::fromText(caliperPanel(app).zeroPointText(twin.axis));
 }
 
 bool Slider::Form_QueryUnload() {
@@ -175,7 +178,8 @@ bool Slider::Form_QueryUnload() {
 }
 
 double Slider::wantedScale() const {
-    return app().isLoaded(m_twin.beam) ? app().form(m_twin.beam).scale() : Form::wantedScale();
+    const forms::Form* beam = app().existing(m_twin.beam);
+    return beam ? beam->scale() : Form::wantedScale();
 }
 
 void Slider::scaleChanged(double) {
@@ -183,6 +187,21 @@ void Slider::scaleChanged(double) {
 }
 
 void Slider::Timer1_Timer() {
+    // A tick that changes nothing lets the timer rest until something happens (the beam moves, say).
+    struct State {
+        bool visible;
+        int windowState;
+        QRect geometry;
+        bool beamMaximized;
+        bool operator==(const State&) const = default;
+    };
+    const auto state = [this] { return State{isVisible(), windowStateValue(), geometry(), BeamMaximized}; };
+    const State before = state();
+    track();
+    if (state() == before) Timer1->rest();
+}
+
+void Slider::track() {
     updateScale(); // drawn for the monitor its beam has come to
     auto& beamWindow = app().form(m_twin.beam);
     const std::optional<Placement> beam = env().windows.placement(&beamWindow);
@@ -206,8 +225,11 @@ void Slider::Timer1_Timer() {
         // The beam's own twips per pixel, unrounded: the same step as the nudges.
         const QRect r = placeSlider(m_twin.axis, bar, offset.toDouble(), beamWindow.twipsPerPixel(), width());
         if (m_jaws && geometry() != r) m_jaws->windowsMoved();
-        if (size() != r.size()) resize(r.size());
-        if (pos() != r.topLeft()) move(r.topLeft());
+        if (size() != r.size()) {
+            env().windows.settlePlace(this);
+            resize(r.size());
+        }
+        env().windows.moveWindow(this, r.topLeft());
         break;
     }
     case ShowState::Minimized:
@@ -227,8 +249,14 @@ void Slider::Timer2_Timer() {
         // A real length on the monitor holding the beam where the user asked for true size.
         CaliperPanel* panel = loadedCaliperPanel(app());
         const double perInch = panel ? panel->pixelsPerInch(*this) : 0.0;
-        showReading(readingText(m.*m_twin.offset, m.*m_twin.zero, m, m.*m_twin.step, perInch));
+        const QString reading = readingText(m.*m_twin.offset, m.*m_twin.zero, m, m.*m_twin.step, perInch);
+        if (reading == Label1->caption() && caption() == reading) {
+            Timer2->rest(); // nothing new to show until something happens
+            return;
+        }
+        showReading(reading);
     } catch (const VariantError&) {
+        Timer2->rest();
         return; // an offset or zero point that is not a number keeps the last reading
     }
     setCaption(Label1->caption());
@@ -256,8 +284,8 @@ void Slider::Command2_MouseDown() { Timer4->setEnabled(true); }
 void Slider::Command2_MouseUp() { Timer4->setEnabled(false); }
 
 void Slider::cancelHandOvers() {
-    app().form<Beam>(names::Form1).Timer1->setEnabled(false);
-    app().form<Beam>(names::Form31).Timer1->setEnabled(false);
+    for (const QString& name : {names::Form1, names::Form31})
+        if (auto* beam = app().existing<Beam>(name)) beam->Timer1->setEnabled(false); // none pending in one not made
 }
 
 void Slider::Command_MouseMove() {

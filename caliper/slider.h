@@ -40,6 +40,9 @@ public:
     Slider(forms::Application& app, Module1& m, const SliderTwin& twin);
 
     void Form_Load() override;
+    // What a slider's load does to the rest of the program, run when it is loaded (before the window is
+    // made): its offset starts at the panel's zero point, so that the reading starts at zero.
+    static void takeZeroPoint(forms::Application& app, Module1& m, const SliderTwin& twin);
     bool Form_QueryUnload() override;
     void Timer1_Timer(); // tracking
     void Timer2_Timer(); // readout
@@ -98,6 +101,7 @@ protected:
 
 private:
     void nudge(int direction);
+    void track(); // the tracking's work
     QPoint pointer() const;
     void cancelHandOvers();
     const SliderTwin& m_twin;

@@ -35,29 +35,75 @@ Application::~Application() {
 }
 
 void Application::registerForm(const QString& name, Factory factory) {
-    m_factories[name] = std::move(factory);
+    m_factories[name] = {std::move(factory), {}, false};
+}
+
+void Application::registerForm(const QString& name, Factory factory, MadeWhenUsed later) {
+    m_factories[name] = {std::move(factory), std::move(later), true};
 }
 
 Form& Application::form(const QString& name) {
     if (auto it = m_loaded.find(name); it != m_loaded.end()) return *it->second;
-    auto factory = m_factories.find(name);
-    if (factory == m_factories.end()) throw FormsError(424, "Object required");
-    Form* created = factory->second(*this).release();
+    auto registration = m_factories.find(name);
+    if (registration == m_factories.end()) throw FormsError(424, "Object required");
+    std::optional<std::chrono::milliseconds> loadedAt;
+    if (auto late = m_notMade.find(name); late != m_notMade.end()) {
+        loadedAt = late->second;
+        m_notMade.erase(late);
+    } else if (registration->second.later.atLoad) {
+        registration->second.later.atLoad();
+    }
+    return create(name, registration->second, loadedAt);
+}
+
+Form& Application::create(const QString& name, const Registration& registration,
+                          std::optional<std::chrono::milliseconds> loadedAt) {
+    Form* created = registration.factory(*this).release();
     // Registered before the load handling runs, so that a reference from within it finds the window.
     m_loaded[name] = created;
     m_loading.insert(name);
     created->Form_Load();
     m_loading.erase(name);
     created->setLoaded();
+    if (loadedAt) {
+        if (registration.later.atCreation) registration.later.atCreation(*created);
+        created->startTimersFrom(*loadedAt);
+    }
     if (m_unloadAfterLoad.erase(name)) unload(name); // the caller still holds the window: it is deleted later
     return *created;
 }
 
+void Application::load(const QString& name) {
+    if (isLoaded(name)) return;
+    auto registration = m_factories.find(name);
+    if (registration == m_factories.end() || !registration->second.madeWhenUsed) {
+        form(name);
+        return;
+    }
+    m_notMade[name] = m_env.clock.now();
+    if (registration->second.later.atLoad) registration->second.later.atLoad();
+}
+
+Form* Application::existing(const QString& name) const {
+    auto it = m_loaded.find(name);
+    return it == m_loaded.end() ? nullptr : it->second;
+}
+
 bool Application::isLoaded(const QString& name) const {
-    return m_loaded.count(name) != 0;
+    return m_loaded.count(name) != 0 || m_notMade.count(name) != 0;
 }
 
 void Application::unload(const QString& name) {
+    if (m_notMade.erase(name)) {
+        // Never made: only what its unload does to the rest of the program.
+        if (const auto& atUnload = m_factories.at(name).later.atUnload) {
+            ++m_unloading;
+            atUnload();
+            --m_unloading;
+        }
+        if (m_unloading == 0 && m_loaded.empty() && m_notMade.empty() && onLastUnloaded) onLastUnloaded();
+        return;
+    }
     auto it = m_loaded.find(name);
     if (it == m_loaded.end()) return;
     if (m_loading.count(name)) {
@@ -75,7 +121,7 @@ void Application::unload(const QString& name) {
     std::erase_if(m_unloaded, [](const QPointer<Form>& f) { return f.isNull(); });
     m_unloaded.emplace_back(form);
     form->deleteLater();
-    if (--m_unloading == 0 && m_loaded.empty() && onLastUnloaded) onLastUnloaded();
+    if (--m_unloading == 0 && m_loaded.empty() && m_notMade.empty() && onLastUnloaded) onLastUnloaded();
 }
 
 void Application::doEvents() {

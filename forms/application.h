@@ -10,6 +10,8 @@
 #include <map>
 #include <set>
 #include <memory>
+#include <optional>
+#include <chrono>
 #include <vector>
 
 namespace kx::forms {
@@ -24,15 +26,34 @@ public:
     ~Application();
     Environment& env() { return m_env; }
 
+    // A window that is made only when it is first used: loading it does at once only what its load
+    // does to the rest of the program (`atLoad`, also when a first reference loads it); the window is
+    // made, and its load handling run, when it is first referred to, and then `atCreation` brings it up
+    // to what the program did with it in between (loaded earlier, it would have followed that).
+    struct MadeWhenUsed {
+        std::function<void()> atLoad;
+        std::function<void(Form&)> atCreation;
+        std::function<void()> atUnload; // what its unload does to the rest, for a window never made
+    };
+
     void registerForm(const QString& name, Factory factory);
+    void registerForm(const QString& name, Factory factory, MadeWhenUsed later);
     Form& form(const QString& name);
     template <class T>
     T& form(const QString& name) {
         return static_cast<T&>(form(name));
     }
+    // The window if it has been made; nothing for one not loaded, or loaded and not made yet. For code
+    // that only follows a window that exists (a reading, a pending hand-over), without making it.
+    Form* existing(const QString& name) const;
+    template <class T>
+    T* existing(const QString& name) const {
+        return static_cast<T*>(existing(name));
+    }
     bool isLoaded(const QString& name) const;
-    // Load: creates the window and runs its load handling without showing it.
-    void load(const QString& name) { form(name); }
+    // Load: creates the window and runs its load handling without showing it; a window made when used is
+    // only marked loaded.
+    void load(const QString& name);
     // Unload: runs the window's unload handling and closes it; nothing for a window not loaded.
     void unload(const QString& name);
     // Runs when the last window has been unloaded.
@@ -52,9 +73,17 @@ public:
     void setHelpFile(const QString& file) { m_helpFile = file; }
 
 private:
+    struct Registration {
+        Factory factory;
+        MadeWhenUsed later;
+        bool madeWhenUsed = false;
+    };
+    Form& create(const QString& name, const Registration& registration,
+                 std::optional<std::chrono::milliseconds> loadedAt);
     Environment m_env;
-    std::map<QString, Factory> m_factories;
+    std::map<QString, Registration> m_factories;
     std::map<QString, Form*> m_loaded;
+    std::map<QString, std::chrono::milliseconds> m_notMade; // loaded (at that time of the clock), to be made when first used
     std::vector<QPointer<Form>> m_unloaded; // closed, waiting for the event loop to delete them
     QString m_path;
     QFont m_designFont;

@@ -5,14 +5,45 @@
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QCheckBox>
+#include <qdrawutil.h>
 #include <QPainter>
 #include <QPixmap>
 #include <QStyleOptionButton>
+#include <QStyleOptionGroupBox>
 #include <QStylePainter>
+
+#include <algorithm>
 
 namespace kx::forms {
 
 namespace {
+
+// A group box's frame as the toolkit's Fusion style draws it, as a nine-patch: 6-pixel corners, the
+// middle row and column stretched along the edges and the middle pixel over the inside (translucent
+// dark lines and shading over the window's background). The style draws it from a picture in its
+// resources, and reading that picture loads every image-format plugin; this one is made in memory.
+constexpr int kFramePatch = 13, kFrameCorner = 6;
+constexpr QRgb kGroupBoxFrame[kFramePatch * kFramePatch] = {
+    0x00FFFFFF, 0x00FFFFFF, 0x00FFFFFF, 0x00FFFFFF, 0x00FFFFFF, 0x00FFFFFF, 0x00FFFFFF, 0x00FFFFFF, 0x00FFFFFF, 0x00FFFFFF, 0x00FFFFFF, 0x00FFFFFF, 0x00FFFFFF,
+    0x00FFFFFF, 0x0D272727, 0x345D5D5D, 0x346C6C6C, 0x32757575, 0x32757575, 0x32757575, 0x32757575, 0x32757575, 0x32757575, 0x346C6C6C, 0x37666666, 0x0C151515,
+    0x00FFFFFF, 0x39626262, 0x1F5A5A5A, 0x0A000000, 0x08000000, 0x07000000, 0x07000000, 0x07000000, 0x07000000, 0x08000000, 0x0A000000, 0x1E5E5E5E, 0x355B5B5B,
+    0x00FFFFFF, 0x346C6C6C, 0x09000000, 0x03000000, 0x03000000, 0x03000000, 0x03000000, 0x03000000, 0x03000000, 0x03000000, 0x03000000, 0x09000000, 0x346C6C6C,
+    0x00FFFFFF, 0x32757575, 0x08000000, 0x03000000, 0x03000000, 0x03000000, 0x03000000, 0x03000000, 0x03000000, 0x03000000, 0x03000000, 0x08000000, 0x32757575,
+    0x00FFFFFF, 0x32757575, 0x07000000, 0x03000000, 0x03000000, 0x03000000, 0x03000000, 0x03000000, 0x03000000, 0x03000000, 0x03000000, 0x07000000, 0x32757575,
+    0x00FFFFFF, 0x32757575, 0x07000000, 0x03000000, 0x03000000, 0x03000000, 0x03000000, 0x03000000, 0x03000000, 0x03000000, 0x03000000, 0x07000000, 0x32757575,
+    0x00FFFFFF, 0x32757575, 0x07000000, 0x03000000, 0x03000000, 0x03000000, 0x03000000, 0x03000000, 0x03000000, 0x03000000, 0x03000000, 0x07000000, 0x32757575,
+    0x00FFFFFF, 0x32757575, 0x07000000, 0x03000000, 0x03000000, 0x03000000, 0x03000000, 0x03000000, 0x03000000, 0x03000000, 0x03000000, 0x07000000, 0x32757575,
+    0x00FFFFFF, 0x32757575, 0x08000000, 0x03000000, 0x03000000, 0x03000000, 0x03000000, 0x03000000, 0x03000000, 0x03000000, 0x03000000, 0x08000000, 0x32757575,
+    0x00FFFFFF, 0x346C6C6C, 0x09000000, 0x03000000, 0x03000000, 0x03000000, 0x03000000, 0x03000000, 0x03000000, 0x03000000, 0x03000000, 0x09000000, 0x346C6C6C,
+    0x00FFFFFF, 0x355B5B5B, 0x1E5E5E5E, 0x0A000000, 0x08000000, 0x07000000, 0x07000000, 0x07000000, 0x07000000, 0x08000000, 0x0A000000, 0x1F5A5A5A, 0x39626262,
+    0x00FFFFFF, 0x0C151515, 0x37666666, 0x346C6C6C, 0x32757575, 0x32757575, 0x32757575, 0x32757575, 0x32757575, 0x32757575, 0x346C6C6C, 0x345D5D5D, 0x0D272727,
+};
+
+const QPixmap& groupBoxFrame() {
+    static const QPixmap frame = QPixmap::fromImage(QImage(reinterpret_cast<const uchar*>(kGroupBoxFrame),
+                                                           kFramePatch, kFramePatch, QImage::Format_ARGB32));
+    return frame;
+}
 
 // A standard check box whose caption wraps onto further lines when it does not fit its width, as the
 // classic check box does, instead of being cut off.
@@ -118,6 +149,28 @@ void Line::paintEvent(QPaintEvent*) {
 }
 
 Frame::Frame(QWidget* parent, const QString& caption) : QGroupBox(caption, parent) {}
+
+void Frame::paintEvent(QPaintEvent* event) {
+    if (style()->name() != QLatin1String("fusion")) {
+        QGroupBox::paintEvent(event); // other styles draw their frames themselves
+        return;
+    }
+    // The same pixels as the style's: the frame where it puts it, then the caption without the frame.
+    QStylePainter p(this);
+    QStyleOptionGroupBox option;
+    initStyleOption(&option);
+    // The style leaves the caption's height above the frame, or a small margin without a caption.
+    constexpr int kTopMargin = 3;
+    const int top = title().isEmpty() && !isCheckable()
+                        ? kTopMargin
+                        : std::max(style()->pixelMetric(QStyle::PM_ExclusiveIndicatorHeight, &option, this),
+                                   option.fontMetrics.height()) + kTopMargin;
+    const QRect frame = style()->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxFrame, this)
+                            .adjusted(0, top, 0, 0);
+    qDrawBorderPixmap(&p, frame, QMargins(kFrameCorner, kFrameCorner, kFrameCorner, kFrameCorner), groupBoxFrame());
+    option.subControls &= ~QStyle::SC_GroupBoxFrame;
+    p.drawComplexControl(QStyle::CC_GroupBox, option);
+}
 
 MouseHandlers& Frame::mouse() {
     return detail::hookMouse(m_hooks, this, false);

@@ -58,10 +58,15 @@ private:
     QColor m_colour;
 };
 
+// A frame: a group box whose frame the program paints itself where the style would paint it from a
+// picture file.
 class Frame : public QGroupBox {
 public:
     Frame(QWidget* parent, const QString& caption);
     MouseHandlers& mouse();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     MouseHooks* m_hooks = nullptr;

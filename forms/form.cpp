@@ -63,6 +63,13 @@ void Form::stopTimers() {
     for (auto& t : m_timers) t->setEnabled(false);
 }
 
+void Form::startTimersFrom(std::chrono::milliseconds origin) {
+    std::vector<Timer*> missed;
+    for (auto& t : m_timers)
+        if (t->startFrom(origin)) missed.push_back(t.get());
+    for (Timer* t : missed) t->tickNow(); // in the order the window made them, as their ticks would be
+}
+
 MouseHandlers& Form::mouse() {
     return detail::hookMouse(m_hooks, this, false);
 }

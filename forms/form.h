@@ -85,6 +85,9 @@ public:
 
     Timer& createTimer(int intervalMs, bool enabled);
     void stopTimers();
+    // For a window made after its load (at `origin`, a time of the clock): its timers tick as if they
+    // had been started then, and each that would have ticked meanwhile ticks once now.
+    void startTimersFrom(std::chrono::milliseconds origin);
     MouseHandlers& mouse();
     // Called after every change of the window's position.
     std::function<void()> onMoved;

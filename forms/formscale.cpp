@@ -93,6 +93,7 @@ void Form::updateScale() {
 
 void Form::applyScale(double scale) {
     m_rescaling = true;
+    env().windows.settlePlace(this);
     const double old = m_scale;
     const bool moving = env().windows.isMoving(this);
     // The point that stays where it is: the pressed point under the pointer during a move, else the
@@ -119,6 +120,7 @@ void Form::applyScale(double scale) {
 }
 
 void Form::keepOnScreen() {
+    env().windows.settlePlace(this);
     const QList<ScreenInfo> screens = env().screen.screens();
     if (screens.isEmpty()) return;
     const QRect frame = frameGeometry();
@@ -130,6 +132,7 @@ void Form::keepOnScreen() {
 }
 
 void Form::keepWhollyOnScreen() {
+    env().windows.settlePlace(this);
     const QList<ScreenInfo> screens = env().screen.screens();
     if (screens.isEmpty()) return;
     // Before the window system has framed the window its frame is not known: the client area stands in.
@@ -145,6 +148,7 @@ void Form::keepWhollyOnScreen() {
 }
 
 void Form::moveTwips(double left, double top, double width, double height) {
+    env().windows.settlePlace(this);
     const QRect r = twipsRect(left, top, width, height);
     if (size() != r.size()) resize(r.size());
     if (pos() != r.topLeft()) move(r.topLeft());

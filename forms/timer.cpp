@@ -3,7 +3,7 @@
 namespace kx::forms {
 
 Timer::Timer(Clock& clock, int intervalMs, bool enabled)
-    : m_engine(clock.createTimer([this] {
+    : m_clock(clock), m_engine(clock.createTimer([this] {
           if (m_onTimer) m_onTimer();
       })),
       m_interval(intervalMs), m_enabled(enabled) {
@@ -31,6 +31,25 @@ void Timer::apply() {
         m_engine->start(std::chrono::milliseconds(m_interval));
     else
         m_engine->stop();
+}
+
+} // namespace kx::forms
+
+namespace kx::forms {
+
+bool Timer::startFrom(std::chrono::milliseconds origin) {
+    if (!running() || !m_onTimer) return false;
+    const std::chrono::milliseconds interval(m_interval);
+    m_engine->startFrom(interval, origin);
+    return m_clock.now() >= origin + interval;
+}
+
+void Timer::tickNow() {
+    if (m_onTimer) m_onTimer();
+}
+
+void Timer::rest() {
+    if (running()) m_engine->rest();
 }
 
 } // namespace kx::forms

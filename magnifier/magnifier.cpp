@@ -80,6 +80,10 @@ QString noticeText(ScreenCopyProblem problem) {
         return QCoreApplication::translate("Kalibrix", "The desktop shares a monitor without saying where it "
                                                        "lies, and several monitors would fit, so the magnifier "
                                                        "cannot tell what it sees.");
+    case ScreenCopyProblem::NoScreenCastModule:
+        return QCoreApplication::translate("Kalibrix", "The magnifier cannot see the screen on this desktop: "
+                                                       "Kalibrix's screen-cast module or PipeWire is not "
+                                                       "installed.");
     case ScreenCopyProblem::None:
         break;
     }

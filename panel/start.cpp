@@ -107,6 +107,8 @@ void Start::Form_Load() {
     app().doEvents();               // 11
     keepWhollyOnScreen();
     Picture1->setAutoRedraw(false); // 12
+    // The windows are made when they are first shown; loading does now what their loads do to the rest
+    // of the program (the sliders take their zero points).
     for (const QString& name : {names::Form1, names::Form2, names::Form31, names::Form42, names::Zollstock})
         app().load(name);                            // 13
     app().setHelpFile(helpFilePath(app().path()));   // 14
@@ -168,12 +170,22 @@ void Start::Check4_Click() {
 }
 
 void Start::setCaliperOnTop(int value) {
+    // A window not made yet takes the value when it is made (caliperMade).
     for (const QString& name : {names::Form1, names::Form2, names::Form31, names::Form42}) {
-        auto& window = app().form(name);
-        if (auto* beam = dynamic_cast<Beam*>(&window))
+        forms::Form* window = app().existing(name);
+        if (auto* beam = dynamic_cast<Beam*>(window))
             beam->Check1->setValue(value);
-        else if (auto* slider = dynamic_cast<Slider*>(&window))
+        else if (auto* slider = dynamic_cast<Slider*>(window))
             slider->Check1->setValue(value);
+    }
+}
+
+void Start::caliperMade(forms::Form& window) {
+    // Every value Check5 has had went to the four windows' Check1: so does the last one.
+    const int onTop = Check5->value() == 1 ? 1 : 0;
+    if (auto* beam = dynamic_cast<Beam*>(&window)) beam->Check1->setValue(onTop);
+    if (auto* slider = dynamic_cast<Slider*>(&window)) {
+        slider->Check1->setValue(onTop);
     }
 }
 
@@ -242,10 +254,29 @@ void Start::Timer2_Timer() {
 }
 
 void Start::Timer3_Timer() {
+    const QString horizontal = sliderReading(horizontalSliderTwin(), Label3->caption());
+    const QString vertical = sliderReading(verticalSliderTwin(), Label4->caption());
+    const auto scaleFactor = static_cast<std::int16_t>(Label7->caption().toInt());
+    if (horizontal == Label3->caption() && vertical == Label4->caption() && scaleFactor == m.ScaleFactor) {
+        Timer3->rest(); // nothing changed: the mirror may sleep until something happens
+        return;
+    }
     // Shown whole, however long, in the font a slider's readout takes for them.
-    m_readingCopies[0].show(*Label3, app().form<Slider>(names::Form2).Label1->caption(), scale());
-    m_readingCopies[1].show(*Label4, app().form<Slider>(names::Form42).Label1->caption(), scale());
-    m.ScaleFactor = static_cast<std::int16_t>(Label7->caption().toInt());
+    m_readingCopies[0].show(*Label3, horizontal, scale());
+    m_readingCopies[1].show(*Label4, vertical, scale());
+    m.ScaleFactor = scaleFactor;
+}
+
+QString Start::sliderReading(const SliderTwin& twin, const QString& last) {
+    // Referring to a slider loads it; it is made only when it is first shown.
+    if (!app().isLoaded(twin.name)) app().load(twin.name);
+    if (auto* slider = app().existing<Slider>(twin.name)) return slider->Label1->caption();
+    try {
+        const double perInch = trueLengths().on() ? trueLengths().pixelsPerInch(caliperMonitor(twin), twin.axis) : 0.0;
+        return readingText(m.*twin.offset, m.*twin.zero, m, m.*twin.step, perInch);
+    } catch (const VariantError&) {
+        return last; // as the readout keeps its last reading
+    }
 }
 
 void Start::Picture6_Click() {
@@ -258,8 +289,9 @@ void Start::Picture6_Click() {
 }
 
 void Start::Form_MouseMove() {
-    app().form<Beam>(names::Form1).Timer1->setEnabled(false);
-    app().form<Beam>(names::Form31).Timer1->setEnabled(false);
+    // A beam not made yet has no hand-over pending.
+    for (const QString& name : {names::Form1, names::Form31})
+        if (auto* beam = app().existing<Beam>(name)) beam->Timer1->setEnabled(false);
 }
 
 } // namespace kx

@@ -14,6 +14,7 @@ namespace kx {
 class EdgeSettings;
 class Magnifier;
 class Slider;
+struct SliderTwin;
 class TrueLengths;
 
 // The control panel: the program's first window. Its load brings up the whole program and its
@@ -71,7 +72,10 @@ public:
     // The monitor that holds the slider's beam, and the density a reading along it uses there (0
     // while true size is off).
     ScreenInfo caliperMonitor(const Slider& slider);
+    ScreenInfo caliperMonitor(const SliderTwin& twin); // also while the caliper is not made
     double pixelsPerInch(const Slider& slider) override;
+    // A caliper window made after the start (when first shown) takes what the panel did to it before.
+    void caliperMade(forms::Form& window);
     // What the calipers ask of the panel.
     QString zeroPointText(Axis axis) const override;
     void popUpCaliperMenu(Slider& slider, QPoint globalPos) override;
@@ -151,6 +155,8 @@ private:
     const ZeroPoint& zeroPoint(Axis axis) const { return m_zeroPoints[axis == Axis::Horizontal ? 0 : 1]; }
     void selectUnit(int index);
     void setCaliperOnTop(int value);
+    // The reading a slider shows: its readout's, or what its readout would show while it is not made.
+    QString sliderReading(const SliderTwin& twin, const QString& last);
     void showCaliper(const QString& beam, const QString& slider, bool visible);
     void reportSaveFailure(const SaveFailure& failure);
 

@@ -104,8 +104,11 @@ void Start::createControls() {
     // What they show and hold at design time.
     Frame2->setVisible(false);
     Picture1->setAutoSize(true);
-    Picture1->setPicture([](double scale) { return art::bannerUpsideDown(webAddress(), scale); });
-    Picture4->setPicture([](double scale) { return art::banner(webAddress(), scale); });
+    // The banner from the start: the picture the design puts there first, the banner upside down, is
+    // replaced by the upright one before the panel is first shown, so it is never drawn.
+    const forms::PictureSource banner = [](double scale) { return art::banner(webAddress(), scale); };
+    Picture1->setPicture(banner);
+    Picture4->setPicture(banner);
     Picture4->setVisible(false);
     QPalette edge = Command3->palette();
     edge.setColor(QPalette::Button, activeBorderColor());

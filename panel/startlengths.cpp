@@ -35,9 +35,16 @@ void Start::setKnownLengthScale(double scale) {
 
 ScreenInfo Start::caliperMonitor(const Slider& slider) {
     // The beam is there whenever its slider is, except while the program ends: the slider then stands for it.
-    const QString& beam = slider.twin().beam;
-    const QWidget& holder = app().isLoaded(beam) ? static_cast<const QWidget&>(app().form(beam)) : slider;
+    const forms::Form* beam = app().existing(slider.twin().beam);
+    const QWidget& holder = beam ? static_cast<const QWidget&>(*beam) : slider;
     return screenAt(env().screen.screens(), holder.frameGeometry().center());
+}
+
+ScreenInfo Start::caliperMonitor(const SliderTwin& twin) {
+    if (const forms::Form* beam = app().existing(twin.beam))
+        return screenAt(env().screen.screens(), beam->frameGeometry().center());
+    // A caliper not made yet: its beam's design place, which lies on the primary monitor.
+    return primaryScreen(env().screen.screens());
 }
 
 double Start::pixelsPerInch(const Slider& slider) {

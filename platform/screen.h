@@ -48,8 +48,9 @@ std::optional<QRect> streamArea(std::optional<QPoint> position, QSize size, cons
 // Why the screen gives no copies at all, as opposed to a single copy that failed: the desktop offers no
 // screen sharing, the user did not allow it, the sharing ended (the desktop ended it, its stream went
 // idle or broke, PipeWire went away), the desktop shares no picture at all, or it shares a monitor
-// without saying where it lies and more than one monitor would fit.
-enum class ScreenCopyProblem { None, NoScreenSharing, Refused, Ended, NoPicture, UnknownMonitor };
+// without saying where it lies and more than one monitor would fit; or the program's own part that
+// reads the screen-sharing stream, or PipeWire which it needs, is not installed.
+enum class ScreenCopyProblem { None, NoScreenSharing, Refused, Ended, NoPicture, UnknownMonitor, NoScreenCastModule };
 
 // The screen: pixel density, its monitors and the desktop's pixels.
 class Screen {

@@ -48,6 +48,12 @@ public:
     // The window being moved has been drawn again factor times larger around the pointer: the point of
     // the window that was pressed is now factor times further from its top-left corner.
     virtual void scaleMoveAnchor(QWidget* window, double factor) = 0;
+    // Moves a top-level window, as the move loop does: its pos() follows at once, or once the window
+    // system has confirmed the move; moving it again to where it is going changes nothing.
+    virtual void moveWindow(QWidget* window, QPoint topLeft) = 0;
+    // Brings pos() to where the window has been asked to move and not yet confirmed: before its place
+    // or size is changed in any other way.
+    virtual void settlePlace(QWidget* window) = 0;
     // The window's show state and normal-position rectangle; nullopt when it cannot be queried.
     virtual std::optional<Placement> placement(QWidget* window) const = 0;
     // Makes the window the active one, in front of the others of its layer.

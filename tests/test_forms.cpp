@@ -4,6 +4,7 @@
 #include "support/testprogram.h"
 
 #include <QCheckBox>
+#include <QStyle>
 #include <QTest>
 
 using namespace kx::forms;
@@ -243,6 +244,65 @@ class TestForms : public QObject {
         }
     }
 
+    // A window made when it is first used: loading it does only what its load does to the rest of the
+    // program; the first reference makes it, brings it up to date, and its timers keep the rhythm they
+    // would have had since the load, one that would have ticked meanwhile ticking once at once.
+    void applicationMakesAWindowWhenItIsFirstUsed() {
+        Platform p;
+        int ticks = 0;
+        Timer* timer = nullptr;
+        auto made = [&](const QString& name) {
+            return [&, name](Application&) {
+                auto form = std::make_unique<Platform::Probe>(p, name, QString(), QString());
+                timer = &form->createTimer(50, true);
+                timer->setHandler([&] { ++ticks; });
+                return form;
+            };
+        };
+        const Application::MadeWhenUsed later{.atLoad = [&] { p.log << "at load"; },
+                                              .atCreation = [&](Form& f) { p.log << "made " + f.formName(); },
+                                              .atUnload = [&] { p.log << "at unload"; }};
+        p.app.registerForm("Late", made("Late"), later);
+        p.app.onLastUnloaded = [&] { p.log << "last"; };
+        p.app.load("Late");
+        QVERIFY(p.app.isLoaded("Late"));
+        QVERIFY(!p.app.existing("Late"));
+        p.app.load("Late"); // loaded already: nothing
+        QCOMPARE(p.log, QStringList({"at load"}));
+        p.clock.advance(std::chrono::milliseconds(120));
+        Form& late = p.app.form("Late");
+        QCOMPARE(p.app.existing("Late"), &late);
+        QCOMPARE(p.log, QStringList({"at load", "load Late", "made Late"}));
+        QCOMPARE(ticks, 1); // it would have ticked at 50 and 100
+        p.clock.advance(std::chrono::milliseconds(29));
+        QCOMPARE(ticks, 1);
+        p.clock.advance(std::chrono::milliseconds(1)); // 150, in its rhythm from the load
+        QCOMPARE(ticks, 2);
+
+        // A first reference before the first tick: nothing to catch up; then unloaded as any window.
+        p.app.unload("Late");
+        p.log.clear();
+        p.app.load("Late");
+        p.clock.advance(std::chrono::milliseconds(10));
+        p.app.form("Late");
+        QCOMPARE(ticks, 2);
+        p.clock.advance(std::chrono::milliseconds(40));
+        QCOMPARE(ticks, 3);
+        p.app.unload("Late");
+        QCOMPARE(p.log, QStringList({"at load", "load Late", "made Late", "unload Late", "unloaded Late", "last"}));
+
+        // Never made: its unload does only what it does to the rest, and the program ends after it.
+        p.log.clear();
+        p.app.load("Late");
+        p.app.unload("Late");
+        QVERIFY(!p.app.isLoaded("Late"));
+        QCOMPARE(p.log, QStringList({"at load", "at unload", "last"}));
+        // Referred to while not loaded: loaded and made at once, nothing to bring up to date.
+        p.log.clear();
+        p.app.form("Late");
+        QCOMPARE(p.log, QStringList({"at load", "load Late"}));
+    }
+
     void applicationEndsAfterTheLastUnload() {
         Platform p;
         p.add("Main", "Child", "Child");
@@ -258,6 +318,34 @@ class TestForms : public QObject {
         // where the calibration gets saved).
         QCOMPARE(p.log, QStringList({"load Main", "load Child", "unload Main", "unload Child", "unloaded Child",
                                      "unloaded Main", "last"}));
+    }
+
+    // The program paints a frame itself where the style would paint it from a picture file: the same
+    // pixels, with and without a caption, on the panel's background.
+    void frameLooksAsTheStyleDrawsIt_data() {
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("no caption") << QString() << QSize(184, 213);
+        QTest::newRow("caption") << QStringLiteral("Justieren ") << QSize(184, 197);
+        QTest::newRow("200 %") << QStringLiteral("Justieren ") << QSize(368, 394);
+    }
+    void frameLooksAsTheStyleDrawsIt() {
+        QFETCH(QString, caption);
+        QFETCH(QSize, size);
+        if (QApplication::style()->name() != QLatin1String("fusion")) QSKIP("the program paints frames only for Fusion");
+        QPalette palette;
+        palette.setColor(QPalette::Window, QColor(0xE0, 0xE0, 0xE0));
+        auto picture = [&](QGroupBox& box) {
+            box.setPalette(palette);
+            box.resize(size);
+            QImage image(size, QImage::Format_RGB32);
+            image.fill(palette.color(QPalette::Window));
+            box.render(&image);
+            return image;
+        };
+        QGroupBox styled(caption);
+        Frame ours(nullptr, caption);
+        QCOMPARE(picture(ours), picture(styled));
     }
 
     void focusNeedsAShownWindowAndAVisibleEnabledControl() {

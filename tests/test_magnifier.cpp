@@ -254,6 +254,7 @@ private Q_SLOTS:
         QTest::newRow("ended") << kx::ScreenCopyProblem::Ended;
         QTest::newRow("no picture") << kx::ScreenCopyProblem::NoPicture;
         QTest::newRow("unknown monitor") << kx::ScreenCopyProblem::UnknownMonitor;
+        QTest::newRow("no screen-cast module") << kx::ScreenCopyProblem::NoScreenCastModule;
     }
     void aScreenWithoutCopiesSwitchesTheMagnifierOffWithANotice() {
         QFETCH(kx::ScreenCopyProblem, problem);

@@ -624,5 +624,10 @@ Kalibrix beginnt mit den voreingestellten Nullpunkten und kann die Kalibrierung 
         <source>The moving jaw found no edge and stays where it is.</source>
         <translation>Die bewegliche Backe fand keine Kante und bleibt stehen.</translation>
     </message>
+    <message>
+        <location filename="../magnifier/magnifier.cpp" line="83"/>
+        <source>The magnifier cannot see the screen on this desktop: Kalibrix's screen-cast module or PipeWire is not installed.</source>
+        <translation>Die Lupe kann den Bildschirm auf diesem Desktop nicht sehen: Das Bildschirmfreigabe-Modul von Kalibrix oder PipeWire ist nicht installiert.</translation>
+    </message>
 </context>
 </TS>

@@ -25,6 +25,10 @@ bool FakeWindowSystem::isTopmost(QWidget* window) const {
     return m_topmost.value(window);
 }
 
+void FakeWindowSystem::moveWindow(QWidget* window, QPoint topLeft) {
+    if (window->pos() != topLeft) window->move(topLeft);
+}
+
 void FakeWindowSystem::beginMove(QWidget* window, std::function<void()> onFinished) {
     ++m_moveLoops;
     m_moving = window;

@@ -18,6 +18,8 @@ public:
     void beginMove(QWidget* window, std::function<void()> onFinished) override;
     bool isMoving(QWidget* window) const override;
     void scaleMoveAnchor(QWidget* window, double factor) override;
+    void moveWindow(QWidget* window, QPoint topLeft) override;
+    void settlePlace(QWidget*) override {}
     std::optional<Placement> placement(QWidget* window) const override;
     void activate(QWidget* window) override;
     QPoint cursorPos() const override { return m_cursor; }

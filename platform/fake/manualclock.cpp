@@ -26,6 +26,10 @@ public:
         m_entry.due = m_clock.m_now + interval;
         m_entry.sequence = ++m_clock.m_sequence;
     }
+    void startFrom(std::chrono::milliseconds interval, std::chrono::milliseconds origin) override {
+        start(interval);
+        m_entry.due = nextTickFrom(origin, interval, m_clock.m_now);
+    }
     void stop() override { m_entry.running = false; }
 
 private:

@@ -17,7 +17,7 @@ public:
     std::unique_ptr<TimerEngine> createTimer(std::function<void()> onTick) override;
 
     void advance(std::chrono::milliseconds by);
-    std::chrono::milliseconds now() const { return m_now; }
+    std::chrono::milliseconds now() const override { return m_now; }
     // Number of timers currently running (started and not stopped).
     int runningTimers() const;
 

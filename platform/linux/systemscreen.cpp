@@ -1,10 +1,13 @@
-// The screen on Linux: the screen-cast portal on Wayland sessions, the X server's millimetres on X11.
+// The screen on Linux: the screen-cast portal on Wayland sessions, from a module loaded at the first
+// copy, and the X server's millimetres on X11.
 
-#include "platform/linux/screencast.h"
 #include "platform/qt/systemhooks.h"
 
+#include <QCoreApplication>
 #include <QGuiApplication>
+#include <QLibrary>
 #include <QtGui/qguiapplication_platform.h>
+#include <cstdio>
 #if QT_CONFIG(xcb)
 #include <xcb/xcb.h>
 #endif
@@ -13,24 +16,51 @@ namespace kx {
 
 namespace {
 
-class PortalScreen final : public SharedScreen {
+// The portal's screen, loaded from the module (kalibrix-screencast) beside the program or in
+// ../lib/kalibrix from it (installed) when it is first asked for; where it or PipeWire cannot be loaded, the
+// copies have a problem that says so.
+class ModuleScreen final : public SharedScreen {
 public:
-    explicit PortalScreen(SettingsStore& settings) : m_cast(settings) {}
-    void start() override { m_cast.start(); }
-    void stop() override { m_cast.stop(); }
-    ScreenCopyProblem problem() const override { return m_cast.problem(); }
-    bool preparing() const override { return m_cast.preparing(); }
-    QImage copy(const QRect& rect) const override { return m_cast.copy(rect); }
-    std::optional<QPoint> cursorPos() const override { return m_cast.cursorPos(); }
+    explicit ModuleScreen(SettingsStore& settings) : m_settings(settings) {}
+    void start() override {
+        if (!m_cast && !m_missing) load();
+        if (m_cast) m_cast->start();
+    }
+    void stop() override { if (m_cast) m_cast->stop(); }
+    ScreenCopyProblem problem() const override {
+        return m_cast ? m_cast->problem() : m_missing ? ScreenCopyProblem::NoScreenCastModule : ScreenCopyProblem::None;
+    }
+    bool preparing() const override { return m_cast && m_cast->preparing(); }
+    QImage copy(const QRect& rect) const override { return m_cast ? m_cast->copy(rect) : QImage(); }
+    std::optional<QPoint> cursorPos() const override { return m_cast ? m_cast->cursorPos() : std::nullopt; }
 
 private:
-    ScreenCast m_cast;
+    void load() {
+        using Make = SharedScreen* (*)(SettingsStore&);
+        QStringList why;
+        const QString program = QCoreApplication::applicationDirPath();
+        for (const QString& folder : {program, program + QStringLiteral("/../lib/kalibrix")}) {
+            QLibrary module(folder + QStringLiteral("/kalibrix-screencast"));
+            const auto make = module.load() ? reinterpret_cast<Make>(module.resolve("kalibrix_share_screen")) : nullptr;
+            if (make) {
+                m_cast.reset(make(m_settings)); // the module stays loaded to the end
+                return;
+            }
+            why << module.errorString();
+        }
+        m_missing = true;
+        std::fprintf(stderr, "Kalibrix: the screen cannot be copied: %s\n", qPrintable(why.join(QStringLiteral("; "))));
+    }
+
+    SettingsStore& m_settings;
+    std::unique_ptr<SharedScreen> m_cast;
+    bool m_missing = false;
 };
 
 } // namespace
 
 std::unique_ptr<SharedScreen> shareScreen(SettingsStore& settings) {
-    return std::make_unique<PortalScreen>(settings);
+    return std::make_unique<ModuleScreen>(settings);
 }
 
 QSizeF displayServerMillimetres(QSize pixels) {

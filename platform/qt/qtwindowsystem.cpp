@@ -8,6 +8,7 @@
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QWindow>
+#include <algorithm>
 
 namespace kx {
 
@@ -120,7 +121,7 @@ void QtWindowSystem::beginMove(QWidget* window, std::function<void()> onFinished
     }
     m_moving = window;
     m_windowAtPress = window->pos();
-    m_cursorAtPress = m_lastPress;
+    m_cursorAtPress = m_pointer = m_lastPress;
     m_onFinished = std::move(onFinished);
 }
 
@@ -134,10 +135,38 @@ void QtWindowSystem::scaleMoveAnchor(QWidget* window, double factor) {
     m_windowAtPress = m_cursorAtPress - grabbed.toPoint();
 }
 
+void QtWindowSystem::moveWindow(QWidget* window, QPoint topLeft) {
+    if (moveUnderway(window).value_or(window->pos()) == topLeft) return;
+    if (!moveShownWindow(window, topLeft)) return window->move(topLeft);
+    // pos() follows when the window system tells where the window now is (a move event); placement()
+    // says where it is going meanwhile. The window is told at once, as Qt tells it after its own
+    // moves, so that what follows it (a slider its beam) goes along in the same step.
+    std::erase_if(m_movesUnderway, [window](const auto& move) { return !move.first || move.first == window; });
+    m_movesUnderway.emplace_back(window, topLeft);
+    QMoveEvent moved(topLeft, window->pos());
+    m_telling = true;
+    QCoreApplication::sendEvent(window, &moved);
+    m_telling = false;
+}
+
+void QtWindowSystem::settlePlace(QWidget* window) {
+    if (const std::optional<QPoint> to = moveUnderway(window)) {
+        std::erase_if(m_movesUnderway, [window](const auto& move) { return !move.first || move.first == window; });
+        window->move(*to); // through Qt, which then knows the place at once
+    }
+}
+
+std::optional<QPoint> QtWindowSystem::moveUnderway(const QWidget* window) const {
+    auto it = std::find_if(m_movesUnderway.begin(), m_movesUnderway.end(), [window](const auto& m) { return m.first == window; });
+    return it == m_movesUnderway.end() ? std::nullopt : std::optional<QPoint>(it->second);
+}
+
 bool QtWindowSystem::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
     if (type == QEvent::MouseButtonPress && watched->isWidgetType())
         m_lastPress = static_cast<QMouseEvent*>(event)->globalPosition().toPoint();
+    if (type == QEvent::Move && !m_telling && !m_movesUnderway.empty())
+        std::erase_if(m_movesUnderway, [watched](const auto& move) { return !move.first || move.first == watched; });
     if (!m_moving) return false;
     switch (type) {
     case QEvent::MouseMove: {
@@ -146,8 +175,8 @@ bool QtWindowSystem::eventFilter(QObject* watched, QEvent* event) {
             finishMove();
             return false;
         }
-        const QPoint target = m_windowAtPress + (me->globalPosition().toPoint() - m_cursorAtPress);
-        if (m_moving->pos() != target) m_moving->move(target);
+        m_pointer = me->globalPosition().toPoint();
+        moveWindow(m_moving, m_windowAtPress + (m_pointer - m_cursorAtPress));
         return true;
     }
     case QEvent::MouseButtonRelease: {
@@ -190,9 +219,10 @@ std::optional<Placement> QtWindowSystem::placement(QWidget* window) const {
         p.showCmd = ShowState::Maximized;
     else
         p.showCmd = ShowState::Normal;
-    const QRect r = (window->isMaximized() || window->isMinimized()) && window->normalGeometry().isValid()
-                        ? window->normalGeometry()
-                        : window->geometry();
+    QRect r = (window->isMaximized() || window->isMinimized()) && window->normalGeometry().isValid()
+                  ? window->normalGeometry()
+                  : window->geometry();
+    if (const std::optional<QPoint> to = moveUnderway(window); to && p.showCmd == ShowState::Normal) r.moveTopLeft(*to);
     p.left = r.x();
     p.top = r.y();
     p.right = r.x() + r.width();
@@ -206,6 +236,9 @@ void QtWindowSystem::activate(QWidget* window) {
 }
 
 QPoint QtWindowSystem::cursorPos() const {
+    // During a move the pointer is where its last event put it: no question to the window system at
+    // every step.
+    if (m_moving) return m_pointer;
     return QCursor::pos();
 }
 

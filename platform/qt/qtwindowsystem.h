@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <QTimer>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace kx {
@@ -26,6 +27,8 @@ public:
     void beginMove(QWidget* window, std::function<void()> onFinished) override;
     bool isMoving(QWidget* window) const override;
     void scaleMoveAnchor(QWidget* window, double factor) override;
+    void moveWindow(QWidget* window, QPoint topLeft) override;
+    void settlePlace(QWidget* window) override;
     std::optional<Placement> placement(QWidget* window) const override;
     void activate(QWidget* window) override;
     QPoint cursorPos() const override;
@@ -41,6 +44,7 @@ private:
     };
     void checkShownWindows();
     void finishMove();
+    std::optional<QPoint> moveUnderway(const QWidget* window) const;
     std::vector<ShownWindow> m_shown;
     QTimer m_showCheck;
     QElapsedTimer m_sinceStart;
@@ -48,6 +52,10 @@ private:
     QPoint m_windowAtPress;
     QPoint m_cursorAtPress;
     QPoint m_lastPress;
+    QPoint m_pointer; // during a move: where the last pointer event put it
+    // Windows asked to move that have not yet been told where they are, and where they are going.
+    std::vector<std::pair<QPointer<QWidget>, QPoint>> m_movesUnderway;
+    bool m_telling = false; // telling a window where it is going
     std::function<void()> m_onFinished;
 };
 

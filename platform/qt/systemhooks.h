@@ -58,4 +58,10 @@ void windowHidden(QWidget* window);
 // the reason in whyNot (a sentence for the user).
 bool openOnDesktop(const QString& document, bool isAddress, QString* whyNot);
 
+// Asks the window system directly to move a shown frameless top-level window to topLeft, and nothing
+// else (Qt sends the window's size hints with every move, which the window manager then reads again);
+// the window system keeps its pixels from then on, for what moves over it. False where that is not
+// done: the caller moves the window through Qt.
+bool moveShownWindow(QWidget* window, QPoint topLeft);
+
 } // namespace kx

@@ -50,6 +50,12 @@ def test_panel_is_the_only_window_shown_and_a_close_without_changes_writes_nothi
         sizes.append(icon[0])
         icon = icon[2 + icon[0] * icon[1]:]
     assert sizes == [16, 24, 32, 48, 64, 128, 256]
+    # A Wayland desktop's screen sharing (PipeWire) and Qt's networking are not loaded on X11, nor are
+    # image-format plugins: the program reads no picture files.
+    with open(f"/proc/{kalibrix.program.pid}/maps", encoding="utf-8") as f:
+        mapped = f.read()
+    for library in ("libpipewire", "libQt6Network", "/imageformats/"):
+        assert library not in mapped, f"{library} is mapped after the start"
     kalibrix.close()
     display.wait_window_gone(kalibrix.panel)
     assert not os.path.exists(display.settings_path())

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/qt/systemhooks.h"
 #include "platform/windowsystem.h"
 
 #include <QDBusConnection>
@@ -21,7 +22,7 @@ class SettingsStore;
 // directly. The desktop asks the user once in its own dialog; the permission is kept as the portal's
 // restore token in the settings file, section "ScreenCast", so later sessions do not ask again.
 // Everything runs on the caller's thread but the stream, which has PipeWire's.
-class ScreenCast final : public QObject {
+class ScreenCast final : public QObject, public SharedScreen {
     Q_OBJECT
 
 public:
@@ -29,17 +30,17 @@ public:
     ~ScreenCast() override;
 
     // Asks the portal for a session and its stream, unless one is on its way, running or has failed.
-    void start();
+    void start() override;
     // Ends the session and its stream; the next start() asks again.
-    void stop();
+    void stop() override;
     // Why there are no pictures, and will be none until stop().
-    ScreenCopyProblem problem() const;
+    ScreenCopyProblem problem() const override;
     // On the way: the desktop's portal (and perhaps the user) is being asked, or the stream's first
     // picture is awaited.
-    bool preparing() const;
+    bool preparing() const override;
     // The desktop's pixels in rect from the stream's newest frame; a null image before the first frame.
-    QImage copy(const QRect& rect) const;
-    std::optional<QPoint> cursorPos() const;
+    QImage copy(const QRect& rect) const override;
+    std::optional<QPoint> cursorPos() const override;
 
 private Q_SLOTS:
     void response(uint code, const QVariantMap& results, const QDBusMessage& message);

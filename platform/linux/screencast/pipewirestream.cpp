@@ -1,4 +1,4 @@
-#include "platform/linux/pipewirestream.h"
+#include "platform/linux/screencast/pipewirestream.h"
 
 #include <QMutex>
 #include <QPainter>

@@ -1,7 +1,7 @@
-#include "platform/linux/screencast.h"
+#include "platform/linux/screencast/screencast.h"
 
 #include "model/settingstable.h"
-#include "platform/linux/pipewirestream.h"
+#include "platform/linux/screencast/pipewirestream.h"
 #include "settings/settingsstore.h"
 
 #include <QDBusArgument>
