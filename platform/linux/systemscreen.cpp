@@ -16,9 +16,9 @@ namespace kx {
 
 namespace {
 
-// The portal's screen, loaded from the module (kalibrix-screencast) beside the program or in
-// ../lib/kalibrix from it (installed) when it is first asked for; where it or PipeWire cannot be loaded, the
-// copies have a problem that says so.
+// The portal's screen, loaded from the module (kalibrix-screencast) beside the program or in the
+// library folder where it is installed (KALIBRIX_MODULE_DIR, from the program's folder) when it is
+// first asked for; where it or PipeWire cannot be loaded, the copies have a problem that says so.
 class ModuleScreen final : public SharedScreen {
 public:
     explicit ModuleScreen(SettingsStore& settings) : m_settings(settings) {}
@@ -39,7 +39,7 @@ private:
         using Make = SharedScreen* (*)(SettingsStore&);
         QStringList why;
         const QString program = QCoreApplication::applicationDirPath();
-        for (const QString& folder : {program, program + QStringLiteral("/../lib/kalibrix")}) {
+        for (const QString& folder : {program, program + QStringLiteral("/" KALIBRIX_MODULE_DIR)}) {
             QLibrary module(folder + QStringLiteral("/kalibrix-screencast"));
             const auto make = module.load() ? reinterpret_cast<Make>(module.resolve("kalibrix_share_screen")) : nullptr;
             if (make) {
