@@ -776,6 +776,17 @@ class Display:
         return self.window_image(self.root.id, x, y, width or self.size[0] - x,
                                  height or self.size[1] - y)
 
+    def set_background(self, image):
+        """Makes an RGB image of the screen's size the root window's background (the root keeps it
+        after the pixmap is freed)."""
+        pixmap = self.root.create_pixmap(*self.size, self.x.screen().root_depth)
+        gc = pixmap.create_gc()
+        pixmap.put_pil_image(gc, 0, 0, image)
+        self.root.change_attributes(background_pixmap=pixmap)
+        self.root.clear_area()
+        gc.free()
+        pixmap.free()
+
     def wait_pixels(self, predicate, rect=None, timeout=STEP_TIMEOUT, what="the screen"):
         """Polls screenshots (of rect = (x, y, w, h), default the whole screen) until
         predicate(image) is true; returns that image."""

@@ -28,13 +28,7 @@ OPEN_WHEN_SCALED = (1100, 700)
 def pattern(display):
     """Makes the test pattern the root window's background."""
     image = harness.pattern_image(display.size)
-    pixmap = display.root.create_pixmap(*display.size, display.x.screen().root_depth)
-    gc = pixmap.create_gc()
-    pixmap.put_pil_image(gc, 0, 0, image)
-    display.root.change_attributes(background_pixmap=pixmap)
-    display.root.clear_area()
-    gc.free()
-    pixmap.free()  # the root keeps its background
+    display.set_background(image)
     x, y = OPEN_DESKTOP
     display.wait_pixels(lambda im: im.tobytes() == image.crop((x, y, x + 10, y + 10)).tobytes(),
                         (x, y, 10, 10), what="the test pattern to reach the screen")
