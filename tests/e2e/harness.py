@@ -986,11 +986,16 @@ class Kalibrix:
 # Showing the program on a virtual display (scripts/run)
 
 
+LOCALE_VARIABLES = ("LC_ALL", "LC_MESSAGES", "LC_NUMERIC", "LC_CTYPE", "LANG", "LANGUAGE")
+
+
 def show(binary, screenshot_path, keep_running, calipers=False):
-    # Unlike a test, this run keeps the user's own settings.
+    # Unlike a test, this run keeps the user's own settings and language (an empty locale variable
+    # counts as unset).
     home = os.environ.get("HOME") or os.path.expanduser("~")
     user_env = {"HOME": home,
                 "XDG_CONFIG_HOME": os.environ.get("XDG_CONFIG_HOME") or os.path.join(home, ".config")}
+    user_env.update({name: os.environ.get(name, "") for name in LOCALE_VARIABLES})
     with Display() as display:
         print(f"Virtual display {display.name} ({SCREEN_SIZE[0]}x{SCREEN_SIZE[1]}) with openbox "
               "is running.", flush=True)
