@@ -148,6 +148,7 @@ Slider::Slider(forms::Application& app, Module1& model, const SliderTwin& twin)
     // The handle must also see the pointer pass with no button held: that cancels a beam's pending
     // hand-over. Without tracking, Qt drops such moves before they reach the handle.
     Label2->setMouseTracking(true);
+    Label2->installEventFilter(this); // after the handle's own hooks, so that it runs first
     Check1->onClick = [this] { Check1_Click(); };
 
     const bool horizontal = twin.axis == Axis::Horizontal;
@@ -386,14 +387,25 @@ QPoint Slider::pointer() const {
     return env().screen.cursorPos().value_or(env().windows.cursorPos());
 }
 
-void Slider::mouseDoubleClickEvent(QMouseEvent* event) {
+bool Slider::closeOnReadout(QPoint inPicture) {
     // A double-click on the readout closes the jaws on the object between them.
-    if (Label1->geometry().contains(Picture1->mapFrom(this, event->position().toPoint()))) {
-        m_jaws->run(JawCommands::Command::Close, pointer());
+    if (!Label1->geometry().contains(inPicture)) return false;
+    m_jaws->run(JawCommands::Command::Close, pointer());
+    return true;
+}
+
+void Slider::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (closeOnReadout(Picture1->mapFrom(this, event->position().toPoint())))
         event->accept();
-        return;
-    }
-    Form::mouseDoubleClickEvent(event);
+    else
+        Form::mouseDoubleClickEvent(event);
+}
+
+bool Slider::eventFilter(QObject* watched, QEvent* event) {
+    // The vertical readout lies partly on the jaw's handle, which takes double-clicks as presses.
+    if (watched == Label2 && event->type() == QEvent::MouseButtonDblClick)
+        return closeOnReadout(Label2->mapTo(Picture1, static_cast<QMouseEvent*>(event)->position().toPoint()));
+    return Form::eventFilter(watched, event);
 }
 
 void Slider::contextMenuEvent(QContextMenuEvent* event) {

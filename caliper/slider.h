@@ -98,8 +98,10 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    bool closeOnReadout(QPoint inPicture); // a double-click at that point of the picture
     void nudge(int direction);
     void track(); // the tracking's work
     QPoint pointer() const;
