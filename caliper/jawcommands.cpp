@@ -115,12 +115,8 @@ std::optional<MeasuringLine> JawCommands::line(std::optional<QPoint> pointer) co
     const Variant& zero = m.*twin.zero;
     if (!placed || placed->showCmd != ShowState::Normal || !offset.isNumeric() || !zero.isNumeric()) return std::nullopt;
     const bool horizontal = twin.axis == Axis::Horizontal;
-    const double tpp = beam.twipsPerPixel();
-    // As the slider's tracking counts: from where the whole bar's right end would be.
-    Placement bar = *placed;
-    if (horizontal) bar.right += beam.shortfall();
-    const QRect atZero = placeSlider(twin.axis, bar, zero.toDouble(), tpp, m_slider.width());
-    const QRect atOffset = placeSlider(twin.axis, bar, offset.toDouble(), tpp, m_slider.width());
+    const QRect atZero = m_slider.placeAt(*placed, zero.toDouble());
+    const QRect atOffset = m_slider.placeAt(*placed, offset.toDouble());
 
     MeasuringLine l;
     l.axis = twin.axis;
@@ -158,14 +154,19 @@ void JawCommands::runSoon(Command command) {
     m_later->setEnabled(true);
 }
 
-QImage JawCommands::copyScreen(const QRect& rect, Pending& pending) {
-    Screen& screen = m_slider.env().screen;
-    QImage shot = screen.grab(rect);
+QImage JawCommands::grab(const QRect& rect) {
+    QImage shot = m_slider.env().screen.grab(rect);
     m_release->setEnabled(false);
     m_release->setEnabled(true);
+    return shot;
+}
+
+QImage JawCommands::copyScreen(const QRect& rect, Pending& pending) {
+    Screen& screen = m_slider.env().screen;
+    QImage shot = grab(rect);
     if (!shot.isNull()) return shot;
     const ScreenCopyProblem problem = screen.copyProblem();
-    if (problem == ScreenCopyProblem::None && ++pending.attempts < kCopyAttempts) {
+    if (problem == ScreenCopyProblem::None && screen.preparingCopies() && ++pending.attempts < kCopyAttempts) {
         // A screen-sharing stream may still be starting: tried again shortly, the jaws as they are then.
         m_pending = pending;
         m_later->setInterval(kCopyRetryMs);
@@ -181,8 +182,8 @@ QImage JawCommands::copyScreen(const QRect& rect, Pending& pending) {
 }
 
 void JawCommands::windowsMoved() {
-    m_settle->setEnabled(false);
-    m_settle->setEnabled(true);
+    // Every step of a drag comes here: only the time is kept.
+    m_movedAt = m_slider.env().clock.now();
 }
 
 void JawCommands::runNow(Pending pending) {
@@ -190,8 +191,12 @@ void JawCommands::runNow(Pending pending) {
     // still stand at its old place there (the window manager moves it a moment later), and the
     // copy would see its jaw between the jaws.
     m_slider.Timer1_Timer();
-    if (m_settle->enabled()) {
+    const std::chrono::milliseconds settled = m_movedAt.value_or(std::chrono::milliseconds(0)) + std::chrono::milliseconds(kSettleMs);
+    if (const std::chrono::milliseconds now = m_slider.env().clock.now(); m_movedAt && now < settled) {
         m_pending = pending;
+        m_settle->setEnabled(false);
+        m_settle->setInterval(int((settled - now).count()));
+        m_settle->setEnabled(true);
         return;
     }
     const std::optional<MeasuringLine> l = line(pending.pointer);
@@ -285,8 +290,8 @@ void JawCommands::dragStarted(bool snapping) {
     MeasuringLine whole = *l;
     whole.beyondFixed = l->fixed;
     whole.beyondMoving = end;
-    const QImage shot = m_slider.env().screen.grab(whole.rect());
-    if (shot.isNull()) return;
+    const QImage shot = grab(whole.rect());
+    if (shot.isNull()) return; // (a screen-sharing stream still starting: this drag does not snap)
     std::vector<QRgb> pixels;
     const QPoint origin = whole.rect().topLeft();
     for (int a = whole.beyondFixed; a <= whole.beyondMoving; ++a) pixels.push_back(shot.pixel(whole.point(a) - origin));

@@ -6,6 +6,7 @@
 #include <QPoint>
 #include <QRect>
 #include <QString>
+#include <chrono>
 #include <optional>
 #include <vector>
 
@@ -59,7 +60,7 @@ public:
     // the press; the pointer's place along the line then stops the jaw on an edge within a few pixels.
     void dragStarted(bool snapping);
     // The offset that stands the moving jaw on the edge nearest to the pointer's place along the line
-    // (device pixels) if one is near enough; nothing otherwise.
+    // (device pixels on the screen) if one is near enough; nothing otherwise.
     std::optional<Variant> snapFor(int pointerAlong);
     bool snapping() const { return !m_snapEdges.empty(); }
     // Stops snapping for the rest of this drag (Alt held).
@@ -88,6 +89,7 @@ private:
     void remember(const Place& place);
     Place here() const;
     QImage copyScreen(const QRect& rect, Pending& pending);
+    QImage grab(const QRect& rect); // and keeps a screen-sharing stream for a while
     void tell(const QString& text);
     int tolerance() const;
 
@@ -95,7 +97,8 @@ private:
     std::vector<Place> m_undo;
     std::optional<Pending> m_pending;
     forms::Timer* m_later;   // a command from the menu, or a copy tried again while screen sharing starts
-    forms::Timer* m_settle;  // runs while a moved caliper is settling on the screen
+    forms::Timer* m_settle;  // a command waiting for a moved caliper to settle on the screen
+    std::optional<std::chrono::milliseconds> m_movedAt; // when the caliper was last moved
     forms::Timer* m_release; // lets a screen-sharing stream go a while after the last command
     std::vector<int> m_snapEdges; // along the line, where the dragged jaw may stop
     std::optional<MeasuringLine> m_dragLine;

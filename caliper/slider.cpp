@@ -219,12 +219,7 @@ void Slider::track() {
         }
         const Variant& offset = m.*m_twin.offset;
         if (!offset.isNumeric()) return; // keeps the last place until the offset is a number again
-        // A bar drawn shorter for a small monitor keeps the zero points: the horizontal slider counts
-        // from where the whole bar's right end would be.
-        Placement bar = *beam;
-        if (m_twin.axis == Axis::Horizontal) bar.right += app().form<Beam>(m_twin.beam).shortfall();
-        // The beam's own twips per pixel, unrounded: the same step as the nudges.
-        const QRect r = placeSlider(m_twin.axis, bar, offset.toDouble(), beamWindow.twipsPerPixel(), width());
+        const QRect r = placeAt(*beam, offset.toDouble());
         if (m_jaws && geometry() != r) m_jaws->windowsMoved();
         if (size() != r.size()) {
             env().windows.settlePlace(this);
@@ -311,12 +306,11 @@ void Slider::Label2_MouseMove(float x, float y, int shift) {
         if (!DragActive) return;
         const double distance = m_twin.axis == Axis::Horizontal ? x : y;
         if (shift & kAltShift) m_jaws->stopSnapping();
-        // The pointer's place along the line: the handle's measuring edge is where the jaw stands.
+        // The pointer's place along the line: the handle's measuring edge is where the jaw stands, and
+        // the pointer's place is told from where the window stood when it moved.
         if (m_jaws->snapping()) {
-            const std::optional<MeasuringLine> here = m_jaws->line(std::nullopt);
-            const std::optional<Variant> snapped =
-                here ? m_jaws->snapFor(here->moving + int(std::floor(distance))) : std::nullopt;
-            if (snapped) {
+            const int jawAt = m_twin.axis == Axis::Horizontal ? pos().x() : pos().y();
+            if (const std::optional<Variant> snapped = m_jaws->snapFor(jawAt + int(std::floor(distance)))) {
                 m.*m_twin.offset = *snapped;
                 return;
             }
@@ -380,6 +374,16 @@ void Slider::keyPressEvent(QKeyEvent* event) {
         event->accept();
     else
         Form::keyPressEvent(event);
+}
+
+QRect Slider::placeAt(const Placement& beam, double offset) const {
+    auto& beamWindow = app().form<Beam>(m_twin.beam);
+    // A bar drawn shorter for a small monitor keeps the zero points: the horizontal slider counts
+    // from where the whole bar's right end would be.
+    Placement bar = beam;
+    if (m_twin.axis == Axis::Horizontal) bar.right += beamWindow.shortfall();
+    // The beam's own twips per pixel, unrounded: the same step as the nudges.
+    return placeSlider(m_twin.axis, bar, offset, beamWindow.twipsPerPixel(), width());
 }
 
 QPoint Slider::pointer() const {

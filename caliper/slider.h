@@ -75,6 +75,9 @@ public:
     double wantedScale() const override;
     bool keptOnScreen() const override { return false; }
 
+    // Where the slider stands for an offset on its beam placed at `beam` (device pixels).
+    QRect placeAt(const Placement& beam, double offset) const;
+
     const SliderTwin& twin() const { return m_twin; }
     Module1& model() const { return m; }
     // The commands that find the edges on the screen.
