@@ -141,7 +141,8 @@ void QtWindowSystem::moveWindow(QWidget* window, QPoint topLeft) {
     // pos() follows when the window system tells where the window now is (a move event); placement()
     // says where it is going meanwhile. The window is told at once, as Qt tells it after its own
     // moves, so that what follows it (a slider its beam) goes along in the same step.
-    std::erase_if(m_movesUnderway, [window](const auto& move) { return !move.first || move.first == window; });
+    std::erase_if(m_movesUnderway, [](const auto& move) { return !move.first; });
+    if (m_movesUnderway.size() == 64) m_movesUnderway.erase(m_movesUnderway.begin()); // only the last ones matter
     m_movesUnderway.emplace_back(window, topLeft);
     QMoveEvent moved(topLeft, window->pos());
     m_telling = true;
@@ -157,8 +158,18 @@ void QtWindowSystem::settlePlace(QWidget* window) {
 }
 
 std::optional<QPoint> QtWindowSystem::moveUnderway(const QWidget* window) const {
-    auto it = std::find_if(m_movesUnderway.begin(), m_movesUnderway.end(), [window](const auto& m) { return m.first == window; });
-    return it == m_movesUnderway.end() ? std::nullopt : std::optional<QPoint>(it->second);
+    auto it = std::find_if(m_movesUnderway.rbegin(), m_movesUnderway.rend(), [window](const auto& m) { return m.first == window; });
+    return it == m_movesUnderway.rend() ? std::nullopt : std::optional<QPoint>(it->second);
+}
+
+void QtWindowSystem::windowMoved(QObject* window, QPoint to) {
+    // The window system tells of each move in turn, during a drag often after the next one was asked
+    // for: a place asked for before the window's last one is passed, and the moves up to it are done.
+    // At its last place, or one never asked for (the window manager put it elsewhere), it has arrived.
+    const auto mine = [window](const auto& m) { return m.first == window; };
+    auto at = std::find_if(m_movesUnderway.begin(), m_movesUnderway.end(), [&](const auto& m) { return mine(m) && m.second == to; });
+    at = at != m_movesUnderway.end() && std::any_of(at + 1, m_movesUnderway.end(), mine) ? at + 1 : m_movesUnderway.end();
+    m_movesUnderway.erase(std::remove_if(m_movesUnderway.begin(), at, mine), at);
 }
 
 bool QtWindowSystem::eventFilter(QObject* watched, QEvent* event) {
@@ -166,7 +177,7 @@ bool QtWindowSystem::eventFilter(QObject* watched, QEvent* event) {
     if (type == QEvent::MouseButtonPress && watched->isWidgetType())
         m_lastPress = static_cast<QMouseEvent*>(event)->globalPosition().toPoint();
     if (type == QEvent::Move && !m_telling && !m_movesUnderway.empty())
-        std::erase_if(m_movesUnderway, [watched](const auto& move) { return !move.first || move.first == watched; });
+        windowMoved(watched, static_cast<QMoveEvent*>(event)->pos());
     if (!m_moving) return false;
     switch (type) {
     case QEvent::MouseMove: {

@@ -53,8 +53,10 @@ private:
     QPoint m_cursorAtPress;
     QPoint m_lastPress;
     QPoint m_pointer; // during a move: where the last pointer event put it
-    // Windows asked to move that have not yet been told where they are, and where they are going.
+    // The moves asked for that the window system has not yet confirmed, in order; a window's last one
+    // is where it is going.
     std::vector<std::pair<QPointer<QWidget>, QPoint>> m_movesUnderway;
+    void windowMoved(QObject* window, QPoint to);
     bool m_telling = false; // telling a window where it is going
     std::function<void()> m_onFinished;
 };
