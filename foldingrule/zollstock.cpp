@@ -102,8 +102,7 @@ void Zollstock::showFrame(int n) {
     // gets its outline and then its pixels in one go. Removing the outline before, or painting at the
     // next paint event, showed the whole window rectangle or the old picture inside the new outline
     // for a moment.
-    Picture1->setPicture(*Picture2[n]);
-    Picture1->paintNow([this] { shaped::reshape(*this, *Picture1); });
+    Picture1->showPictureNow(*Picture2[n], [this] { shaped::reshape(*this, *Picture1); });
 }
 
 void Zollstock::Timer1_Timer() {

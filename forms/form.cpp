@@ -67,7 +67,10 @@ void Form::startTimersFrom(std::chrono::milliseconds origin) {
     std::vector<Timer*> missed;
     for (auto& t : m_timers)
         if (t->startFrom(origin)) missed.push_back(t.get());
-    for (Timer* t : missed) t->tickNow(); // in the order the window made them, as their ticks would be
+    // In the order the window made them, as their ticks would be; one switched off by an earlier one
+    // does not tick.
+    for (Timer* t : missed)
+        if (t->running()) t->tickNow();
 }
 
 MouseHandlers& Form::mouse() {

@@ -127,7 +127,7 @@ void PictureBox::setBackColor(QColor colour) {
 
 void PictureBox::cls() {
     m_drawingStale = true;
-    update();
+    if (m_paintLater) update();
 }
 
 void PictureBox::makeDrawing() {
@@ -175,6 +175,13 @@ void PictureBox::paintNow(const std::function<void()>& beforeShown) {
     store->endPaint();
     beforeShown();
     store->flush(area);
+}
+
+void PictureBox::showPictureNow(const PictureBox& other, const std::function<void()>& beforeShown) {
+    m_paintLater = !isVisible(); // a hidden box is painted when it shows
+    setPicture(other);
+    m_paintLater = true;
+    paintNow(beforeShown);
 }
 
 void PictureBox::paintOn(QPainter& p) {

@@ -54,6 +54,8 @@ public:
     // pixels, right after whatever `beforeShown` asked of it (a new outline). A hidden box only runs
     // `beforeShown`; it is painted when it shows.
     void paintNow(const std::function<void()>& beforeShown);
+    // Takes another box's picture and paints it at once (paintNow), not once more at the next paint.
+    void showPictureNow(const PictureBox& other, const std::function<void()>& beforeShown);
     // The persistent image (inner size); call update() after drawing into it. Made when it is first
     // painted or asked for, so that boxes nobody sees (stores of pictures) keep none.
     QImage& drawing();
@@ -77,6 +79,7 @@ private:
     double m_drawnScale = 1.0;
     QImage m_drawing;
     bool m_drawingStale = true; // cleared since it was made: made again when needed
+    bool m_paintLater = true;   // a change asks for a paint event
     QColor m_back{0xE0, 0xE0, 0xE0};
     bool m_autoSize = false;
     bool m_autoRedraw = false;
