@@ -94,11 +94,13 @@ void swayCommand(const QByteArray& command) {
     const uint32_t header[2] = {uint32_t(command.size()), 0}; // length, RUN_COMMAND
     const QByteArray message = QByteArrayLiteral("i3-ipc") +
                                QByteArray(reinterpret_cast<const char*>(header), sizeof header) + command;
+    // Bounded waits (on a local socket the send timeout bounds the connection too); the answer is
+    // awaited, as sway drops a client that leaves before its command is read.
+    const timeval wait{1, 0};
+    for (const int option : {SO_SNDTIMEO, SO_RCVTIMEO}) ::setsockopt(fd, SOL_SOCKET, option, &wait, sizeof wait);
     if (fd >= 0 && ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 &&
         ::send(fd, message.constData(), size_t(message.size()), MSG_NOSIGNAL) == message.size()) {
         char answer[256];
-        const timeval wait{1, 0};
-        ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
         (void)::recv(fd, answer, sizeof answer, 0);
     }
     if (fd >= 0) ::close(fd);

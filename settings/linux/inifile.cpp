@@ -189,10 +189,16 @@ std::optional<QString> value(QByteArrayView data, const QString& section, const 
     return e ? entryText(data, *e) : std::nullopt;
 }
 
-std::map<QString, std::optional<QString>> values(QByteArrayView data) {
+namespace {
+std::map<QString, std::optional<QString>> valuesOf(QByteArrayView data, const Parsed& p) {
     std::map<QString, std::optional<QString>> result;
-    winners(parse(data), [&](const QString& key, const Entry& e) { result.emplace(key, entryText(data, e)); });
+    winners(p, [&](const QString& key, const Entry& e) { result.emplace(key, entryText(data, e)); });
     return result;
+}
+} // namespace
+
+std::map<QString, std::optional<QString>> values(QByteArrayView data) {
+    return valuesOf(data, parse(data));
 }
 
 std::optional<QByteArray> edited(const QByteArray& data, const std::vector<Change>& changes) {
@@ -270,7 +276,7 @@ std::optional<QByteArray> edited(const QByteArray& data, const std::vector<Chang
     out += data.sliced(at);
 
     // Everything reads back as it was, but for the changes.
-    std::map<QString, std::optional<QString>> expected = values(data);
+    std::map<QString, std::optional<QString>> expected = valuesOf(data, p);
     for (const Change& c : changes) expected[c.section + u'/' + c.key] = c.value;
     if (values(out) != expected) return std::nullopt;
     return out;
