@@ -154,8 +154,11 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (!m.m_colour) return false;
         if (event->type() == QEvent::Wheel && watched == &m.m_view) {
-            const int notches = static_cast<QWheelEvent*>(event)->angleDelta().y();
-            if (notches != 0) m.zoomBy(notches > 0 ? 1 : -1);
+            // One step per notch of a wheel (120); a touchpad or a free-spinning wheel sends many small
+            // parts of one, which add up.
+            m_turned += static_cast<QWheelEvent*>(event)->angleDelta().y();
+            for (; m_turned >= kNotch; m_turned -= kNotch) m.zoomBy(1);
+            for (; m_turned <= -kNotch; m_turned += kNotch) m.zoomBy(-1);
             return true;
         }
         if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->matches(QKeySequence::Copy))
@@ -164,7 +167,9 @@ protected:
     }
 
 private:
+    static constexpr int kNotch = 120;
     Magnifier& m;
+    int m_turned = 0;
 };
 
 Magnifier::Magnifier(forms::Environment& env, forms::PictureBox& view)

@@ -50,9 +50,10 @@ void tickMagnifier(Start& s) {
     QTest::mouseClick(s.Check3->widget(), Qt::LeftButton);
 }
 
-void turnWheel(QWidget* w, int notches) {
-    for (int i = 0; i < std::abs(notches); ++i) {
-        QWheelEvent e(QPointF(10, 10), w->mapToGlobal(QPointF(10, 10)), QPoint(), QPoint(0, notches > 0 ? 120 : -120),
+// Each notch in `parts` equal parts, as a touchpad sends them.
+void turnWheel(QWidget* w, int notches, int parts = 1) {
+    for (int i = 0; i < std::abs(notches) * parts; ++i) {
+        QWheelEvent e(QPointF(10, 10), w->mapToGlobal(QPointF(10, 10)), QPoint(), QPoint(0, (notches > 0 ? 120 : -120) / parts),
                       Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
         QCoreApplication::sendEvent(w, &e);
     }
@@ -213,17 +214,20 @@ private Q_SLOTS:
         QTest::addColumn<int>("notches");
         QTest::addColumn<int>("zoom");
         QTest::addColumn<double>("scale");
-        QTest::newRow("one in") << 1 << 4 << 1.0;
-        QTest::newRow("three in, with the grid") << 3 << 8 << 1.0;
-        QTest::newRow("as far in as it goes") << 20 << 16 << 1.0;
-        QTest::newRow("one out") << -1 << 2 << 1.0;
-        QTest::newRow("as far out as it goes") << -5 << 2 << 1.0;
-        QTest::newRow("two in, 200 %") << 2 << 6 << 2.0;
+        QTest::addColumn<int>("parts"); // of each notch
+        QTest::newRow("one in") << 1 << 4 << 1.0 << 1;
+        QTest::newRow("three in, with the grid") << 3 << 8 << 1.0 << 1;
+        QTest::newRow("as far in as it goes") << 20 << 16 << 1.0 << 1;
+        QTest::newRow("one out") << -1 << 2 << 1.0 << 1;
+        QTest::newRow("as far out as it goes") << -5 << 2 << 1.0 << 1;
+        QTest::newRow("two in, 200 %") << 2 << 6 << 2.0 << 1;
+        QTest::newRow("two in from a touchpad, in small parts") << 2 << 6 << 1.0 << 8;
     }
     void wheelZoomsFromTwoToSixteenTimes() {
         QFETCH(int, notches);
         QFETCH(int, zoom);
         QFETCH(double, scale);
+        QFETCH(int, parts);
         TestProgram p;
         p.screen.setTwipsPerPixel(float(15 / scale), float(15 / scale));
         p.start();
@@ -234,7 +238,7 @@ private Q_SLOTS:
         QCOMPARE(s.magnifier().zoom(), 3);
         tickMagnifier(s);
         p.advance(50);
-        turnWheel(s.Picture1, notches);
+        turnWheel(s.Picture1, notches, parts);
         QCOMPARE(s.magnifier().zoom(), zoom);
         p.advance(50);
         QCOMPARE(view(s), expectedView(p, pointer, scale, zoom));
