@@ -147,11 +147,11 @@ QRgb mix(QRgb a, QRgb b, double t) {
 } // namespace
 
 QImage horizontalBeam(double scale) {
-    return drawBeam(kHorizontalBeamLength, scale, false);
+    return horizontalBeamOfLength(scale, kHorizontalBeamLength);
 }
 
 QImage verticalBeam(double scale) {
-    return raster::turnClockwise(drawBeam(kVerticalBeamLength, scale, true));
+    return verticalBeamOfLength(scale, kVerticalBeamLength);
 }
 
 QImage horizontalBeamOfLength(double scale, int length) {

@@ -11,13 +11,6 @@ QString number(double v) {
     return QString::number(v, 'g', 15);
 }
 
-// One direction of a density pair: 0 unless it is a number within the setting's range.
-double densityWithin(const StoredSetting& setting, const QString& text) {
-    bool ok = false;
-    const double v = text.toDouble(&ok);
-    return ok && v >= setting.minimum && v <= setting.maximum ? v : 0;
-}
-
 } // namespace
 
 int storedInteger(const StoredSetting& setting, const QString& text) {
@@ -53,7 +46,7 @@ double storedFactor(const StoredSetting& setting, const QString& text) {
 PixelDensity storedDensity(const StoredSetting& setting, const QString& text) {
     const QStringList parts = text.simplified().split(QLatin1Char(' '));
     if (parts.size() != 2) return {};
-    return {densityWithin(setting, parts[0]), densityWithin(setting, parts[1])};
+    return {storedFactor(setting, parts[0]), storedFactor(setting, parts[1])}; // each 0 unless within range
 }
 
 QString switchText(bool on) {
